@@ -1,0 +1,31 @@
+# Brenvald: the whole set-up is `make run` and `make test` on a Debian machine
+# (as root). Both install what is missing first (scripts/setup).
+BUILD ?= build
+WINE_RUN = scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix
+
+.PHONY: all setup configure build run test bench clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+configure: setup
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+build: configure
+	@MAKEFLAGS= cmake --build $(BUILD) -j2
+
+run: build
+	@scripts/run $(BUILD)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j2; status=$$?; \
+	    WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null; exit $$status
+
+bench: build
+	@scripts/bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

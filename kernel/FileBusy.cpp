@@ -1,0 +1,12 @@
+#include "FileBusy.h"
+
+#include "WinHandle.h"
+
+namespace kernel {
+
+bool IsFileFree(const std::string &path) {
+    FileHandle file = OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+    return file.valid();
+}
+
+} // namespace kernel
