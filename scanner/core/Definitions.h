@@ -1,0 +1,65 @@
+// The loaded definitions: the one DefinitionTable the engine appends every
+// base to, the loading itself (LoadBases, FindBASE), and the lookup of the
+// first matching slot for a file.
+#pragma once
+
+#include "DefinitionIndex.h"
+#include "ScanHost.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace scanner {
+
+class IEngine;
+class IScanHost;
+
+// The table's memory; a null block when it could not be allocated.
+using TableBlock = std::unique_ptr<uint8_t[], void (*)(uint8_t *)>;
+using TableAllocator = TableBlock (*)();
+// Allocates a whole DefinitionTable, every byte zero.
+TableBlock AllocateDefinitionTable();
+
+class TDefinitions {
+public:
+    explicit TDefinitions(TableAllocator allocate = AllocateDefinitionTable);
+    TDefinitions(const TDefinitions &) = delete;
+    TDefinitions &operator=(const TDefinitions &) = delete;
+
+    // Allocates the table, appends every base below programFolder + "Bases\"
+    // (programFolder ends with a backslash), logs an empty line, and indexes
+    // the slots. Returns false when the table could not be allocated; the
+    // error "Out of memory" has then been reported and nothing is loaded.
+    bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts,
+                   IEngine &engine);
+    bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts);
+
+    // False when the table could not be allocated: nothing may be scanned.
+    bool Available() const { return table_ != nullptr; }
+    // Slots in use (0 when unavailable).
+    int32_t RecordCount() const;
+    DefinitionSlot Slot(int32_t index) const;
+    // The lowest slot that matches the file, -1 when none does: the slot a
+    // walk from slot 0 would stop at.
+    int32_t FirstMatch(const std::string &fingerprint, const std::string &path,
+                       IEngine &engine) const;
+    // The table's first byte, for readers of its layout.
+    const uint8_t *Table() const { return table_.get(); }
+
+private:
+    void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine);
+    void LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
+                  IEngine &engine);
+
+    TableAllocator allocate_;
+    TableBlock table_;
+    // The variable whose address the engine is handed: it holds the table's start.
+    void *tableStart_ = nullptr;
+    TDefinitionIndex index_;
+};
+
+// The folder of the running program file, ending with a backslash.
+std::string ProgramFolder();
+
+} // namespace scanner

@@ -1,0 +1,108 @@
+// The scan run: the Scan, Pause and Stop commands, the folder walk and the
+// per-file check, with everything they show or ask going through IScanHost
+// (the window's lists, labels, pages and buttons) and IPrompts (modal boxes,
+// shell opens). The window, the console tool and the tests each implement
+// these two interfaces; nothing here touches a window.
+#pragma once
+
+#include "ScanHost.h"
+
+#include <string>
+#include <vector>
+
+namespace scanner {
+
+class IEngine;
+class TDefinitions;
+
+// What the scan reports to and asks of whoever shows it. Every call is made
+// on the thread that runs the scan.
+class IScanHost {
+public:
+    virtual ~IScanHost() = default;
+
+    // Appends one line at the end of the log list (LogList).
+    virtual void AddToLog(const std::string &text, LogKind kind) = 0;
+    // Appends one unchecked row to the results list (ListView2).
+    virtual void AddResult(const std::string &path) = 0;
+    // Empties the results list (ListView2) and the quarantine list (ListView1).
+    virtual void ClearResults() = 0;
+    // Writes the four counter labels from the state, in this order:
+    // lb_scannedfiles, lb_scannedmb (MegabytesText), lb_infected, lb_skipped.
+    virtual void ShowCounters(const ScanState &state) = 0;
+    // The status label (Label4).
+    virtual void SetStatus(const std::string &text) = 0;
+    // The progress bar (ProgressBar1), range 0 to 1000.
+    virtual int GetProgress() = 0;
+    virtual void SetProgress(int position) = 0;
+    // Enables the Scan, Pause and Stop buttons and menu items for a state.
+    virtual void SetCommandState(CommandState state) = 0;
+    // Shows a page and re-lays out its list: DriveList for Drives, LogList for
+    // Log and for Counters (the scan start shows the counters page and
+    // re-lays out the log), ListView2 for Results, ListView1 for Quarantine.
+    virtual void ShowPage(Page page) = 0;
+    // Lets the window handle all pending messages; command handlers (Pause,
+    // Stop, Exit...) may run inside this call.
+    virtual void ProcessMessages() = 0;
+    // The drive list, read live: the user may tick items during a run.
+    virtual int DriveCount() = 0;
+    virtual bool DriveChecked(int index) = 0;
+    virtual std::string DriveCaption(int index) = 0;
+};
+
+// The label text of ScannedMB: rounded to the nearest integer, halves to the
+// even integer.
+std::string MegabytesText(double megabytes);
+
+// Opens the product's trial page, maximised.
+void OpenTrialPage(IPrompts &prompts);
+
+class TScanRun {
+public:
+    // definitions may be null or unavailable (the table could not be
+    // allocated): Scan then tells the user instead of scanning.
+    TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions);
+    TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions,
+             IEngine &engine);
+
+    // Scan: starts a run over the checked drives, or resumes a paused one.
+    void BitBtn3Click();
+    // Pause.
+    void BitBtn4Click();
+    // Stop.
+    void BitBtn5Click();
+    // Exit, and a close of the window by any other way during a scan: clears
+    // Scanning and Paused so that a running scan unwinds.
+    void ClearScanFlags();
+    // True while a Scan command's run is under way (on the call stack); the
+    // window must not be torn down then, but close once it returns.
+    bool RunInProgress() const { return runDepth_ > 0; }
+
+    // The walk of one folder path ending with a backslash, and the check of one
+    // file; both need Scanning set, as a run sets it for each drive.
+    void ScanFolder(const std::string &folder);
+    void ScanFile(const std::string &path);
+    // The drive loop of a run over fixed roots (folder paths ending with a
+    // backslash), without boxes or pages: the console tool's run.
+    void ScanRoots(const std::vector<std::string> &roots);
+
+    const ScanState &State() const { return state_; }
+    ScanState &State() { return state_; }
+
+private:
+    bool StartRun();
+    bool WalkRoot(const std::string &root);
+    void EndRun();
+    void WaitWhilePaused();
+    void TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint);
+    void ReportDetection(const std::string &path, int32_t slot);
+
+    IScanHost &host_;
+    IPrompts &prompts_;
+    const TDefinitions *definitions_;
+    IEngine &engine_;
+    ScanState state_;
+    int runDepth_ = 0;
+};
+
+} // namespace scanner
