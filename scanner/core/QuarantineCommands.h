@@ -1,0 +1,49 @@
+// The commands of the results and quarantine pages without a window: Fix &
+// Continue (BitBtn9Click), Quarantine (BitBtn8Click), Delete (BitBtn11Click)
+// and Restore (BitBtn14Click). The window's handlers call these with its
+// check-box lists wrapped in ICheckList.
+#pragma once
+
+#include "QuarantineStore.h"
+#include "ScanHost.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace scanner {
+
+// A list view with check boxes, seen as rows from the top (0).
+class ICheckList {
+public:
+    virtual ~ICheckList() = default;
+    virtual int RowCount() const = 0;
+    virtual std::string Caption(int row) const = 0;
+    virtual bool Checked(int row) const = 0;
+    virtual void SetChecked(int row, bool checked) = 0;
+    virtual void RemoveRow(int row) = 0;
+};
+
+// What the commands need from the window besides the lists.
+struct QuarantineHost {
+    IPrompts &prompts;
+    // Appends a plain line to the log list.
+    std::function<void(const std::string &)> addToLog;
+    // Shows a page and re-lays out its list.
+    std::function<void(Page)> showPage;
+};
+
+// BitBtn9Click: moves every checked row of the results list (ListView2) into
+// quarantine, says so, shows the drive page and asks whether to go on.
+void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost &host);
+
+// BitBtn8Click: shows the quarantine page and returns the rows to fill
+// ListView1 with (the window then re-lays it out).
+std::vector<QuarantineRow> OpenQuarantine(QuarantineStore &store, QuarantineHost &host);
+
+// BitBtn11Click and BitBtn14Click: delete or restore every checked row of the
+// quarantine list (ListView1), whose row n stands for record n.
+void DeleteChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host);
+void RestoreChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host);
+
+} // namespace scanner

@@ -1,0 +1,96 @@
+// The file operations and the name draw of the quarantine store, behind small
+// interfaces so that tests can make any one of them fail. The Win32 versions
+// are the ones the program uses.
+#pragma once
+
+#include "QuarantineIndex.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace scanner {
+
+// Result of one file operation; error holds the system's reason on failure.
+struct FileResult {
+    bool ok = false;
+    std::string error;
+
+    static FileResult Success() { return {true, {}}; }
+    static FileResult Failure(std::string reason) { return {false, std::move(reason)}; }
+};
+
+enum class IndexState { Missing, Read, Unreadable };
+
+struct IndexContent {
+    IndexState state = IndexState::Missing;
+    std::string text;  // when Read
+    std::string error; // when Unreadable: the system's reason
+};
+
+class IQuarantineFiles {
+public:
+    virtual ~IQuarantineFiles() = default;
+    // True when a file or folder stands at path.
+    virtual bool Exists(const std::string &path) = 0;
+    virtual FileResult CreateFolder(const std::string &path) = 0;
+    // Plain move: fails when something already stands at the target; a move to
+    // another volume is a copy followed by a delete.
+    virtual FileResult Move(const std::string &from, const std::string &to) = 0;
+    // Deletes for good, no recycle bin.
+    virtual FileResult Delete(const std::string &path) = 0;
+    virtual IndexContent ReadIndex(const std::string &path) = 0;
+    // Creates or truncates the file, writes the text and flushes it to disk.
+    virtual FileResult WriteTempIndex(const std::string &path, const std::string &text) = 0;
+    // Puts the temporary file in the index's place in one step.
+    virtual FileResult ReplaceIndex(const std::string &tempPath, const std::string &indexPath) = 0;
+};
+
+// Draws the number of a stored name, from 0 to kStoredNameCount - 1.
+class INameDraw {
+public:
+    virtual ~INameDraw() = default;
+    virtual uint32_t Draw() = 0;
+};
+
+// The local time and the user's time separator.
+class IQuarantineClock {
+public:
+    virtual ~IQuarantineClock() = default;
+    virtual LocalTime Now() = 0;
+    virtual std::string TimeSeparator() = 0;
+};
+
+class Win32QuarantineFiles : public IQuarantineFiles {
+public:
+    bool Exists(const std::string &path) override;
+    FileResult CreateFolder(const std::string &path) override;
+    FileResult Move(const std::string &from, const std::string &to) override;
+    FileResult Delete(const std::string &path) override;
+    IndexContent ReadIndex(const std::string &path) override;
+    FileResult WriteTempIndex(const std::string &path, const std::string &text) override;
+    FileResult ReplaceIndex(const std::string &tempPath, const std::string &indexPath) override;
+};
+
+// Seeded once when constructed: files quarantined within one clock tick still
+// get independent draws.
+class SeededNameDraw : public INameDraw {
+public:
+    SeededNameDraw();
+    uint32_t Draw() override;
+
+private:
+    std::mt19937 engine_;
+    std::uniform_int_distribution<uint32_t> numbers_{0, kStoredNameCount - 1};
+};
+
+class SystemClock : public IQuarantineClock {
+public:
+    LocalTime Now() override;
+    std::string TimeSeparator() override;
+};
+
+// The system's message text for an error code, without the trailing line end.
+std::string SystemMessage(unsigned long code);
+
+} // namespace scanner
