@@ -5,8 +5,12 @@
 #include <brenvald/StringValue.h>
 
 #include "FileBusy.h"
+#include "Fingerprint.h"
+#include "OffsetSignature.h"
 #include "ReturnedText.h"
+#include "SignatureSearch.h"
 
+#include <optional>
 #include <string>
 
 using brenvald::StringValueHold;
@@ -37,6 +41,52 @@ extern "C" KernelBool __stdcall isBusy(const char *path) {
 // --- Definition base container ---
 
 // --- Fingerprint, offset signature and hex search ---
+
+extern "C" const char *__stdcall GetSize(const char *path) {
+    static std::string text;
+    try {
+        return kernel::ReturnText(text, kernel::FileSizeText(TextArg(path)));
+    } catch (...) {
+        return kernel::ReturnText(text, "-1");
+    }
+}
+
+extern "C" const char *__stdcall GetFileMd5Hash(KernelStringValue path) {
+    static std::string text;
+    try {
+        StringValueHold pathHold(path);
+        std::optional<std::string> fingerprint = kernel::FileFingerprint(pathHold.str());
+        return fingerprint ? kernel::ReturnText(text, std::move(*fingerprint)) : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+extern "C" KernelBool __stdcall FindVirSignat(const char *signature, int32_t offset,
+                                              const char *path) {
+    try {
+        return Truth(kernel::FileMatchesOffsetSignature(TextArg(signature), offset, TextArg(path)));
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" KernelBool __stdcall FindHEXSignature(KernelStringValue path, KernelStringValue pattern,
+                                                 int32_t start) {
+    try {
+        StringValueHold pathHold(path);
+        StringValueHold patternHold(pattern);
+        return Truth(kernel::SearchFile(pathHold.str(), patternHold.view(), start,
+                                        kernel::PatternKind::Hex) != -1);
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" KernelBool __stdcall FindHEXSignatureAI(KernelStringValue path,
+                                                   KernelStringValue pattern) {
+    return FindHEXSignature(path, pattern, 0);
+}
 
 // --- Heuristic analysis ---
 

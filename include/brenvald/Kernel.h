@@ -30,6 +30,25 @@ const char *__stdcall GetKernelVersion(void);
 /* 1 when the file can be opened for reading and writing with no sharing. */
 KernelBool __stdcall isBusy(const char *path);
 
+/* The file's size as signed 32-bit decimal text (low 32 bits of the size);
+ * "-1" when the file cannot be opened exclusively for reading. */
+const char *__stdcall GetSize(const char *path);
+
+/* The fingerprint "<32 lower-case MD5 digits>:<size text>", or NULL when the
+ * content cannot be read. */
+const char *__stdcall GetFileMd5Hash(KernelStringValue path);
+
+/* 1 when the four bytes at `offset` give exactly `signature`, written as four
+ * decimal byte values joined by "-" (for example "77-90-144-0"). */
+KernelBool __stdcall FindVirSignat(const char *signature, int offset, const char *path);
+
+/* 1 when the bytes of the hex pattern text (pairs of hex digits; any other
+ * character is skipped) occur in the file at or after `start`. */
+KernelBool __stdcall FindHEXSignature(KernelStringValue path, KernelStringValue pattern, int start);
+
+/* The same, searching the whole file. */
+KernelBool __stdcall FindHEXSignatureAI(KernelStringValue path, KernelStringValue pattern);
+
 #ifdef __cplusplus
 }
 #endif

@@ -50,7 +50,8 @@ TEST(ExportTable, EveryExportIsPlainAndAtItsOrdinal) {
         EXPECT_EQ(ordinal, expected->second) << name;
     }
     // The ones this build must have.
-    for (const char *name : {"ShowVersion", "GetKernelVersion", "isBusy"})
+    for (const char *name : {"ShowVersion", "GetKernelVersion", "isBusy", "GetSize", "GetFileMd5Hash",
+                             "FindVirSignat", "FindHEXSignature", "FindHEXSignatureAI"})
         EXPECT_EQ(exports.count(name), 1u) << name;
 }
 
