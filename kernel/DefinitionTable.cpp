@@ -1,0 +1,90 @@
+#include "DefinitionTable.h"
+
+#include <brenvald/IntegerText.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace kernel {
+
+namespace {
+
+using namespace brenvald;
+
+std::string_view RecordCountText(const uint8_t *table) {
+    return ReadCountedText(table + kRecordCountOffset, kRecordCountCapacity);
+}
+
+void WriteRecordCount(uint8_t *table, int64_t count) {
+    WriteCountedText(table + kRecordCountOffset, kRecordCountCapacity, std::to_string(count));
+}
+
+// Reads one base record into a slot and returns the bytes that arrived. The
+// content may end anywhere: what arrives is copied field by field and the
+// rest of the slot stays as it was.
+size_t ReadRecordIntoSlot(TStream &content, uint8_t *slot) {
+    std::array<uint8_t, kRecordSize> record;
+    size_t got = content.ReadFully(record.data(), record.size());
+    struct Move {
+        size_t from, to, size;
+    };
+    static constexpr Move kMoves[] = {
+        {kNameOffset, kNameOffset, kNameCapacity + 1},
+        {kSignatureOffset, kSignatureOffset, kSignatureCapacity + 1},
+        {kBaseKindOffset, kSlotKindOffset, 1},
+        {kBaseOffsetOffset, kSlotOffsetOffset, kOffsetCapacity + 1},
+    };
+    for (const Move &move : kMoves) {
+        if (got <= move.from)
+            break;
+        size_t size = std::min(move.size, got - move.from);
+        std::memcpy(slot + move.to, record.data() + move.from, size);
+    }
+    return got;
+}
+
+// Once the content has ended no read brings anything, so the remaining
+// slots are only checked against the table's bounds. A negative start (a
+// damaged table count) is out of bounds as well: nothing is written before
+// the first slot.
+void AppendRecords(TStream &content, uint8_t *table, int64_t firstSlot, int32_t lastIndex) {
+    bool exhausted = false;
+    for (int64_t i = firstSlot; i <= firstSlot + lastIndex; ++i) {
+        if (i < 0 || i > kMaxDefinitionIndex)
+            throw ERangeError("Range check error");
+        if (!exhausted)
+            exhausted = ReadRecordIntoSlot(content, table + SlotPosition(static_cast<size_t>(i))) <
+                        kRecordSize;
+    }
+}
+
+} // namespace
+
+int32_t StrToInt(std::string_view text) {
+    std::optional<int32_t> value = ParseInteger(text);
+    if (!value)
+        throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+    return *value;
+}
+
+void AppendBase(TStream &content, uint8_t *table) {
+    const int32_t used = StrToInt(RecordCountText(table));
+    try {
+        content.ReadBuffer(table, kHeaderSize);
+        const int32_t lastIndex = StrToInt(RecordCountText(table));
+        if (lastIndex < 0) {
+            WriteRecordCount(table, used);
+            return;
+        }
+        AppendRecords(content, table, used, lastIndex);
+        WriteRecordCount(table, int64_t{used} + lastIndex + 1);
+    } catch (...) {
+        WriteRecordCount(table, used);
+        throw;
+    }
+}
+
+} // namespace kernel
