@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DefinitionIndex.h"
+#include "FolderSearch.h"
 #include "ScanHost.h"
 
 #include <cstdint>
@@ -48,7 +49,8 @@ public:
     const uint8_t *Table() const { return table_.get(); }
 
 private:
-    void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine);
+    void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
+                  TEnteredFolders &entered);
     void LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
                   IEngine &engine);
 

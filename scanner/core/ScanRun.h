@@ -5,6 +5,7 @@
 // these two interfaces; nothing here touches a window.
 #pragma once
 
+#include "FolderSearch.h"
 #include "ScanHost.h"
 
 #include <string>
@@ -72,10 +73,11 @@ public:
     // Stop.
     void BitBtn5Click();
     // Exit, and a close of the window by any other way during a scan: clears
-    // Scanning and Paused so that a running scan unwinds.
+    // Scanning and Paused so that a running scan unwinds. A run under way
+    // then ends without its closing box and page change (the window is going).
     void ClearScanFlags();
-    // True while a Scan command's run is under way (on the call stack); the
-    // window must not be torn down then, but close once it returns.
+    // True while a Scan command is under way (on the call stack); the window
+    // must not be torn down then, but close once BitBtn3Click returns.
     bool RunInProgress() const { return runDepth_ > 0; }
 
     // The walk of one folder path ending with a backslash, and the check of one
@@ -92,6 +94,7 @@ public:
 private:
     bool StartRun();
     bool WalkRoot(const std::string &root);
+    void WalkFolder(const std::string &folder);
     void EndRun();
     void WaitWhilePaused();
     void TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint);
@@ -103,6 +106,8 @@ private:
     IEngine &engine_;
     ScanState state_;
     int runDepth_ = 0;
+    bool windowClosing_ = false;
+    TEnteredFolders enteredFolders_;
 };
 
 } // namespace scanner

@@ -1,0 +1,138 @@
+#include "Definitions.h"
+
+#include "Engine.h"
+#include "FolderSearch.h"
+#include "ScanRun.h"
+
+#include <brenvald/DefinitionTable.h>
+
+#include <windows.h>
+
+namespace scanner {
+
+namespace {
+
+void ReleaseTable(uint8_t *block) { VirtualFree(block, 0, MEM_RELEASE); }
+
+// The extension of a file name, lower-cased (ASCII letters only): from the
+// last dot on, empty when there is none.
+std::string LowerExtension(const std::string &name) {
+    const size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (char &c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+} // namespace
+
+TableBlock AllocateDefinitionTable() {
+    // Fresh pages come zeroed and are only touched as the bases fill them.
+    void *block = VirtualAlloc(nullptr, brenvald::kDefinitionTableSize, MEM_RESERVE | MEM_COMMIT,
+                               PAGE_READWRITE);
+    return TableBlock(static_cast<uint8_t *>(block), ReleaseTable);
+}
+
+TDefinitions::TDefinitions(TableAllocator allocate)
+    : allocate_(allocate), table_(nullptr, ReleaseTable) {}
+
+bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+                             IPrompts &prompts) {
+    return LoadBases(programFolder, host, prompts, KernelEngine());
+}
+
+bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+                             IPrompts &prompts, IEngine &engine) {
+    table_ = allocate_();
+    if (!table_) {
+        prompts.ErrorReport("Out of memory");
+        return false;
+    }
+    tableStart_ = table_.get();
+    brenvald::WriteCountedText(table_.get() + brenvald::kRecordCountOffset,
+                               brenvald::kRecordCountCapacity, "0");
+    TEnteredFolders entered;
+    FindBASE(programFolder + "Bases\\", host, engine, entered);
+    host.AddToLog("", LogKind::Plain);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
+void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
+                            TEnteredFolders &entered) {
+    if (!entered.Enter(folder))
+        return;
+    ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
+        if (entry.IsFolder) {
+            if (entry.Name != "." && entry.Name != "..")
+                FindBASE(folder + entry.Name + "\\", host, engine, entered);
+            return true;
+        }
+        host.ProcessMessages();
+        if (LowerExtension(entry.Name) == ".bvx")
+            LoadBase(folder, entry.Name, host, engine);
+        return true;
+    });
+}
+
+void TDefinitions::LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
+                            IEngine &engine) {
+    // A base that cannot be opened, unpacked or appended is passed over
+    // without a word; whatever it appended before failing stays.
+    try {
+        host.ProcessMessages();
+        engine.UnPakBaseToStream(folder + name, &tableStart_);
+        host.AddToLog("Spyware Definitions Base " + name + " loaded", LogKind::BaseLoaded);
+    } catch (...) {
+    }
+}
+
+int32_t TDefinitions::RecordCount() const { return table_ ? ReadRecordCount(table_.get()) : 0; }
+
+DefinitionSlot TDefinitions::Slot(int32_t index) const {
+    return brenvald::ReadTableSlot(table_.get(), static_cast<size_t>(index));
+}
+
+namespace {
+
+// The engine calls for the kind "1" and "2" slots of one file.
+class TFileProbe : public ISlotProbe {
+public:
+    TFileProbe(const std::string &path, IEngine &engine) : path_(path), engine_(engine) {}
+    bool HexMatches(const std::string &signature) override {
+        return engine_.FindHEXSignature(path_, signature);
+    }
+    bool OffsetMatches(const std::string &signature, int32_t offset) override {
+        return engine_.FindVirSignat(signature, offset, path_);
+    }
+
+private:
+    const std::string &path_;
+    IEngine &engine_;
+};
+
+} // namespace
+
+int32_t TDefinitions::FirstMatch(const std::string &fingerprint, const std::string &path,
+                                 IEngine &engine) const {
+    if (!table_)
+        return -1;
+    TFileProbe probe(path, engine);
+    return index_.FirstMatch(fingerprint, probe);
+}
+
+std::string ProgramFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+} // namespace scanner

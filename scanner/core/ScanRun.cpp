@@ -1,0 +1,226 @@
+#include "ScanRun.h"
+
+#include "Definitions.h"
+#include "Engine.h"
+#include "FileSelection.h"
+#include "FolderSearch.h"
+#include "IntegerText.h"
+#include "WebAddresses.h"
+
+#include <cmath>
+#include <windows.h>
+
+namespace scanner {
+
+namespace {
+
+constexpr int ProgressWalkLimit = 93;
+constexpr int ProgressFull = 1000;
+constexpr DWORD PauseSleepMilliseconds = 2;
+
+const char StartMessage[] = "Scan in progress. You have a time to try other software.";
+const char NoDefinitionsMessage[] =
+    "The spyware definitions could not be loaded: there was not enough memory for them. "
+    "Scanning is not possible; please close other programs and start Brenvald again.";
+
+// Keeps count of the Scan handlers under way, on every way out.
+class TRunDepth {
+public:
+    explicit TRunDepth(int &depth) : depth_(depth) { ++depth_; }
+    ~TRunDepth() { --depth_; }
+    TRunDepth(const TRunDepth &) = delete;
+    TRunDepth &operator=(const TRunDepth &) = delete;
+
+private:
+    int &depth_;
+};
+
+} // namespace
+
+std::string MegabytesText(double megabytes) {
+    // nearbyint rounds in the default mode: to nearest, halves to even.
+    return std::to_string(static_cast<long long>(std::nearbyint(megabytes)));
+}
+
+void OpenTrialPage(IPrompts &prompts) { prompts.OpenAddress(TrialPageAddress, true); }
+
+TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions)
+    : TScanRun(host, prompts, definitions, KernelEngine()) {}
+
+TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions,
+                   IEngine &engine)
+    : host_(host), prompts_(prompts), definitions_(definitions), engine_(engine) {}
+
+// --- Commands ---
+
+void TScanRun::BitBtn3Click() {
+    if (state_.Paused) {
+        state_.Paused = false;
+        host_.SetCommandState(CommandState::Busy);
+        return;
+    }
+    TRunDepth depth(runDepth_);
+    windowClosing_ = false;
+    if (!StartRun())
+        return;
+    // An Exit while the start message showed leaves no drive to walk.
+    const int driveCount = windowClosing_ ? 0 : host_.DriveCount();
+    for (int index = 0; index < driveCount; ++index) {
+        if (host_.DriveChecked(index) && !WalkRoot(host_.DriveCaption(index)))
+            break;
+        host_.SetCommandState(CommandState::Idle);
+        state_.Scanning = false;
+    }
+    EndRun();
+}
+
+void TScanRun::BitBtn4Click() {
+    state_.Paused = true;
+    host_.SetCommandState(CommandState::Paused);
+}
+
+void TScanRun::BitBtn5Click() {
+    host_.SetCommandState(CommandState::Idle);
+    state_.Scanning = false;
+    state_.Paused = false;
+}
+
+void TScanRun::ClearScanFlags() {
+    state_.Scanning = false;
+    state_.Paused = false;
+    // The window is going: the run unwinds without its closing boxes.
+    if (RunInProgress())
+        windowClosing_ = true;
+}
+
+void TScanRun::ScanRoots(const std::vector<std::string> &roots) {
+    for (const std::string &root : roots) {
+        if (!WalkRoot(root))
+            break;
+        host_.SetCommandState(CommandState::Idle);
+        state_.Scanning = false;
+    }
+}
+
+bool TScanRun::StartRun() {
+    if (!definitions_ || !definitions_->Available()) {
+        prompts_.Warning(NoDefinitionsMessage);
+        return false;
+    }
+    state_.ScannedFiles = 0;
+    state_.Skipped = 0;
+    state_.Infected = 0;
+    state_.ScannedMB = 0.0;
+    host_.ClearResults();
+    host_.SetProgress(0);
+    host_.ShowPage(Page::Counters);
+    prompts_.Information(StartMessage);
+    OpenTrialPage(prompts_);
+    return true;
+}
+
+// Walks one checked drive; false when Stop or Exit ended the run during it
+// (the idle state is then already set).
+bool TScanRun::WalkRoot(const std::string &root) {
+    host_.SetCommandState(CommandState::Busy);
+    state_.Scanning = true;
+    state_.Paused = false;
+    ScanFolder(root);
+    if (state_.Scanning)
+        return true;
+    host_.SetCommandState(CommandState::Idle);
+    return false;
+}
+
+void TScanRun::EndRun() {
+    host_.AddToLog("", LogKind::Plain);
+    host_.SetProgress(ProgressFull);
+    host_.AddToLog("Scan Complete", LogKind::Plain);
+    host_.SetStatus("Complete");
+    if (windowClosing_)
+        return;
+    prompts_.Information("Scan results: " + std::to_string(state_.Infected) + " infections found.");
+    host_.ShowPage(state_.Infected > 0 ? Page::Results : Page::Drives);
+}
+
+// --- The walk ---
+
+void TScanRun::ScanFolder(const std::string &folder) {
+    enteredFolders_.Clear();
+    WalkFolder(folder);
+}
+
+// A stop ends the walk of each folder at its next file entry; sub-folders met
+// on the way are still entered, but check nothing.
+void TScanRun::WalkFolder(const std::string &folder) {
+    // A folder link back into the tree would otherwise be walked again and
+    // again, its files checked each time.
+    if (!enteredFolders_.Enter(folder))
+        return;
+    ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
+        if (entry.IsFolder) {
+            if (entry.Name != "." && entry.Name != "..")
+                WalkFolder(folder + entry.Name + "\\");
+            return true;
+        }
+        host_.ProcessMessages();
+        if (IsFileSelected(folder, entry.Name)) {
+            host_.SetStatus("Scan: " + entry.Name);
+            ScanFile(folder + entry.Name);
+            const int progress = host_.GetProgress();
+            if (progress < ProgressWalkLimit)
+                host_.SetProgress(progress + 1);
+        }
+        return state_.Scanning;
+    });
+}
+
+// --- The check of one file ---
+
+void TScanRun::ScanFile(const std::string &path) {
+    WaitWhilePaused();
+    if (!state_.Scanning)
+        return;
+    ++state_.ScannedFiles;
+    std::string fingerprint;
+    TakeSizeAndFingerprint(path, fingerprint);
+    if (fingerprint.empty()) {
+        ++state_.Skipped;
+        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+    }
+    host_.ShowCounters(state_);
+    if (!definitions_ || !state_.Scanning)
+        return;
+    const int32_t slot = definitions_->FirstMatch(fingerprint, path, engine_);
+    if (slot >= 0)
+        ReportDetection(path, slot);
+}
+
+void TScanRun::WaitWhilePaused() {
+    while (state_.Paused) {
+        Sleep(PauseSleepMilliseconds);
+        host_.ProcessMessages();
+    }
+}
+
+void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint) {
+    try {
+        const int32_t size = IntegerFromText(engine_.GetSize(path));
+        const int32_t kilobytes = size / 1024;
+        state_.ScannedMB += kilobytes / 1024.0;
+        fingerprint = engine_.GetFileMd5Hash(path);
+    } catch (...) {
+        // Counted here, and once more as an ignored file, since the
+        // fingerprint stays empty.
+        ++state_.Skipped;
+    }
+}
+
+void TScanRun::ReportDetection(const std::string &path, int32_t slot) {
+    const std::string name(definitions_->Slot(slot).Name);
+    host_.AddToLog("Found infection in [" + path + "] - [" + name + "]", LogKind::Detection);
+    host_.AddResult(path);
+    ++state_.Infected;
+}
+
+} // namespace scanner
