@@ -107,9 +107,8 @@
 #define IDB_GLYPH_RESTORE   313
 #define IDB_GLYPH_CANCEL    314
 #define IDB_DRIVES          320  // ImageList1: network, CD, removable, fixed
-#define IDB_PAGE_DRIVES     330
+#define IDB_PAGE_DRIVES     330  // page heading icons (ICON resources)
 #define IDB_PAGE_LOG        331
 #define IDB_PAGE_RESULTS    332
 #define IDB_PAGE_COUNTERS   333
 #define IDB_PAGE_QUARANTINE 334
-#define IDB_MARKS           340  // quarantine rows: present, missing

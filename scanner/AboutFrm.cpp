@@ -1,0 +1,190 @@
+#include "AboutFrm.h"
+
+#include "VersionText.h"
+#include "WebAddresses.h"
+#include "resource.h"
+
+#include <memory>
+#include <type_traits>
+
+namespace window {
+
+namespace {
+
+constexpr int kClientWidth = 299;
+constexpr int kClientHeight = 209;
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+std::string SystemReason(DWORD error) {
+    char *text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string reason = length ? std::string(text, length) : "I/O error " + std::to_string(error);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+        reason.pop_back();
+    return reason;
+}
+
+// The first bytes of a file, enough for its first line; false with the
+// error text when the file cannot be opened or read.
+bool ReadHead(const std::string &path, std::string &content, std::string &error) {
+    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        error = "Cannot open file \"" + path + "\". " + SystemReason(GetLastError());
+        return false;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
+        error = "Cannot read file \"" + path + "\". " + SystemReason(GetLastError());
+        return false;
+    }
+    content.assign(buffer, read);
+    return true;
+}
+
+HFONT DerivedFont(HWND dialog, int pointSize, bool bold, bool underline) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    if (pointSize) {
+        HDC screen = GetDC(nullptr);
+        font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+        ReleaseDC(nullptr, screen);
+        font.lfWidth = 0;
+    }
+    if (bold)
+        font.lfWeight = FW_BOLD;
+    font.lfUnderline = underline ? TRUE : FALSE;
+    return CreateFontIndirectA(&font);
+}
+
+bool IsLink(int controlId) {
+    return controlId == IDC_ABOUT_LABEL5 || controlId == IDC_ABOUT_LABEL6;
+}
+
+} // namespace
+
+TAboutForm::TAboutForm(std::string programFolder, scanner::IPrompts &prompts)
+    : programFolder_(std::move(programFolder)), prompts_(prompts) {}
+
+TAboutForm::~TAboutForm() {
+    if (titleFont_)
+        DeleteObject(titleFont_);
+    if (linkFont_)
+        DeleteObject(linkFont_);
+}
+
+void TAboutForm::ShowModal(HWND owner) {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTFORM), owner,
+                    DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+// Every showing: Label2 becomes "Version " + the first line of ver.ini. When
+// the file cannot be read the error is reported, Label2 keeps its last text
+// and the dialog opens all the same.
+void TAboutForm::FormShow(HWND dialog) {
+    std::string content;
+    std::string error;
+    if (ReadHead(programFolder_ + "ver.ini", content, error))
+        versionText_ = VersionCaption(content);
+    else
+        prompts_.ErrorReport(error);
+    SetDlgItemTextA(dialog, IDC_ABOUT_LABEL2, versionText_.c_str());
+}
+
+void TAboutForm::SetClientSize(HWND dialog) const {
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
+}
+
+void TAboutForm::MakeFonts(HWND dialog) {
+    if (!titleFont_)
+        titleFont_ = DerivedFont(dialog, 10, true, false);
+    if (!linkFont_)
+        linkFont_ = DerivedFont(dialog, 0, false, true);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), 0);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL5, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), 0);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL6, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), 0);
+}
+
+void TAboutForm::Label6Click() { prompts_.OpenAddress(scanner::WebSiteAddress, false); }
+
+void TAboutForm::Label5Click() { prompts_.OpenAddress(scanner::SupportMailLink, false); }
+
+bool TAboutForm::Command(HWND dialog, int controlId, int notification) {
+    if (controlId == IDC_ABOUT_BITBTN1 || controlId == IDCANCEL) {
+        EndDialog(dialog, controlId);
+        return true;
+    }
+    if (notification != STN_CLICKED)
+        return false;
+    if (controlId == IDC_ABOUT_LABEL6)
+        Label6Click();
+    else if (controlId == IDC_ABOUT_LABEL5)
+        Label5Click();
+    else
+        return false;
+    return true;
+}
+
+INT_PTR TAboutForm::ColourLabel(HWND label, HDC dc) const {
+    if (!IsLink(GetDlgCtrlID(label)))
+        return FALSE;
+    SetTextColor(dc, kLinkColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool TAboutForm::SetLinkCursor(HWND control) const {
+    if (!control || !IsLink(GetDlgCtrlID(control)))
+        return false;
+    SetCursor(LoadCursor(nullptr, IDC_HAND));
+    return true;
+}
+
+INT_PTR CALLBACK TAboutForm::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        auto *form = reinterpret_cast<TAboutForm *>(lParam);
+        form->MakeFonts(dialog);
+        SetDlgItemTextA(dialog, IDC_ABOUT_LABEL6, scanner::WebSiteAddress);
+        SetDlgItemTextA(dialog, IDC_ABOUT_LABEL5, scanner::SupportMailAddress);
+        form->SetClientSize(dialog);
+        form->FormShow(dialog);
+        return TRUE;
+    }
+    auto *form = reinterpret_cast<TAboutForm *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!form)
+        return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        return form->Command(dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_CTLCOLORSTATIC:
+        return form->ColourLabel(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+    case WM_SETCURSOR:
+        if (form->SetLinkCursor(reinterpret_cast<HWND>(wParam))) {
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace window

@@ -1,0 +1,44 @@
+// TAboutForm: the modal About dialog (template IDD_ABOUTFORM). Every showing
+// reads the version line from ver.ini; the web site and e-mail address are
+// links.
+#pragma once
+
+#include "ScanHost.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace window {
+
+class TAboutForm {
+public:
+    // programFolder ends with a backslash; errors go to the prompts' report.
+    TAboutForm(std::string programFolder, scanner::IPrompts &prompts);
+    ~TAboutForm();
+    TAboutForm(const TAboutForm &) = delete;
+    TAboutForm &operator=(const TAboutForm &) = delete;
+
+    // Shows the dialog modally over the owner until OK closes it.
+    void ShowModal(HWND owner);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void FormShow(HWND dialog);
+    void SetClientSize(HWND dialog) const;
+    void MakeFonts(HWND dialog);
+    bool Command(HWND dialog, int controlId, int notification);
+    INT_PTR ColourLabel(HWND label, HDC dc) const;
+    bool SetLinkCursor(HWND control) const;
+    void Label6Click();
+    void Label5Click();
+
+    std::string programFolder_;
+    scanner::IPrompts &prompts_;
+    // Label2's text: kept between showings, so a failed read leaves the last one.
+    std::string versionText_;
+    HFONT titleFont_ = nullptr;
+    HFONT linkFont_ = nullptr;
+};
+
+} // namespace window

@@ -1,0 +1,86 @@
+// Thin wrappers over the common controls the window uses: each method is one
+// message to the control. They own nothing; the window owns the controls.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace window {
+
+// A list view with check boxes in list style, its rows from the top (0).
+class TListView {
+public:
+    explicit TListView(HWND list = nullptr) : list_(list) {}
+    HWND Handle() const { return list_; }
+
+    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+    std::string Text(int row, int column = 0) const {
+        std::vector<char> buffer(512);
+        for (;;) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            const LRESULT length = SendMessageA(list_, LVM_GETITEMTEXTA, row,
+                                                reinterpret_cast<LPARAM>(&item));
+            if (length < static_cast<LRESULT>(buffer.size()) - 1)
+                return std::string(buffer.data(), static_cast<size_t>(length));
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    // Appends a row (unchecked) and returns its position.
+    int Append(const std::string &caption, int image = 0, LPARAM data = 0) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = Count();
+        item.pszText = const_cast<char *>(caption.c_str());
+        item.iImage = image;
+        item.lParam = data;
+        return static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0,
+                                             reinterpret_cast<LPARAM>(&item)));
+    }
+
+    void SetText(int row, int column, const std::string &text) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<char *>(text.c_str());
+        SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    bool Checked(int row) const {
+        const auto state = SendMessageA(list_, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+        return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    }
+
+    void SetChecked(int row, bool checked) {
+        LVITEMA item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+        SendMessageA(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    void Remove(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
+    void Clear() { SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0); }
+
+    // Switches the view to report and straight back to list, so that the
+    // list arranges its items for its current size.
+    void Relayout() {
+        const LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE) & ~LONG_PTR(LVS_TYPEMASK);
+        SetWindowLongPtrA(list_, GWL_STYLE, style | LVS_REPORT);
+        SetWindowLongPtrA(list_, GWL_STYLE, style | LVS_LIST);
+    }
+
+private:
+    HWND list_;
+};
+
+inline void SetCaption(HWND control, const std::string &text) {
+    SetWindowTextA(control, text.c_str());
+}
+
+} // namespace window

@@ -1,0 +1,122 @@
+#include "GradFill.h"
+
+namespace window {
+
+namespace {
+
+constexpr char kClassName[] = "TGradientFill";
+
+gradient::Rgb ToRgb(COLORREF colour) {
+    return gradient::Rgb{GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
+// Panels pass what their children tell them on to the window that owns the
+// page, which decides colours and handles the commands.
+bool ForwardsToOwner(UINT message) {
+    return message == WM_COMMAND || message == WM_NOTIFY || message == WM_CTLCOLORSTATIC ||
+           message == WM_CTLCOLORBTN;
+}
+
+} // namespace
+
+void TGradientFill::Register(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass);
+}
+
+TGradientFill *TGradientFill::Create(HWND parent, int controlId, int left, int top, int width,
+                                     int height) {
+    HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, left, top, width,
+                                  height, parent, reinterpret_cast<HMENU>(INT_PTR(controlId)),
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!window)
+        return nullptr;
+    auto *strip = new TGradientFill(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(strip));
+    return strip;
+}
+
+void TGradientFill::SetBeginColor(COLORREF colour) {
+    if (colour == beginColor_)
+        return;
+    beginColor_ = colour;
+    Repaint();
+}
+
+void TGradientFill::SetEndColor(COLORREF colour) {
+    if (colour == endColor_)
+        return;
+    endColor_ = colour;
+    Repaint();
+}
+
+void TGradientFill::SetNumberOfColors(unsigned char count) {
+    if (count == numberOfColors_)
+        return;
+    numberOfColors_ = count;
+    Repaint();
+}
+
+void TGradientFill::SetFillDirection(gradient::TFillDirection direction) {
+    if (direction == fillDirection_)
+        return;
+    fillDirection_ = direction;
+    Repaint();
+}
+
+// Paints into a memory bitmap first and copies it in one go, so the strip
+// never flickers (the control is double-buffered). Where the bands leave
+// the strip uncovered (no bands at all) the panel's black shows.
+void TGradientFill::Paint(HDC target) const {
+    RECT client;
+    GetClientRect(window_, &client);
+    HDC memory = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    for (const gradient::Band &band :
+         gradient::GradientBands(ToRgb(beginColor_), ToRgb(endColor_), numberOfColors_,
+                                 fillDirection_, client.right, client.bottom)) {
+        RECT area{band.left, band.top, band.right, band.bottom};
+        HBRUSH brush = CreateSolidBrush(RGB(band.colour.red, band.colour.green, band.colour.blue));
+        FillRect(memory, &area, brush);
+        DeleteObject(brush);
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
+LRESULT CALLBACK TGradientFill::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+    auto *strip = reinterpret_cast<TGradientFill *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC target = BeginPaint(window, &paint);
+        if (strip)
+            strip->Paint(target);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete strip;
+        break;
+    default:
+        if (ForwardsToOwner(message))
+            return SendMessageA(GetParent(window), message, wParam, lParam);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace window

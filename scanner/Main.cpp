@@ -1,0 +1,24 @@
+// Program start: the common controls, the main window (which loads the bases
+// and lists the drives while it is created), then the message loop until the
+// main window closes.
+#include "MainFrm.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                       ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    window::TMainForm::Register(instance);
+
+    window::TMainForm mainForm;
+    if (!mainForm.Create(instance, showCommand))
+        return 1;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,393 @@
+#include "MainFrm.h"
+
+#include "DriveList.h"
+#include "WebAddresses.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace window {
+
+namespace {
+
+constexpr int kClientWidth = 534;
+constexpr int kClientHeight = 334;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                             WS_CLIPCHILDREN;
+constexpr COLORREF kCounterRed = RGB(176, 0, 0);
+constexpr COLORREF kMissingRow = RGB(255, 208, 208);
+constexpr LPARAM kStoredFileMissing = 1;
+
+constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
+constexpr char kUpToDate[] = "Spyware database is up to date. You do not need to update it now.";
+
+bool IsDarkRedValue(int controlId) {
+    return controlId == IDC_LB_INFECTED || controlId == IDC_LB_SKIPPED ||
+           controlId == IDC_LABEL13 || controlId == IDC_LABEL11;
+}
+
+bool IsHeading(int controlId) {
+    return controlId >= IDC_HEADINGTEXT1 && controlId <= IDC_HEADINGTEXT5;
+}
+
+// The list each page shows, re-laid out whenever the page is shown; the
+// counters page re-lays out the log, as the scan start wants.
+int ListOfPage(scanner::Page page) {
+    switch (page) {
+    case scanner::Page::Drives: return IDC_DRIVELIST;
+    case scanner::Page::Log: return IDC_LOGLIST;
+    case scanner::Page::Results: return IDC_LISTVIEW2;
+    case scanner::Page::Counters: return IDC_LOGLIST;
+    case scanner::Page::Quarantine: return IDC_LISTVIEW1;
+    }
+    return IDC_DRIVELIST;
+}
+
+} // namespace
+
+TMainForm::TMainForm()
+    : programFolder_(scanner::ProgramFolder()),
+      scanRun_(std::make_unique<scanner::TScanRun>(*this, prompts_, &definitions_)),
+      quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_)),
+      aboutForm_(std::make_unique<TAboutForm>(programFolder_, prompts_)) {}
+
+TMainForm::~TMainForm() {
+    for (HIMAGELIST glyph : glyphs_)
+        ImageList_Destroy(glyph);
+    if (driveImages_)
+        ImageList_Destroy(driveImages_);
+    if (font_)
+        DeleteObject(font_);
+    if (boldFont_)
+        DeleteObject(boldFont_);
+}
+
+bool TMainForm::Create(HINSTANCE instance, int showCommand) {
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kFormStyle, TRUE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAINMENU));
+    window_ = CreateWindowExA(0, "TMainForm", ApplicationTitle, kFormStyle,
+                              (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                              (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                              nullptr, menu, instance, this);
+    if (!window_)
+        return false;
+    // A menu bar that wraps makes the frame taller: size the client again.
+    RECT client;
+    GetClientRect(window_, &client);
+    if (client.bottom != kClientHeight) {
+        SetWindowPos(window_, nullptr, 0, 0, width, height + kClientHeight - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
+    prompts_.SetOwner(window_);
+    FormCreate();
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    return true;
+}
+
+// Creation: load the bases (their lines go to the log), then list the drives.
+// Without a table no base is loaded, but the window still opens.
+void TMainForm::FormCreate() {
+    definitions_.LoadBases(programFolder_, *this, prompts_);
+    FillDriveList();
+}
+
+void TMainForm::FillDriveList() {
+    TListView drives(Control(IDC_DRIVELIST));
+    drives.Clear();
+    for (const scanner::DriveItem &drive : scanner::FillDriveList())
+        drives.Append(drive.Caption, drive.ImageIndex);
+}
+
+// --- IScanHost ---
+
+void TMainForm::AddToLog(const std::string &text, scanner::LogKind) {
+    TListView(Control(IDC_LOGLIST)).Append(text);
+}
+
+void TMainForm::AddResult(const std::string &path) {
+    TListView(Control(IDC_LISTVIEW2)).Append(path);
+}
+
+void TMainForm::ClearResults() {
+    TListView(Control(IDC_LISTVIEW2)).Clear();
+    TListView(Control(IDC_LISTVIEW1)).Clear();
+}
+
+void TMainForm::ShowCounters(const scanner::ScanState &state) {
+    SetCaption(Control(IDC_LB_SCANNEDFILES), std::to_string(state.ScannedFiles));
+    SetCaption(Control(IDC_LB_SCANNEDMB), scanner::MegabytesText(state.ScannedMB));
+    SetCaption(Control(IDC_LB_INFECTED), std::to_string(state.Infected));
+    SetCaption(Control(IDC_LB_SKIPPED), std::to_string(state.Skipped));
+}
+
+void TMainForm::SetStatus(const std::string &text) { SetCaption(Control(IDC_LABEL4), text); }
+
+int TMainForm::GetProgress() {
+    return static_cast<int>(SendMessageA(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0));
+}
+
+void TMainForm::SetProgress(int position) {
+    SendMessageA(Control(IDC_PROGRESSBAR1), PBM_SETPOS, position, 0);
+}
+
+void TMainForm::EnableCommand(int buttonId, int menuId, bool enabled) {
+    EnableWindow(Control(buttonId), enabled ? TRUE : FALSE);
+    EnableMenuItem(GetMenu(window_), menuId, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TMainForm::SetCommandState(scanner::CommandState state) {
+    EnableCommand(IDC_BITBTN3, IDM_SCAN1, state != scanner::CommandState::Busy);
+    EnableCommand(IDC_BITBTN4, IDM_PAUSE1, state != scanner::CommandState::Idle);
+    EnableCommand(IDC_BITBTN5, IDM_STOP1, state != scanner::CommandState::Idle);
+}
+
+void TMainForm::RelayoutList(int listId) {
+    TListView list(Control(listId));
+    list.Relayout();
+    // Log lines and paths are long: one column as wide as the list.
+    if (listId != IDC_DRIVELIST) {
+        RECT client;
+        GetClientRect(list.Handle(), &client);
+        SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, 0, client.right - 4);
+    }
+}
+
+void TMainForm::ShowPage(scanner::Page page) {
+    const int shown = static_cast<int>(page) - 1;
+    for (int index = 0; index < 5; ++index)
+        ShowWindow(pages_[index], index == shown ? SW_SHOW : SW_HIDE);
+    RelayoutList(ListOfPage(page));
+}
+
+// The scan's way of keeping the window alive: every pending message is
+// handled, command handlers included. A quit request is left in the queue
+// for the main loop.
+void TMainForm::ProcessMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+int TMainForm::DriveCount() { return TListView(Control(IDC_DRIVELIST)).Count(); }
+
+bool TMainForm::DriveChecked(int index) { return TListView(Control(IDC_DRIVELIST)).Checked(index); }
+
+std::string TMainForm::DriveCaption(int index) {
+    return TListView(Control(IDC_DRIVELIST)).Text(index);
+}
+
+// --- Closing ---
+
+// Every way of closing asks the question; the answer never keeps the window
+// open. A scan under way is told to stop, and the window is destroyed only
+// once the scan's handler has returned, never under its feet.
+void TMainForm::FormCloseQuery() {
+    if (closing_)
+        return;  // asked already; waiting for the scan to unwind
+    closing_ = true;
+    if (prompts_.Confirm(kMoreSpywareQuestion))
+        scanner::OpenTrialPage(prompts_);
+    scanRun_->ClearScanFlags();
+    CloseWhenIdle();
+}
+
+void TMainForm::CloseWhenIdle() {
+    if (closing_ && window_ && !scanRun_->RunInProgress())
+        DestroyWindow(window_);
+}
+
+// --- Command handlers ---
+
+void TMainForm::BitBtn1Click() {
+    scanRun_->ClearScanFlags();
+    SendMessageA(window_, WM_CLOSE, 0, 0);
+}
+
+void TMainForm::BitBtn2Click() { aboutForm_->ShowModal(window_); }
+
+void TMainForm::BitBtn3Click() {
+    scanRun_->BitBtn3Click();
+    CloseWhenIdle();
+}
+
+void TMainForm::BitBtn4Click() { scanRun_->BitBtn4Click(); }
+
+void TMainForm::BitBtn5Click() { scanRun_->BitBtn5Click(); }
+
+void TMainForm::BitBtn6Click() { ShowPage(scanner::Page::Log); }
+
+void TMainForm::BitBtn7Click() { prompts_.Information(kUpToDate); }
+
+scanner::QuarantineHost TMainForm::QuarantineCommandHost() {
+    return scanner::QuarantineHost{
+        prompts_,
+        [this](const std::string &line) { AddToLog(line, scanner::LogKind::Plain); },
+        [this](scanner::Page page) { ShowPage(page); }};
+}
+
+void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows) {
+    TListView list(Control(IDC_LISTVIEW1));
+    list.Clear();
+    for (const scanner::QuarantineRow &row : rows) {
+        const int position = list.Append(row.caption, 0, row.present ? 0 : kStoredFileMissing);
+        list.SetText(position, 1, row.storedName);
+        list.SetText(position, 2, row.description);
+        list.SetText(position, 3, row.timeStamp);
+    }
+}
+
+void TMainForm::BitBtn8Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    FillQuarantineList(scanner::OpenQuarantine(quarantine_->store(), host));
+    RelayoutList(IDC_LISTVIEW1);
+}
+
+void TMainForm::BitBtn9Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)));
+    scanner::FixAndContinue(quarantine_->store(), results, host);
+}
+
+void TMainForm::BitBtn10Click() { ShowPage(scanner::Page::Drives); }
+
+void TMainForm::BitBtn11Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
+    scanner::DeleteChecked(quarantine_->store(), rows, host);
+}
+
+void TMainForm::BitBtn14Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
+    scanner::RestoreChecked(quarantine_->store(), rows, host);
+}
+
+void TMainForm::BitBtn15Click() { ShowPage(scanner::Page::Results); }
+
+void TMainForm::Morefeatures1Click() { scanner::OpenTrialPage(prompts_); }
+
+void TMainForm::Homepage1Click() { prompts_.OpenAddress(scanner::WebSiteAddress, false); }
+
+void TMainForm::Support1Click() { prompts_.OpenAddress(scanner::SupportMailLink, false); }
+
+// Buttons and menu items that share a command share its handler.
+bool TMainForm::Command(int controlId) {
+    switch (controlId) {
+    case IDC_BITBTN3: case IDM_SCAN1: BitBtn3Click(); break;
+    case IDC_BITBTN4: case IDM_PAUSE1: BitBtn4Click(); break;
+    case IDC_BITBTN5: case IDM_STOP1: BitBtn5Click(); break;
+    case IDC_BITBTN8: case IDM_QUARANTINE1: BitBtn8Click(); break;
+    case IDC_BITBTN7: case IDM_UPDATE1: BitBtn7Click(); break;
+    case IDC_BITBTN2: case IDM_ABOUT1: BitBtn2Click(); break;
+    case IDC_BITBTN1: case IDM_EXIT1: BitBtn1Click(); break;
+    case IDC_BITBTN6: case IDM_REPORT1: BitBtn6Click(); break;
+    case IDC_BITBTN9: BitBtn9Click(); break;
+    case IDC_BITBTN11: BitBtn11Click(); break;
+    case IDC_BITBTN14: BitBtn14Click(); break;
+    case IDC_BITBTN15: BitBtn15Click(); break;
+    case IDC_BITBTN12: case IDC_BITBTN13: BitBtn10Click(); break;
+    case IDM_MOREFEATURES1: Morefeatures1Click(); break;
+    case IDM_HOMEPAGE1: Homepage1Click(); break;
+    case IDM_SUPPORT1: Support1Click(); break;
+    default: return false;
+    }
+    return true;
+}
+
+// --- Drawing ---
+
+// Attached to the log, drawing nothing of its own: every line looks alike.
+LRESULT TMainForm::LogListCustomDrawItem(NMLVCUSTOMDRAW &) { return CDRF_DODEFAULT; }
+
+// Rows whose stored file has gone from the quarantine folder show light red.
+LRESULT TMainForm::ListView1CustomDrawItem(NMLVCUSTOMDRAW &draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.lItemlParam == kStoredFileMissing) {
+        draw.clrTextBk = kMissingRow;
+        return CDRF_NEWFONT;
+    }
+    return CDRF_DODEFAULT;
+}
+
+LRESULT TMainForm::Notify(const NMHDR &header) {
+    if (header.code != NM_CUSTOMDRAW)
+        return 0;
+    auto &draw = *reinterpret_cast<NMLVCUSTOMDRAW *>(const_cast<NMHDR *>(&header));
+    if (header.idFrom == IDC_LOGLIST)
+        return LogListCustomDrawItem(draw);
+    if (header.idFrom == IDC_LISTVIEW1)
+        return ListView1CustomDrawItem(draw);
+    return CDRF_DODEFAULT;
+}
+
+// Headings are white on their strips; four counter values are dark red.
+HBRUSH TMainForm::ColourStatic(HWND label, HDC dc) {
+    const int controlId = GetDlgCtrlID(label);
+    if (IsHeading(controlId)) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    if (IsDarkRedValue(controlId))
+        SetTextColor(dc, kCounterRed);
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+// --- Window procedure ---
+
+LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_COMMAND:
+        if (Command(LOWORD(wParam)))
+            return 0;
+        break;
+    case WM_NOTIFY:
+        return Notify(*reinterpret_cast<NMHDR *>(lParam));
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(
+            ColourStatic(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    case WM_CLOSE:
+        FormCloseQuery();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto *form = static_cast<TMainForm *>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto *form = reinterpret_cast<TMainForm *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        form->window_ = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return form->Handle(message, wParam, lParam);
+}
+
+} // namespace window

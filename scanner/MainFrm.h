@@ -1,0 +1,145 @@
+// TMainForm: the scanner's main window. It is a view: it lays out the
+// controls, adapts them to the scan run (IScanHost) and to the quarantine
+// commands (ICheckList), and maps every button and menu item to a handler
+// that calls the logic in scanner_core.
+#pragma once
+
+#include "AboutFrm.h"
+#include "Controls.h"
+#include "Definitions.h"
+#include "GradFill.h"
+#include "QuarantineCommands.h"
+#include "ScanRun.h"
+#include "WindowPrompts.h"
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace window {
+
+// ICheckList over a list view with check boxes.
+class TCheckListAdapter : public scanner::ICheckList {
+public:
+    explicit TCheckListAdapter(TListView list) : list_(list) {}
+    int RowCount() const override { return list_.Count(); }
+    std::string Caption(int row) const override { return list_.Text(row); }
+    bool Checked(int row) const override { return list_.Checked(row); }
+    void SetChecked(int row, bool checked) override { list_.SetChecked(row, checked); }
+    void RemoveRow(int row) override { list_.Remove(row); }
+
+private:
+    TListView list_;
+};
+
+class TMainForm : public scanner::IScanHost {
+public:
+    TMainForm();
+    ~TMainForm() override;
+    TMainForm(const TMainForm &) = delete;
+    TMainForm &operator=(const TMainForm &) = delete;
+
+    static void Register(HINSTANCE instance);
+    // Creates the window and its controls, runs FormCreate, then shows the
+    // window centred on the desktop. False when the window cannot be made.
+    bool Create(HINSTANCE instance, int showCommand);
+
+    // IScanHost
+    void AddToLog(const std::string &text, scanner::LogKind kind) override;
+    void AddResult(const std::string &path) override;
+    void ClearResults() override;
+    void ShowCounters(const scanner::ScanState &state) override;
+    void SetStatus(const std::string &text) override;
+    int GetProgress() override;
+    void SetProgress(int position) override;
+    void SetCommandState(scanner::CommandState state) override;
+    void ShowPage(scanner::Page page) override;
+    void ProcessMessages() override;
+    int DriveCount() override;
+    bool DriveChecked(int index) override;
+    std::string DriveCaption(int index) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Layout (MainFrmLayout.cpp).
+    void CreateControls();
+    void CreateLeftPanel();
+    void CreatePages();
+    HWND CreatePage(int page, const char *caption, const char *heading, bool red, int iconId);
+    void CreateDrivePage();
+    void CreateLogPage();
+    void CreateResultsPage();
+    void CreateCountersPage();
+    void CreateQuarantinePage();
+    HWND CreateList(HWND page, int controlId, int height, DWORD extendedStyle);
+    void CreateCounterRow(HWND panel, int top, const char *caption, int valueId);
+    void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId, int slot);
+    HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId, int left,
+                           int top, bool enabled);
+    void CreateFonts();
+    void ApplyFonts();
+
+    // Handlers.
+    void FormCreate();
+    void FormCloseQuery();
+    void CloseWhenIdle();
+    bool Command(int controlId);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+    void BitBtn11Click();
+    void BitBtn14Click();
+    void BitBtn15Click();
+    void Morefeatures1Click();
+    void Homepage1Click();
+    void Support1Click();
+    LRESULT Notify(const NMHDR &header);
+    LRESULT LogListCustomDrawItem(NMLVCUSTOMDRAW &draw);
+    LRESULT ListView1CustomDrawItem(NMLVCUSTOMDRAW &draw);
+    HBRUSH ColourStatic(HWND label, HDC dc);
+
+    void FillDriveList();
+    void FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows);
+    scanner::QuarantineHost QuarantineCommandHost();
+    void EnableCommand(int buttonId, int menuId, bool enabled);
+    // Every control by its id, whichever panel or page holds it.
+    HWND Control(int controlId) const;
+    HWND AddControl(HWND control);
+    void RelayoutList(int listId);
+
+    HWND window_ = nullptr;
+    HWND pageControl_ = nullptr;
+    HWND pages_[5] = {};
+    HWND leftPanel_ = nullptr;
+    HWND countersPanel_ = nullptr;
+    std::map<int, HWND> controls_;
+    std::vector<HWND> allControls_;
+    HFONT font_ = nullptr;
+    HFONT boldFont_ = nullptr;
+    HIMAGELIST driveImages_ = nullptr;
+    std::vector<HIMAGELIST> glyphs_;
+
+    std::string programFolder_;
+    TWindowPrompts prompts_;
+    scanner::TDefinitions definitions_;
+    std::unique_ptr<scanner::TScanRun> scanRun_;
+    std::unique_ptr<scanner::SystemQuarantine> quarantine_;
+    std::unique_ptr<TAboutForm> aboutForm_;
+    // The close question has been answered; the window goes once no scan
+    // handler is on the stack any more.
+    bool closing_ = false;
+};
+
+} // namespace window

@@ -1,0 +1,305 @@
+// The main window's layout: left panel, page control with five pages, their
+// heading strips, lists, counters and buttons. Positions are in pixels of
+// the 534 x 334 client area.
+#include "MainFrm.h"
+
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace window {
+
+namespace {
+
+constexpr int kLeftPanelWidth = 115;
+constexpr int kButtonWidth = 98;
+constexpr int kButtonHeight = 27;
+constexpr int kPageLeft = 119;
+constexpr int kPageTop = 4;
+constexpr int kPageWidth = 411;
+constexpr int kPageHeight = 326;
+constexpr int kMargin = 6;
+constexpr int kBodyTop = 44;
+constexpr int kBodyWidth = kPageWidth - 2 * kMargin;
+constexpr int kPageButtonTop = kPageHeight - kMargin - kButtonHeight;
+constexpr int kStripWidth = 362;
+constexpr int kStripHeight = 24;
+
+constexpr COLORREF kGreenBegin = 2398037;  // red 85, green 151, blue 36
+constexpr COLORREF kGreenEnd = RGB(0, 255, 0);
+constexpr COLORREF kRedBegin = RGB(128, 0, 0);
+constexpr COLORREF kRedEnd = 6711039;  // red 255, green 102, blue 102
+
+constexpr char kPanelClass[] = "TPanel";
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+HMENU IdOf(int controlId) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)); }
+
+// Panels and pages hand what their controls tell them to the main window.
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND CreatePanel(HWND parent, int controlId, int left, int top, int width, int height,
+                 DWORD extendedStyle = 0, const char *caption = "") {
+    return CreateWindowExA(extendedStyle, kPanelClass, caption,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, width, height,
+                           parent, IdOf(controlId), Instance(), nullptr);
+}
+
+HWND CreateLabel(HWND parent, int controlId, const char *caption, int left, int top, int width,
+                 int height, DWORD style = SS_LEFT) {
+    return CreateWindowExA(0, "STATIC", caption, WS_CHILD | WS_VISIBLE | style, left, top, width,
+                           height, parent, IdOf(controlId), Instance(), nullptr);
+}
+
+// A strip of 6 glyph frames (one per button state) as an image list.
+HIMAGELIST LoadImageStrip(int bitmapId, int frames) {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32, frames, 0);
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageA(Instance(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (strip) {
+        ImageList_Add(list, strip, nullptr);
+        DeleteObject(strip);
+    }
+    return list;
+}
+
+} // namespace
+
+void TMainForm::Register(HINSTANCE instance) {
+    WNDCLASSA panelClass{};
+    panelClass.lpfnWndProc = PanelProc;
+    panelClass.hInstance = instance;
+    panelClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    panelClass.lpszClassName = kPanelClass;
+    RegisterClassA(&panelClass);
+    TGradientFill::Register(instance);
+
+    WNDCLASSA formClass{};
+    formClass.lpfnWndProc = WindowProc;
+    formClass.hInstance = instance;
+    formClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON));
+    formClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    formClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    formClass.lpszClassName = "TMainForm";
+    RegisterClassA(&formClass);
+}
+
+HWND TMainForm::AddControl(HWND control) {
+    if (!control)
+        return control;
+    allControls_.push_back(control);
+    if (GetDlgCtrlID(control) != 0)
+        controls_[GetDlgCtrlID(control)] = control;
+    return control;
+}
+
+HWND TMainForm::Control(int controlId) const {
+    auto found = controls_.find(controlId);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void TMainForm::CreateFonts() {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    boldFont_ = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+}
+
+void TMainForm::ApplyFonts() {
+    for (HWND control : allControls_) {
+        const int id = GetDlgCtrlID(control);
+        const bool heading = id >= IDC_HEADINGTEXT1 && id <= IDC_HEADINGTEXT5;
+        SendMessageA(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(heading ? boldFont_ : font_), FALSE);
+    }
+}
+
+void TMainForm::CreateControls() {
+    CreateFonts();
+    CreateLeftPanel();
+    CreatePages();
+    ApplyFonts();
+}
+
+HWND TMainForm::CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId,
+                                  int left, int top, bool enabled) {
+    HWND button = CreateWindowExA(0, "BUTTON", caption,
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top,
+                                  kButtonWidth, kButtonHeight, parent, IdOf(controlId), Instance(),
+                                  nullptr);
+    HIMAGELIST glyph = LoadImageStrip(glyphId, 6);
+    glyphs_.push_back(glyph);
+    BUTTON_IMAGELIST images{glyph, {6, 0, 2, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    EnableWindow(button, enabled ? TRUE : FALSE);
+    return AddControl(button);
+}
+
+void TMainForm::CreateLeftPanel() {
+    leftPanel_ = CreatePanel(window_, 0, 0, 0, kLeftPanelWidth, 334);
+    AddControl(CreateLabel(leftPanel_, 0, "", 8, 8, 98, 72, SS_ETCHEDFRAME));
+    HWND logo = AddControl(CreateLabel(leftPanel_, IDC_LOGO, "", 10, 10, 94, 68,
+                                       SS_BITMAP | SS_CENTERIMAGE));
+    SendMessageA(logo, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_LOGO),
+                                                     IMAGE_BITMAP, 0, 0, 0)));
+    SetWindowPos(logo, nullptr, 10, 10, 94, 68, SWP_NOZORDER);
+
+    struct ButtonSpec {
+        int id;
+        const char *caption;
+        int glyph;
+        bool enabled;
+    } const buttons[] = {
+        {IDC_BITBTN3, "Scan", IDB_GLYPH_SCAN, true},
+        {IDC_BITBTN4, "Pause", IDB_GLYPH_PAUSE, false},
+        {IDC_BITBTN5, "Stop", IDB_GLYPH_STOP, false},
+        {IDC_BITBTN8, "Quarantine", IDB_GLYPH_QUARANTINE, true},
+        {IDC_BITBTN7, "Update", IDB_GLYPH_UPDATE, true},
+        {IDC_BITBTN2, "Abo&ut", IDB_GLYPH_ABOUT, true},
+        {IDC_BITBTN1, "&Exit", IDB_GLYPH_EXIT, true},
+    };
+    int top = 92;
+    for (const ButtonSpec &spec : buttons) {
+        CreateGlyphButton(leftPanel_, spec.id, spec.caption, spec.glyph, 8, top, spec.enabled);
+        top += 33;
+    }
+}
+
+void TMainForm::CreatePages() {
+    pageControl_ = CreatePanel(window_, IDC_PAGECONTROL1, kPageLeft, kPageTop, kPageWidth,
+                               kPageHeight);
+    CreateDrivePage();
+    CreateLogPage();
+    CreateResultsPage();
+    CreateCountersPage();
+    CreateQuarantinePage();
+    ShowPage(scanner::Page::Drives);
+}
+
+// A page with its heading strip: the icon, then the gradient carrying the
+// heading in bold white.
+HWND TMainForm::CreatePage(int page, const char *caption, const char *heading, bool red,
+                           int iconId) {
+    HWND sheet = AddControl(CreatePanel(pageControl_, IDC_TABSHEET1 + page - 1, 0, 0, kPageWidth,
+                                        kPageHeight, 0, caption));
+    pages_[page - 1] = sheet;
+    HWND icon = AddControl(CreateLabel(sheet, IDC_PAGEICON1 + page - 1, "", kMargin, kMargin - 2,
+                                       32, 32, SS_ICON));
+    SendMessageA(icon, STM_SETICON,
+                 reinterpret_cast<WPARAM>(LoadImageA(Instance(), MAKEINTRESOURCEA(iconId),
+                                                     IMAGE_ICON, 32, 32, 0)),
+                 0);
+    TGradientFill *strip = TGradientFill::Create(sheet, IDC_HEADING1 + page - 1,
+                                                 kPageWidth - kMargin - kStripWidth, 8,
+                                                 kStripWidth, kStripHeight);
+    strip->SetBeginColor(red ? kRedBegin : kGreenBegin);
+    strip->SetEndColor(red ? kRedEnd : kGreenEnd);
+    strip->SetFillDirection(gradient::TFillDirection::fdLeftToRight);
+    AddControl(strip->Handle());
+    AddControl(CreateLabel(strip->Handle(), IDC_HEADINGTEXT1 + page - 1, heading, 8, 5,
+                           kStripWidth - 16, 14, SS_LEFT | SS_NOPREFIX));
+    return sheet;
+}
+
+HWND TMainForm::CreateList(HWND page, int controlId, int height, DWORD extendedStyle) {
+    HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_LIST | LVS_NOSORTHEADER |
+                                    LVS_SHOWSELALWAYS,
+                                kMargin, kBodyTop, kBodyWidth, height, page, IdOf(controlId),
+                                Instance(), nullptr);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
+    return AddControl(list);
+}
+
+void TMainForm::CreatePageButton(HWND page, int controlId, const char *caption, int glyphId,
+                                 int slot) {
+    const int left = kPageWidth - kMargin - (slot + 1) * kButtonWidth - slot * kMargin;
+    CreateGlyphButton(page, controlId, caption, glyphId, left, kPageButtonTop, true);
+}
+
+void TMainForm::CreateDrivePage() {
+    HWND page = CreatePage(1, "Scan Path", "Scan Drives", false, IDB_PAGE_DRIVES);
+    HWND list = CreateList(page, IDC_DRIVELIST, kPageHeight - kMargin - kBodyTop,
+                           LVS_EX_CHECKBOXES);
+    driveImages_ = LoadImageStrip(IDB_DRIVES, 4);
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(driveImages_));
+}
+
+void TMainForm::CreateLogPage() {
+    HWND page = CreatePage(2, "Scan Log", "Report", false, IDB_PAGE_LOG);
+    HWND list = CreateList(page, IDC_LOGLIST, kPageButtonTop - kMargin - kBodyTop, 0);
+    SendMessageA(list, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
+    CreatePageButton(page, IDC_BITBTN12, "Continue", IDB_GLYPH_CONTINUE, 0);
+    CreatePageButton(page, IDC_BITBTN15, "Scan Results", IDB_GLYPH_RESULTS, 1);
+}
+
+void TMainForm::CreateResultsPage() {
+    HWND page = CreatePage(3, "Found viruses", "Scan Results", true, IDB_PAGE_RESULTS);
+    CreateList(page, IDC_LISTVIEW2, kPageButtonTop - kMargin - kBodyTop, LVS_EX_CHECKBOXES);
+    CreatePageButton(page, IDC_BITBTN6, "Report", IDB_GLYPH_REPORT, 0);
+    CreatePageButton(page, IDC_BITBTN9, "Fix && Continue", IDB_GLYPH_FIX, 1);
+}
+
+void TMainForm::CreateCounterRow(HWND panel, int top, const char *caption, int valueId) {
+    AddControl(CreateLabel(panel, 0, caption, 12, top, 200, 16));
+    AddControl(CreateLabel(panel, valueId, "0", kBodyWidth - 16 - 140, top, 140, 16, SS_RIGHT));
+}
+
+void TMainForm::CreateCountersPage() {
+    HWND page = CreatePage(4, "Scan Table", "Scanning...", false, IDB_PAGE_COUNTERS);
+    const int panelHeight = 184;
+    countersPanel_ = AddControl(CreatePanel(page, IDC_COUNTERSPANEL, kMargin, kBodyTop,
+                                            kBodyWidth, panelHeight, WS_EX_STATICEDGE));
+    CreateCounterRow(countersPanel_, 12, "Scanned files (total):", IDC_LB_SCANNEDFILES);
+    CreateCounterRow(countersPanel_, 36, "Scanned (MB):", IDC_LB_SCANNEDMB);
+    CreateCounterRow(countersPanel_, 60, "Infected:", IDC_LB_INFECTED);
+    CreateCounterRow(countersPanel_, 84, "Skipped:", IDC_LB_SKIPPED);
+    CreateCounterRow(countersPanel_, 108, "Suspected:", IDC_LABEL13);
+    CreateCounterRow(countersPanel_, panelHeight - 30, "Errors:", IDC_LABEL11);
+
+    const int statusTop = kBodyTop + panelHeight + 14;
+    AddControl(CreateLabel(page, IDC_LABEL4, "Ready", kMargin, statusTop, kBodyWidth, 16,
+                           SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS));
+    HWND progress = AddControl(CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE,
+                                               kMargin, statusTop + 22, kBodyWidth, 20, page,
+                                               IdOf(IDC_PROGRESSBAR1), Instance(), nullptr));
+    SendMessageA(progress, PBM_SETRANGE32, 0, 1000);
+}
+
+void TMainForm::CreateQuarantinePage() {
+    HWND page = CreatePage(5, "TabSheet5", "Quarantine", true, IDB_PAGE_QUARANTINE);
+    HWND list = CreateList(page, IDC_LISTVIEW1, kPageButtonTop - kMargin - kBodyTop,
+                           LVS_EX_CHECKBOXES);
+    // The rows carry their record's other lines as sub-items.
+    const char *columns[] = {"File", "Stored as", "Description", "Time"};
+    for (int column = 0; column < 4; ++column) {
+        LVCOLUMNA spec{};
+        spec.mask = LVCF_TEXT | LVCF_WIDTH;
+        spec.pszText = const_cast<char *>(columns[column]);
+        spec.cx = column == 0 ? 200 : 90;
+        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
+    }
+    CreatePageButton(page, IDC_BITBTN13, "Cancel", IDB_GLYPH_CANCEL, 0);
+    CreatePageButton(page, IDC_BITBTN14, "Restore", IDB_GLYPH_RESTORE, 1);
+    CreatePageButton(page, IDC_BITBTN11, "Delete", IDB_GLYPH_DELETE, 2);
+}
+
+} // namespace window
