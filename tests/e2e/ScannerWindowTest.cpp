@@ -1,0 +1,461 @@
+// The real bvxscan.exe, driven from outside through its own controls, menu
+// and boxes, in a Wine prefix whose drive D: is a sample tree made here
+// (run-e2e.sh sets up the prefix, the installed copy and the recorder that
+// stands in for the browser and the mail program).
+#include "SampleDrive.h"
+#include "TempDir.h"
+#include "driver/WindowDriver.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+using namespace e2e;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
+const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
+const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
+const char kRestoredMessage[] = "Selected infections were restored.";
+const char kDeletedMessage[] = "Selected infections were deleted.";
+const char kUpdateMessage[] = "Spyware database is up to date. You do not need to update it now.";
+const char kTrialPath[] = "/try-antispyware.htm";
+
+std::string Setting(const char *name) {
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+bool EndsWith(const std::string &text, const std::string &tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items) {
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+// Files of a folder (names only), sorted.
+std::vector<std::string> FolderFiles(const std::string &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return Sorted(names);
+}
+
+// Holds a file open with no sharing, so that nothing else can read it.
+class ExclusiveOpen {
+public:
+    explicit ExclusiveOpen(const std::string &path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~ExclusiveOpen() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+class ScannerWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        suiteError_.clear();
+        if (appFolder().empty() || Setting("BVX_E2E_OPENED").empty()) {
+            suiteError_ = "run through run-e2e.sh: the prefix settings are missing";
+            return;
+        }
+        SampleDrive drive(Setting("BVX_E2E_DRIVE"));
+        drive.Write();
+        std::string fingerprint = FingerprintThroughKernel(drive.file("spyagent.exe").path);
+        if (fingerprint.empty()) {
+            suiteError_ = "Kernel.dll gives no fingerprint for the sample";
+            return;
+        }
+        testsupport::MakeDir(appFolder() + "Bases");
+        std::string plain = appFolder() + "e2e-base.plain";
+        testsupport::WriteFile(plain, drive.PlainBase(fingerprint));
+        suiteError_ = PackBaseThroughKernel(plain, appFolder() + "Bases\\e2e.bvx");
+        DeleteFileA(plain.c_str());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(suiteError_.empty()) << suiteError_;
+        drive_.Write();
+        testsupport::RemoveTree(appFolder() + "Quarantine");
+        testsupport::WriteFile(Setting("BVX_E2E_OPENED"), "");
+        StartApp();
+    }
+
+    static std::string appFolder() { return Setting("BVX_E2E_APP"); }
+
+    void StartApp() {
+        app_ = std::make_unique<AppProcess>(appFolder() + "bvxscan.exe");
+        ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
+        main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
+        ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
+    }
+
+    HWND Control(int id) const { return FindControl(main_, id); }
+    std::string TextOf(int id) const { return GetText(Control(id)); }
+    bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
+    bool PageShown(int id) const { return IsWindowVisible(Control(id)) != 0; }
+    RemoteListView List(int id) const { return RemoteListView(app_->handle(), Control(id)); }
+
+    void ClickButton(int id) {
+        ASSERT_TRUE(Click(Control(id))) << "control " << id << " is missing, hidden or disabled";
+    }
+
+    // Waits for a box with the caption and text, presses the button.
+    void Answer(const std::string &caption, const std::string &text, const std::string &button) {
+        ModalBox box = WaitBox(app_->id(), caption);
+        ASSERT_NE(box.window, nullptr) << "no \"" << caption << "\" box";
+        EXPECT_EQ(box.text, text);
+        ASSERT_TRUE(PressBoxButton(box, button)) << "cannot press " << button;
+    }
+
+    void TickDrive(const std::string &root) {
+        RemoteListView drives = List(IDC_DRIVELIST);
+        int item = drives.Find(root);
+        ASSERT_GE(item, 0) << "drive list lacks " << root;
+        ASSERT_TRUE(drives.SetChecked(item, true));
+    }
+
+    // Scan with the start message answered; returns the end message.
+    std::string Scan() {
+        ExclusiveOpen lock(drive_.LockedPath());
+        EXPECT_TRUE(lock.held());
+        if (!Click(Control(IDC_BITBTN3)))
+            return "Scan could not be clicked";
+        ModalBox start = WaitBox(app_->id(), "Information");
+        if (!start.window)
+            return "no start message";
+        EXPECT_EQ(start.text, kStartMessage);
+        PressBoxButton(start, "OK");
+        ModalBox end = WaitBox(app_->id(), "Information");
+        if (!end.window)
+            return "no end message";
+        PressBoxButton(end, "OK");
+        return end.text;
+    }
+
+    void ScanDriveD() {
+        TickDrive("D:\\");
+        ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
+    }
+
+    std::vector<std::string> Opened() const { return Lines(testsupport::ReadFile(Setting("BVX_E2E_OPENED"))); }
+
+    // Waits until the recorder has seen this many openings and returns them all.
+    std::vector<std::string> WaitOpened(size_t count) const {
+        WaitUntil([&] { return Opened().size() >= count; });
+        return Opened();
+    }
+
+    // The shell starts the recorder before the program goes on, so once the
+    // program has ended, a short settle shows everything it opened.
+    std::vector<std::string> OpenedAfterExit() const {
+        Sleep(2000);
+        return Opened();
+    }
+
+    bool IsTrialPage(const std::string &address) const {
+        return address.compare(0, 4, "http") == 0 && EndsWith(address, kTrialPath);
+    }
+
+    std::string QuarantineFolder() const { return appFolder() + "Quarantine\\"; }
+
+    // Ticks the result row of the path and runs Fix & Continue, answering the
+    // closing question.
+    void FixAndContinue(const std::string &path, const std::string &answer) {
+        RemoteListView results = List(IDC_LISTVIEW2);
+        int row = results.Find(path);
+        ASSERT_GE(row, 0) << path << " is not among the results";
+        ASSERT_TRUE(results.SetChecked(row, true));
+        ClickButton(IDC_BITBTN9);
+        Answer("Information", kMovedMessage, "OK");
+        Answer("Confirm", kCloseQuestion, answer);
+    }
+
+    void OpenQuarantinePage() {
+        ClickButton(IDC_BITBTN8);
+        ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    }
+
+    static std::string suiteError_;
+    SampleDrive drive_{Setting("BVX_E2E_DRIVE")};
+    std::unique_ptr<AppProcess> app_;
+    HWND main_ = nullptr;
+};
+
+std::string ScannerWindow::suiteError_;
+
+TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_EQ(TextOf(IDC_LABEL4), "Ready");
+    EXPECT_TRUE(Enabled(IDC_BITBTN3));
+    EXPECT_FALSE(Enabled(IDC_BITBTN4));
+    EXPECT_FALSE(Enabled(IDC_BITBTN5));
+    EXPECT_EQ(List(IDC_LOGLIST).Texts(), (Strings{"Spyware Definitions Base e2e.bvx loaded", ""}));
+    RemoteListView drives = List(IDC_DRIVELIST);
+    int driveD = drives.Find("D:\\");
+    ASSERT_GE(driveD, 0);
+    for (int item = 0; item < drives.Count(); ++item)
+        EXPECT_FALSE(drives.Checked(item)) << drives.Text(item);
+}
+
+TEST_F(ScannerWindow, ScanOfTickedDriveCountsLogsAndListsDetections) {
+    TickDrive("D:\\");
+    ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
+
+    std::vector<std::string> opened = WaitOpened(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
+
+    EXPECT_TRUE(PageShown(IDC_TABSHEET3));
+    RemoteListView results = List(IDC_LISTVIEW2);
+    EXPECT_EQ(Sorted(results.Texts()), Sorted(drive_.DetectedPaths()));
+    for (int row = 0; row < results.Count(); ++row)
+        EXPECT_FALSE(results.Checked(row));
+
+    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[0], "Spyware Definitions Base e2e.bvx loaded");
+    EXPECT_EQ(log[1], "");
+    EXPECT_EQ(log[log.size() - 2], "");
+    EXPECT_EQ(log.back(), "Scan Complete");
+    std::vector<std::string> scanLines(log.begin() + 2, log.end() - 2);
+    std::vector<std::string> expected = drive_.DetectionLogLines();
+    expected.push_back("Ignored [" + drive_.LockedPath() + "]");
+    EXPECT_EQ(Sorted(scanLines), Sorted(expected));
+
+    EXPECT_EQ(TextOf(IDC_LB_SCANNEDFILES), std::to_string(drive_.SelectedCount()));
+    EXPECT_EQ(TextOf(IDC_LB_SCANNEDMB), "2");
+    EXPECT_EQ(TextOf(IDC_LB_SKIPPED), "1");
+    // The labels are written as each file's check begins, so a detection in
+    // the very last file checked is not shown yet.
+    std::string last = drive_.LastSelectedInWalkOrder();
+    bool lastDetected = !drive_.file(last.substr(last.rfind('\\') + 1)).detection.empty();
+    EXPECT_EQ(TextOf(IDC_LB_INFECTED), lastDetected ? "2" : "3");
+    EXPECT_EQ(TextOf(IDC_LABEL13), "0");
+    EXPECT_EQ(TextOf(IDC_LABEL11), "0");
+    EXPECT_EQ(TextOf(IDC_LABEL4), "Complete");
+    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
+
+    EXPECT_TRUE(Enabled(IDC_BITBTN3));
+    EXPECT_FALSE(Enabled(IDC_BITBTN4));
+    EXPECT_FALSE(Enabled(IDC_BITBTN5));
+}
+
+TEST_F(ScannerWindow, ScanWithNoDriveTickedReportsNoneAndShowsDrives) {
+    ASSERT_EQ(Scan(), "Scan results: 0 infections found.");
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 0);
+    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
+    EXPECT_EQ(log, (Strings{"Spyware Definitions Base e2e.bvx loaded", "", "", "Scan Complete"}));
+    std::vector<std::string> opened = WaitOpened(1);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
+}
+
+TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) {
+    ScanDriveD();
+    const SampleFile &agent = drive_.file("spyagent.exe");
+    FixAndContinue(agent.path, "&Yes");
+
+    EXPECT_FALSE(testsupport::FileExists(agent.path));
+    std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+    std::smatch record;
+    std::regex layout("(.*)\r\n(INFECTED\\((\\d+)\\)\\.Vir)\r\n\r\n\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
+    ASSERT_TRUE(std::regex_match(index, record, layout)) << index;
+    EXPECT_EQ(record[1].str(), agent.path);
+    EXPECT_LE(std::stol(record[3].str()), 121120);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini", record[2].str()}));
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + record[2].str()), agent.content);
+
+    // The unticked rows stay; the page goes back to the drives.
+    std::vector<std::string> rest = drive_.DetectedPaths();
+    rest.erase(std::find(rest.begin(), rest.end(), agent.path));
+    EXPECT_EQ(Sorted(List(IDC_LISTVIEW2).Texts()), Sorted(rest));
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+
+    // Yes to "more spyware" opens the trial page again, after the scan's own.
+    std::vector<std::string> opened = WaitOpened(2);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
+}
+
+TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
+    ScanDriveD();
+    const SampleFile &dropper = drive_.file("dropper.dll");
+    FixAndContinue(dropper.path, "&No");
+    ASSERT_FALSE(testsupport::FileExists(dropper.path));
+
+    OpenQuarantinePage();
+    RemoteListView quarantine = List(IDC_LISTVIEW1);
+    ASSERT_EQ(quarantine.Texts(), (Strings{dropper.path}));
+    EXPECT_FALSE(quarantine.Checked(0));
+    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+
+    ASSERT_TRUE(testsupport::FileExists(dropper.path));
+    EXPECT_EQ(testsupport::ReadFile(dropper.path), dropper.content);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
+    EXPECT_EQ(quarantine.Count(), 0);
+
+    // No to the question opened nothing: only the scan's trial page.
+    std::vector<std::string> opened = Opened();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(IsTrialPage(opened[0]));
+
+    ClickButton(IDC_BITBTN13); // Cancel
+    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+}
+
+TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
+    ScanDriveD();
+    const SampleFile &marker = drive_.file("virtual.txt");
+    FixAndContinue(marker.path, "&No");
+    OpenQuarantinePage();
+    RemoteListView quarantine = List(IDC_LISTVIEW1);
+    ASSERT_EQ(quarantine.Texts(), (Strings{marker.path}));
+
+    // Nothing ticked: nothing changes, the box shows all the same.
+    ClickButton(IDC_BITBTN11);
+    Answer("Information", kDeletedMessage, "OK");
+    EXPECT_EQ(quarantine.Count(), 1);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
+
+    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    ClickButton(IDC_BITBTN11);
+    Answer("Information", kDeletedMessage, "OK");
+    EXPECT_EQ(quarantine.Count(), 0);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
+    EXPECT_FALSE(testsupport::FileExists(marker.path));
+}
+
+TEST_F(ScannerWindow, LogAndResultsPagesSwitchByTheirButtons) {
+    ScanDriveD();
+    ClickButton(IDC_BITBTN6); // Report
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
+    EXPECT_FALSE(PageShown(IDC_TABSHEET3));
+    ClickButton(IDC_BITBTN15); // Scan Results
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
+    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 3);
+    ChooseMenu(main_, IDM_REPORT1);
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
+    ClickButton(IDC_BITBTN12); // Continue
+    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+}
+
+TEST_F(ScannerWindow, UpdateShowsUpToDateBoxFromButtonAndMenu) {
+    ClickButton(IDC_BITBTN7);
+    Answer("Information", kUpdateMessage, "OK");
+    ChooseMenu(main_, IDM_UPDATE1);
+    Answer("Information", kUpdateMessage, "OK");
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(Opened().empty());
+}
+
+TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
+    std::string verIni = appFolder() + "ver.ini";
+    ASSERT_TRUE(testsupport::FileExists(verIni)) << "ver.ini is not installed beside the program";
+    std::string shipped = testsupport::ReadFile(verIni);
+
+    ClickButton(IDC_BITBTN2);
+    HWND about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 1.0");
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
+    ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+    // Only the first line counts, and it is read again at every showing.
+    testsupport::WriteFile(verIni, "2.5\r\nnot this line\r\n");
+    ChooseMenu(main_, IDM_ABOUT1);
+    about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
+    testsupport::WriteFile(verIni, shipped);
+    ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+}
+
+TEST_F(ScannerWindow, MenuLinksOpenSiteMailAndTrialPage) {
+    ChooseMenu(main_, IDM_HOMEPAGE1);
+    WaitOpened(1);
+    ChooseMenu(main_, IDM_SUPPORT1);
+    WaitOpened(2);
+    ChooseMenu(main_, IDM_MOREFEATURES1);
+    std::vector<std::string> opened = WaitOpened(3);
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[0].compare(0, 4, "http"), 0) << opened[0];
+    EXPECT_FALSE(IsTrialPage(opened[0])) << opened[0];
+    EXPECT_EQ(opened[1].compare(0, 7, "mailto:"), 0) << opened[1];
+    EXPECT_NE(opened[1].find('@'), std::string::npos) << opened[1];
+    EXPECT_TRUE(IsTrialPage(opened[2])) << opened[2];
+}
+
+TEST_F(ScannerWindow, ExitAnsweredNoClosesWithoutOpeningAPage) {
+    ClickButton(IDC_BITBTN1);
+    Answer("Confirm", kCloseQuestion, "&No");
+    ASSERT_TRUE(app_->WaitExit());
+    EXPECT_TRUE(OpenedAfterExit().empty());
+}
+
+TEST_F(ScannerWindow, ExitAnsweredYesOpensTrialPageAndCloses) {
+    ChooseMenu(main_, IDM_EXIT1);
+    Answer("Confirm", kCloseQuestion, "&Yes");
+    ASSERT_TRUE(app_->WaitExit());
+    std::vector<std::string> opened = OpenedAfterExit();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
+}
+
+TEST_F(ScannerWindow, TitleBarCloseAsksTheSameQuestion) {
+    PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Answer("Confirm", kCloseQuestion, "&No");
+    ASSERT_TRUE(app_->WaitExit());
+    EXPECT_TRUE(OpenedAfterExit().empty());
+}
+
+} // namespace

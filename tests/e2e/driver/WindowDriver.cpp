@@ -1,0 +1,273 @@
+#include "WindowDriver.h"
+
+#include <commctrl.h>
+
+namespace e2e {
+
+namespace {
+
+constexpr UINT kSendTimeoutMs = 20000;
+
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs,
+                             &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+bool ClassMatches(HWND window, const char *className) {
+    if (!className)
+        return true;
+    std::string actual = ClassOf(window);
+    if (className[0] == '!')
+        return lstrcmpiA(actual.c_str(), className + 1) != 0;
+    return lstrcmpiA(actual.c_str(), className) == 0;
+}
+
+struct TopSearch {
+    DWORD processId;
+    const std::string *caption;
+    const char *className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND window, LPARAM param) {
+    auto &search = *reinterpret_cast<TopSearch *>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !IsWindowVisible(window))
+        return TRUE;
+    if (!ClassMatches(window, search.className))
+        return TRUE;
+    if (!search.caption->empty() && GetText(window) != *search.caption)
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+LRESULT SendPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendWithTimeout(window, message, wParam, lParam);
+}
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(50);
+    }
+}
+
+AppProcess::AppProcess(const std::string &exePath) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string commandLine = "\"" + exePath + "\"";
+    // A current folder far from the program's own: the program must find its
+    // files beside itself, not in the current folder.
+    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        "C:\\", &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+}
+
+AppProcess::~AppProcess() {
+    if (!process_)
+        return;
+    if (Running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+}
+
+bool AppProcess::WaitExit(DWORD timeoutMs) const {
+    return process_ && WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool AppProcess::Running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND FindTopWindow(DWORD processId, const std::string &caption, const char *className) {
+    TopSearch search{processId, &caption, className, nullptr};
+    EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitTopWindow(DWORD processId, const std::string &caption, const char *className,
+                   DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(processId, caption, className)) != nullptr; },
+              timeoutMs);
+    return found;
+}
+
+std::vector<HWND> Children(HWND root, const char *className) {
+    std::vector<HWND> all;
+    EnumChildWindows(root, CollectChild, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> matching;
+    for (HWND child : all)
+        if (ClassMatches(child, className))
+            matching.push_back(child);
+    return matching;
+}
+
+HWND FindControl(HWND root, int controlId) {
+    for (HWND child : Children(root, nullptr))
+        if (GetDlgCtrlID(child) == controlId)
+            return child;
+    return nullptr;
+}
+
+HWND FindChildByText(HWND root, const char *className, const std::string &text) {
+    for (HWND child : Children(root, className))
+        if (GetText(child) == text)
+            return child;
+    return nullptr;
+}
+
+std::string GetText(HWND window) {
+    LRESULT length = SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT copied = SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool Click(HWND button) {
+    if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button))
+        return false;
+    return PostMessageA(button, BM_CLICK, 0, 0) != 0;
+}
+
+void ChooseMenu(HWND window, int commandId) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+RemoteBuffer::RemoteBuffer(HANDLE process, size_t size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+
+RemoteBuffer::~RemoteBuffer() {
+    if (address_)
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+bool RemoteBuffer::Write(const void *data, size_t size, size_t offset) {
+    SIZE_T written = 0;
+    return address_ &&
+           WriteProcessMemory(process_, static_cast<char *>(address_) + offset, data, size,
+                              &written) &&
+           written == size;
+}
+
+bool RemoteBuffer::Read(void *data, size_t size, size_t offset) const {
+    SIZE_T read = 0;
+    return address_ &&
+           ReadProcessMemory(process_, static_cast<char *>(address_) + offset, data, size,
+                             &read) &&
+           read == size;
+}
+
+int RemoteListView::Count() const {
+    return static_cast<int>(SendWithTimeout(list_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string RemoteListView::Text(int item) const {
+    constexpr size_t kTextRoom = 2048;
+    RemoteBuffer remote(process_, sizeof(LVITEMA) + kTextRoom);
+    LVITEMA request{};
+    request.iSubItem = 0;
+    request.cchTextMax = kTextRoom;
+    request.pszText = static_cast<char *>(remote.address()) + sizeof(LVITEMA);
+    if (!remote.Write(&request, sizeof request))
+        return std::string();
+    LRESULT length = SendWithTimeout(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                            reinterpret_cast<LPARAM>(remote.address()));
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<size_t>(length), '\0');
+    remote.Read(&text[0], text.size(), sizeof(LVITEMA));
+    return text;
+}
+
+std::vector<std::string> RemoteListView::Texts() const {
+    std::vector<std::string> texts;
+    int count = Count();
+    for (int item = 0; item < count; ++item)
+        texts.push_back(Text(item));
+    return texts;
+}
+
+int RemoteListView::Find(const std::string &text) const {
+    int count = Count();
+    for (int item = 0; item < count; ++item)
+        if (Text(item) == text)
+            return item;
+    return -1;
+}
+
+bool RemoteListView::Checked(int item) const {
+    LRESULT state = SendWithTimeout(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK);
+    return state != -1 && ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+bool RemoteListView::SetChecked(int item, bool checked) {
+    RemoteBuffer remote(process_, sizeof(LVITEMA));
+    LVITEMA change{};
+    change.stateMask = LVIS_STATEIMAGEMASK;
+    change.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    if (!remote.Write(&change, sizeof change))
+        return false;
+    SendWithTimeout(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+           reinterpret_cast<LPARAM>(remote.address()));
+    return Checked(item) == checked;
+}
+
+ModalBox WaitBox(DWORD processId, const std::string &caption, DWORD timeoutMs) {
+    ModalBox box;
+    box.window = WaitTopWindow(processId, caption, "#32770", timeoutMs);
+    if (!box.window)
+        return box;
+    box.caption = GetText(box.window);
+    for (HWND label : Children(box.window, "Static")) {
+        std::string text = GetText(label);
+        if (text.empty())
+            continue;
+        if (!box.text.empty())
+            box.text += "\n";
+        box.text += text;
+    }
+    return box;
+}
+
+bool PressBoxButton(const ModalBox &box, const std::string &buttonCaption) {
+    HWND button = FindChildByText(box.window, "Button", buttonCaption);
+    if (!Click(button))
+        return false;
+    HWND window = box.window;
+    return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
+}
+
+} // namespace e2e

@@ -1,0 +1,114 @@
+// Works another program's window from outside, the way a user would: finds
+// its windows and controls, clicks buttons, chooses menu items, reads labels
+// and list views across the process boundary, ticks list view check boxes and
+// answers modal boxes by pressing their buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Generous limits: Wine on a loaded machine can be slow, and no test measures speed.
+constexpr DWORD kWaitMs = 60000;
+
+// Polls the condition every 50 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kWaitMs);
+
+// A started program, ended by force if it is still running when the owner goes.
+class AppProcess {
+public:
+    explicit AppProcess(const std::string &exePath);
+    ~AppProcess();
+    AppProcess(const AppProcess &) = delete;
+    AppProcess &operator=(const AppProcess &) = delete;
+
+    HANDLE handle() const { return process_; }
+    DWORD id() const { return processId_; }
+    bool started() const { return process_ != nullptr; }
+    bool WaitExit(DWORD timeoutMs = kWaitMs) const;
+    bool Running() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// The visible top-level window of the process with this caption; a null
+// class name accepts any class, a class starting with "!" excludes one.
+HWND FindTopWindow(DWORD processId, const std::string &caption, const char *className);
+HWND WaitTopWindow(DWORD processId, const std::string &caption, const char *className,
+                   DWORD timeoutMs = kWaitMs);
+
+// A descendant window with the control id, at any depth; null when none.
+HWND FindControl(HWND root, int controlId);
+// A descendant of the class whose text equals the text; null when none.
+HWND FindChildByText(HWND root, const char *className, const std::string &text);
+std::vector<HWND> Children(HWND root, const char *className);
+
+// Sends a message that carries no pointer, with a time limit; -1 on failure.
+LRESULT SendPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The window's text, asked of its own thread (WM_GETTEXT is carried across).
+std::string GetText(HWND window);
+std::string ClassOf(HWND window);
+
+// Clicks a button as a user would: only a visible, enabled button can be
+// clicked. The click is posted, so a modal box it opens does not block us.
+bool Click(HWND button);
+// Chooses a menu item of the window by its command id.
+void ChooseMenu(HWND window, int commandId);
+
+// Memory in another process, freed with the object.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, size_t size);
+    ~RemoteBuffer();
+    RemoteBuffer(const RemoteBuffer &) = delete;
+    RemoteBuffer &operator=(const RemoteBuffer &) = delete;
+
+    void *address() const { return address_; }
+    bool Write(const void *data, size_t size, size_t offset = 0);
+    bool Read(void *data, size_t size, size_t offset = 0) const;
+
+private:
+    HANDLE process_;
+    void *address_;
+};
+
+// A list view of another process.
+class RemoteListView {
+public:
+    RemoteListView(HANDLE process, HWND list) : process_(process), list_(list) {}
+
+    bool valid() const { return list_ != nullptr; }
+    int Count() const;
+    std::string Text(int item) const;
+    std::vector<std::string> Texts() const;
+    // Index of the first item with this caption, or -1.
+    int Find(const std::string &text) const;
+    bool Checked(int item) const;
+    bool SetChecked(int item, bool checked);
+
+private:
+    HANDLE process_;
+    HWND list_;
+};
+
+// A modal box (a #32770 dialog) of the process.
+struct ModalBox {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text; // its static texts joined by line breaks
+};
+
+// Waits for a box with the caption; an empty caption takes any box.
+ModalBox WaitBox(DWORD processId, const std::string &caption, DWORD timeoutMs = kWaitMs);
+// Presses the button with this caption ("OK", "&Yes", "&No") and waits for
+// the box to close.
+bool PressBoxButton(const ModalBox &box, const std::string &buttonCaption);
+
+} // namespace e2e

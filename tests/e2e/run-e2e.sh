@@ -1,0 +1,74 @@
+#!/bin/sh
+# End-to-end run of the real bvxscan.exe: makes a Wine prefix of its own for
+# this run, maps drive D: to a fresh folder tree, installs a copy of the
+# program (with Kernel.dll, the runtime DLLs and ver.ini) in a folder of its
+# own, points the shell's http, https and mailto handlers at our recorder,
+# and runs the test program on a virtual X display.
+# Usage: run-e2e.sh <build folder> [gtest arguments...]
+set -eu
+build=$(cd "$1" && pwd); shift
+bin=$build/bin
+work=$build/e2e
+prefix=$work/wineprefix
+
+# Z: maps to the root in every prefix, so a Unix path becomes Z:\...
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# The same path written inside a .reg string (backslashes doubled).
+regpath() { winpath "$1" | sed 's/\\/\\\\/g'; }
+
+for needed in Kernel.dll test_e2e.exe e2e_url_recorder.exe e2e_driver_target.exe; do
+    if [ ! -f "$bin/$needed" ]; then
+        echo "e2e: $bin/$needed is missing; build it first" >&2
+        exit 1
+    fi
+done
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -d "$prefix" ]; then
+    wineserver -k 2>/dev/null || true
+fi
+rm -rf "$work"
+mkdir -p "$work/drive-d" "$work/app" "$work/tools"
+
+wineboot -i >/dev/null 2>&1 </dev/null || true
+wineserver -w
+rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/d::"
+ln -s "$work/drive-d" "$prefix/dosdevices/d:"
+
+# The program as a user installs it: its files side by side, nothing else.
+# (Without bvxscan.exe the window's tests fail, saying it did not start.)
+if [ -f "$bin/bvxscan.exe" ]; then
+    cp "$bin/bvxscan.exe" "$work/app/"
+fi
+cp "$bin/Kernel.dll" "$work/app/"
+for runtime in "$bin"/lib*.dll; do
+    cp "$runtime" "$work/app/"
+    cp "$runtime" "$work/tools/"
+done
+if [ -f "$bin/ver.ini" ]; then
+    cp "$bin/ver.ini" "$work/app/"
+fi
+cp "$bin/e2e_url_recorder.exe" "$work/tools/"
+: >"$work/tools/opened.txt"
+
+handler="\\\"$(regpath "$work/tools/e2e_url_recorder.exe")\\\" \\\"$(regpath "$work/tools/opened.txt")\\\" \\\"%1\\\""
+{
+    printf 'REGEDIT4\r\n\r\n'
+    for scheme in http https mailto; do
+        printf '[HKEY_CLASSES_ROOT\\%s\\shell\\open\\command]\r\n@="%s"\r\n\r\n' "$scheme" "$handler"
+    done
+} >"$work/handlers.reg"
+wine regedit /S "$(winpath "$work/handlers.reg")" >/dev/null 2>&1 </dev/null
+wineserver -w
+
+export BVX_E2E_APP="$(winpath "$work/app")\\"
+export BVX_E2E_OPENED="$(winpath "$work/tools/opened.txt")"
+export BVX_E2E_DRIVE="D:\\"
+
+output=$work/test-output.txt
+status=0
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    sh -c 'wine "$0" "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' \
+    "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+exit $status
