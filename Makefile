@@ -3,7 +3,7 @@
 BUILD ?= build
 WINE_RUN = scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench screenshots clean
 
 all: build
 
@@ -23,6 +23,9 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2; status=$$?; \
 	    WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null; exit $$status
+
+screenshots: build
+	@scripts/screenshots $(BUILD)
 
 bench: build
 	@scripts/bench $(BUILD)

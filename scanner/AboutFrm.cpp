@@ -112,6 +112,31 @@ void TAboutForm::SetClientSize(HWND dialog) const {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
 }
 
+// Dialog units come to different pixels with different fonts: the texts that
+// span the dialog end at the same margin as they start, and OK sits at the
+// bottom centre of the 299 x 209 client area.
+void TAboutForm::FitControls(HWND dialog) const {
+    auto placeOf = [dialog](int controlId) {
+        RECT place;
+        GetWindowRect(GetDlgItem(dialog, controlId), &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&place), 2);
+        return place;
+    };
+    const int margin = placeOf(IDC_ABOUT_LABEL7).left;
+    for (int controlId : {IDC_ABOUT_LABEL7, IDC_ABOUT_BEVEL, IDC_ABOUT_LABEL8, IDC_ABOUT_LABEL6,
+                          IDC_ABOUT_LABEL5, IDC_ABOUT_LABEL2}) {
+        const RECT place = placeOf(controlId);
+        SetWindowPos(GetDlgItem(dialog, controlId), nullptr, 0, 0,
+                     kClientWidth - margin - place.left, place.bottom - place.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
+    const RECT ok = placeOf(IDC_ABOUT_BITBTN1);
+    const int width = ok.right - ok.left;
+    const int height = ok.bottom - ok.top;
+    SetWindowPos(GetDlgItem(dialog, IDC_ABOUT_BITBTN1), nullptr, (kClientWidth - width) / 2,
+                 kClientHeight - margin - height, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 void TAboutForm::MakeFonts(HWND dialog) {
     if (!titleFont_)
         titleFont_ = DerivedFont(dialog, 10, true, false);
@@ -165,6 +190,7 @@ INT_PTR CALLBACK TAboutForm::DialogProc(HWND dialog, UINT message, WPARAM wParam
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL6, scanner::WebSiteAddress);
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL5, scanner::SupportMailAddress);
         form->SetClientSize(dialog);
+        form->FitControls(dialog);
         form->FormShow(dialog);
         return TRUE;
     }

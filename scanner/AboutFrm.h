@@ -26,6 +26,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void FormShow(HWND dialog);
     void SetClientSize(HWND dialog) const;
+    void FitControls(HWND dialog) const;
     void MakeFonts(HWND dialog);
     bool Command(HWND dialog, int controlId, int notification);
     INT_PTR ColourLabel(HWND label, HDC dc) const;

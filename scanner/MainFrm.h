@@ -80,7 +80,7 @@ private:
     void CreateCounterRow(HWND panel, int top, const char *caption, int valueId);
     void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId, int slot);
     HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId, int left,
-                           int top, bool enabled);
+                           int top, int width, bool enabled);
     void CreateFonts();
     void ApplyFonts();
 

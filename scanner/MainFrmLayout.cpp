@@ -14,6 +14,8 @@ namespace {
 constexpr int kLeftPanelWidth = 115;
 constexpr int kButtonWidth = 98;
 constexpr int kButtonHeight = 27;
+// Page buttons are wider than the left panel's: "Fix & Continue" and its glyph.
+constexpr int kPageButtonWidth = 112;
 constexpr int kPageLeft = 119;
 constexpr int kPageTop = 4;
 constexpr int kPageWidth = 411;
@@ -139,10 +141,10 @@ void TMainForm::CreateControls() {
 }
 
 HWND TMainForm::CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId,
-                                  int left, int top, bool enabled) {
+                                  int left, int top, int width, bool enabled) {
     HWND button = CreateWindowExA(0, "BUTTON", caption,
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top,
-                                  kButtonWidth, kButtonHeight, parent, IdOf(controlId), Instance(),
+                                  width, kButtonHeight, parent, IdOf(controlId), Instance(),
                                   nullptr);
     HIMAGELIST glyph = LoadImageStrip(glyphId, 6);
     glyphs_.push_back(glyph);
@@ -178,7 +180,8 @@ void TMainForm::CreateLeftPanel() {
     };
     int top = 92;
     for (const ButtonSpec &spec : buttons) {
-        CreateGlyphButton(leftPanel_, spec.id, spec.caption, spec.glyph, 8, top, spec.enabled);
+        CreateGlyphButton(leftPanel_, spec.id, spec.caption, spec.glyph, 8, top, kButtonWidth,
+                          spec.enabled);
         top += 33;
     }
 }
@@ -231,8 +234,9 @@ HWND TMainForm::CreateList(HWND page, int controlId, int height, DWORD extendedS
 
 void TMainForm::CreatePageButton(HWND page, int controlId, const char *caption, int glyphId,
                                  int slot) {
-    const int left = kPageWidth - kMargin - (slot + 1) * kButtonWidth - slot * kMargin;
-    CreateGlyphButton(page, controlId, caption, glyphId, left, kPageButtonTop, true);
+    const int left = kPageWidth - kMargin - (slot + 1) * kPageButtonWidth - slot * kMargin;
+    CreateGlyphButton(page, controlId, caption, glyphId, left, kPageButtonTop, kPageButtonWidth,
+                      true);
 }
 
 void TMainForm::CreateDrivePage() {
