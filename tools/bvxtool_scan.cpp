@@ -1,0 +1,263 @@
+#include "bvxtool_scan.h"
+
+#include "Definitions.h"
+#include "ScanRun.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <ostream>
+
+namespace bvxtool {
+
+namespace {
+
+using scanner::CommandState;
+using scanner::LogKind;
+using scanner::Page;
+using scanner::ScanState;
+
+constexpr DWORD kProgressIntervalMs = 250;
+
+// Ctrl+C and Ctrl+Break during a scan stop it as the window's Stop would; the
+// run then ends normally, with its last log lines and the summary.
+std::atomic<bool> stopRequested(false);
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    stopRequested = true;
+    return TRUE;
+}
+
+class TConsoleCtrlHandler {
+public:
+    TConsoleCtrlHandler() {
+        stopRequested = false;
+        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    }
+    ~TConsoleCtrlHandler() { SetConsoleCtrlHandler(OnConsoleControl, FALSE); }
+    TConsoleCtrlHandler(const TConsoleCtrlHandler &) = delete;
+    TConsoleCtrlHandler &operator=(const TConsoleCtrlHandler &) = delete;
+};
+
+// Shows the scan on a console: every log line as a line of output, and, when
+// out is a console, one progress line that each log line first clears.
+class TConsoleHost : public scanner::IScanHost {
+public:
+    TConsoleHost(std::ostream &out, bool showProgress)
+        : out_(out), showProgress_(showProgress), startTicks_(GetTickCount()) {}
+
+    void SetRun(scanner::TScanRun *run) { run_ = run; }
+    bool Interrupted() const { return interrupted_; }
+
+    void AddToLog(const std::string &text, LogKind) override {
+        ClearProgress();
+        out_ << text << "\n";
+    }
+    void AddResult(const std::string &) override {}
+    void ClearResults() override {}
+    void ShowCounters(const ScanState &state) override {
+        DWORD now = GetTickCount();
+        if (!showProgress_ || now - lastProgressTicks_ < kProgressIntervalMs)
+            return;
+        lastProgressTicks_ = now;
+        std::string line = ProgressText(state.ScannedFiles, state.ScannedMB,
+                                        (now - startTicks_) / 1000.0);
+        size_t width = line.size();
+        line.resize(std::max(width, progressWidth_), ' ');
+        progressWidth_ = width;
+        out_ << "\r" << line << std::flush;
+    }
+    void SetStatus(const std::string &) override {}
+    int GetProgress() override { return progress_; }
+    void SetProgress(int position) override { progress_ = position; }
+    void SetCommandState(CommandState) override {}
+    void ShowPage(Page) override {}
+    void ProcessMessages() override {
+        if (stopRequested.exchange(false) && run_) {
+            interrupted_ = true;
+            run_->BitBtn5Click();
+        }
+    }
+    int DriveCount() override { return 0; }
+    bool DriveChecked(int) override { return false; }
+    std::string DriveCaption(int) override { return ""; }
+
+    void ClearProgress() {
+        if (progressWidth_ == 0)
+            return;
+        out_ << "\r" << std::string(progressWidth_, ' ') << "\r";
+        progressWidth_ = 0;
+    }
+
+private:
+    std::ostream &out_;
+    bool showProgress_;
+    DWORD startTicks_;
+    DWORD lastProgressTicks_ = 0;
+    size_t progressWidth_ = 0;
+    int progress_ = 0;
+    scanner::TScanRun *run_ = nullptr;
+    bool interrupted_ = false;
+};
+
+// No boxes and no browser on a console: messages go to the error stream.
+class TConsolePrompts : public scanner::IPrompts {
+public:
+    explicit TConsolePrompts(std::ostream &err) : err_(err) {}
+    bool ErrorReported() const { return errorReported_; }
+
+    void Information(const std::string &text) override { err_ << text << "\n"; }
+    void Warning(const std::string &text) override { err_ << "warning: " << text << "\n"; }
+    bool Confirm(const std::string &) override { return false; }
+    void ErrorReport(const std::string &text) override {
+        err_ << "error: " << text << "\n";
+        errorReported_ = true;
+    }
+    void OpenAddress(const std::string &, bool) override {}
+
+private:
+    std::ostream &err_;
+    bool errorReported_ = false;
+};
+
+struct ScanOptions {
+    std::string programFolder;  // the folder that holds Bases\, with a backslash
+    std::vector<std::string> roots;
+};
+
+std::string FullPath(const std::string &path) {
+    char full[MAX_PATH * 4];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length == 0 || length >= sizeof full ? path : std::string(full, length);
+}
+
+bool IsFolder(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string WithBackslash(std::string folder) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/'))
+        folder += '\\';
+    return folder;
+}
+
+// The folder above a bases folder, which the loader is given; "" when the
+// folder is not named Bases.
+std::string FolderAboveBases(const std::string &basesFolder) {
+    std::string folder = FullPath(basesFolder);
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    size_t separator = folder.find_last_of("\\/");
+    if (separator == std::string::npos || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE,
+                                                         folder.c_str() + separator + 1, -1,
+                                                         "Bases", -1) != CSTR_EQUAL)
+        return "";
+    return folder.substr(0, separator + 1);
+}
+
+// Reads [--bases DIR] PATH...; false with a message on err when they are bad.
+bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &err,
+                     ScanOptions &options) {
+    options.programFolder = scanner::ProgramFolder();
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--bases") {
+            if (i + 1 == arguments.size()) {
+                err << "scan: --bases needs a folder\n";
+                return false;
+            }
+            const std::string &basesFolder = arguments[++i];
+            options.programFolder = FolderAboveBases(basesFolder);
+            if (options.programFolder.empty() || !IsFolder(basesFolder)) {
+                err << "scan: " << basesFolder << ": not a folder named Bases\n";
+                return false;
+            }
+        } else if (IsFolder(argument)) {
+            options.roots.push_back(WithBackslash(FullPath(argument)));
+        } else {
+            err << "scan: " << argument << ": no such folder\n";
+            return false;
+        }
+    }
+    if (options.roots.empty()) {
+        err << "scan: no folder to scan\nUsage: bvxtool scan [--bases DIR] PATH...\n";
+        return false;
+    }
+    return true;
+}
+
+void PrintSummary(const ScanState &state, std::ostream &out) {
+    out << "Scanned files (total): " << state.ScannedFiles << "\n"
+        << "Scanned (MB): " << scanner::MegabytesText(state.ScannedMB) << "\n"
+        << "Infected: " << state.Infected << "\n"
+        << "Skipped: " << state.Skipped << "\n";
+}
+
+// Walks the roots as a run of the window walks its drives, with the same end
+// lines in the log.
+bool RunScan(scanner::TScanRun &run, TConsoleHost &host, const std::vector<std::string> &roots,
+             std::ostream &err) {
+    try {
+        TConsoleCtrlHandler ctrlHandler;
+        run.ScanRoots(roots);
+    } catch (const std::exception &error) {
+        host.ClearProgress();
+        err << "error: " << error.what() << "\n";
+        return false;
+    } catch (...) {
+        host.ClearProgress();
+        err << "error: the scan ended by an unknown error\n";
+        return false;
+    }
+    host.AddToLog("", LogKind::Plain);
+    host.AddToLog("Scan Complete", LogKind::Plain);
+    return true;
+}
+
+} // namespace
+
+std::string ProgressText(int32_t files, double megabytes, double seconds) {
+    char text[128];
+    double rate = seconds > 0 ? files / seconds : 0.0;
+    std::snprintf(text, sizeof text, "%ld files, %.1f MB, %.0f files/s",
+                  static_cast<long>(files), megabytes, rate);
+    return text;
+}
+
+int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err,
+                bool showProgress) {
+    ScanOptions options;
+    if (!ReadScanOptions(arguments, err, options))
+        return kScanError;
+
+    TConsoleHost host(out, showProgress);
+    TConsolePrompts prompts(err);
+    scanner::TDefinitions definitions;
+    if (!definitions.LoadBases(options.programFolder, host, prompts))
+        return kScanError;
+    if (definitions.RecordCount() == 0) {
+        err << "scan: no definitions loaded from " << options.programFolder << "Bases\n";
+        return kScanError;
+    }
+
+    scanner::TScanRun run(host, prompts, &definitions);
+    host.SetRun(&run);
+    bool finished = RunScan(run, host, options.roots, err);
+    out.flush();
+    if (!finished)
+        return kScanError;
+    PrintSummary(run.State(), out);
+    if (host.Interrupted()) {
+        err << "scan: stopped by the user\n";
+        return kScanError;
+    }
+    return run.State().Infected > 0 ? kScanFound : kScanClean;
+}
+
+} // namespace bvxtool
