@@ -249,7 +249,8 @@ void TMainForm::CreateDrivePage() {
 
 void TMainForm::CreateLogPage() {
     HWND page = CreatePage(2, "Scan Log", "Report", false, IDB_PAGE_LOG);
-    HWND list = CreateList(page, IDC_LOGLIST, kPageButtonTop - kMargin - kBodyTop, 0);
+    // Log lines are often longer than the list is wide: a tip shows the whole line.
+    HWND list = CreateList(page, IDC_LOGLIST, kPageButtonTop - kMargin - kBodyTop, LVS_EX_LABELTIP);
     SendMessageA(list, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
     CreatePageButton(page, IDC_BITBTN12, "Continue", IDB_GLYPH_CONTINUE, 0);
     CreatePageButton(page, IDC_BITBTN15, "Scan Results", IDB_GLYPH_RESULTS, 1);
@@ -257,7 +258,8 @@ void TMainForm::CreateLogPage() {
 
 void TMainForm::CreateResultsPage() {
     HWND page = CreatePage(3, "Found viruses", "Scan Results", true, IDB_PAGE_RESULTS);
-    CreateList(page, IDC_LISTVIEW2, kPageButtonTop - kMargin - kBodyTop, LVS_EX_CHECKBOXES);
+    CreateList(page, IDC_LISTVIEW2, kPageButtonTop - kMargin - kBodyTop,
+               LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
     CreatePageButton(page, IDC_BITBTN6, "Report", IDB_GLYPH_REPORT, 0);
     CreatePageButton(page, IDC_BITBTN9, "Fix && Continue", IDB_GLYPH_FIX, 1);
 }
@@ -291,7 +293,7 @@ void TMainForm::CreateCountersPage() {
 void TMainForm::CreateQuarantinePage() {
     HWND page = CreatePage(5, "TabSheet5", "Quarantine", true, IDB_PAGE_QUARANTINE);
     HWND list = CreateList(page, IDC_LISTVIEW1, kPageButtonTop - kMargin - kBodyTop,
-                           LVS_EX_CHECKBOXES);
+                           LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
     // The rows carry their record's other lines as sub-items.
     const char *columns[] = {"File", "Stored as", "Description", "Time"};
     for (int column = 0; column < 4; ++column) {

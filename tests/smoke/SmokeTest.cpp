@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,28 +72,66 @@ void Install(const TempDir &folder) {
 
 bool Enabled(HWND window) { return IsWindowEnabled(window) != FALSE; }
 
+// The program installed in a folder of its own, started, its window found.
+class ScannerWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Install(folder_);
+        if (HasFatalFailure())
+            return;
+        app_ = std::make_unique<AppProcess>(folder_.file("bvxscan.exe"));
+        ASSERT_TRUE(app_->started());
+        window_ = WaitTopWindow(app_->id(), "Brenvald", "TMainForm");
+        ASSERT_NE(window_, nullptr) << "no window captioned Brenvald";
+    }
+
+    HWND Control(int controlId) const { return FindControl(window_, controlId); }
+    bool PageShown(int pageId) const { return IsWindowVisible(Control(pageId)) != FALSE; }
+
+    // Closes by the title bar's close box, answering No.
+    void CloseAnsweringNo() {
+        PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ModalBox question = WaitBox(app_->id(), "Confirm");
+        ASSERT_NE(question.window, nullptr) << "no close question";
+        EXPECT_NE(question.text.find("Do you want to detect and clean more spyware?"),
+                  std::string::npos);
+        ASSERT_TRUE(PressBoxButton(question, "&No"));
+        ASSERT_TRUE(app_->WaitExit());
+        DWORD exitCode = 1;
+        GetExitCodeProcess(app_->handle(), &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+    }
+
+    HWND OpenAbout() {
+        EXPECT_TRUE(Click(Control(IDC_BITBTN2)));
+        return WaitTopWindow(app_->id(), "About", nullptr);
+    }
+
+    void CloseAbout(HWND about) {
+        ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about) || !IsWindowVisible(about); }));
+    }
+
+    TempDir folder_;
+    std::unique_ptr<AppProcess> app_;
+    HWND window_ = nullptr;
+};
+
 } // namespace
 
-TEST(ScannerSmokeTest, StartsWithItsBasesShowsItsWindowAndClosesOnAnyAnswer) {
-    TempDir folder;
-    Install(folder);
-    AppProcess app(folder.file("bvxscan.exe"));
-    ASSERT_TRUE(app.started());
-    HWND window = WaitTopWindow(app.id(), "Brenvald", "TMainForm");
-    ASSERT_NE(window, nullptr) << "no window captioned Brenvald";
-
+TEST_F(ScannerWindowTest, StartsWithItsBasesShowsItsWindowAndClosesOnNo) {
     RECT client;
-    GetClientRect(window, &client);
+    GetClientRect(window_, &client);
     EXPECT_EQ(client.right, 534);
     EXPECT_EQ(client.bottom, 334);
-    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG style = GetWindowLongA(window_, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
 
     // Both good bases are logged, the corrupt one and the other extension not;
     // an empty line follows the bases.
-    RemoteListView log(app.handle(), FindControl(window, IDC_LOGLIST));
+    RemoteListView log(app_->handle(), Control(IDC_LOGLIST));
     ASSERT_TRUE(log.valid());
     const std::vector<std::string> lines = log.Texts();
     ASSERT_EQ(lines.size(), 3u);
@@ -103,20 +142,103 @@ TEST(ScannerSmokeTest, StartsWithItsBasesShowsItsWindowAndClosesOnAnyAnswer) {
     EXPECT_EQ(lines[2], "");
 
     // Start state: the drive page, Scan on, Pause and Stop off.
-    EXPECT_TRUE(IsWindowVisible(FindControl(window, IDC_TABSHEET1)));
-    EXPECT_FALSE(IsWindowVisible(FindControl(window, IDC_TABSHEET4)));
-    RemoteListView drives(app.handle(), FindControl(window, IDC_DRIVELIST));
-    EXPECT_GE(drives.Count(), 1);
-    EXPECT_TRUE(Enabled(FindControl(window, IDC_BITBTN3)));
-    EXPECT_FALSE(Enabled(FindControl(window, IDC_BITBTN4)));
-    EXPECT_FALSE(Enabled(FindControl(window, IDC_BITBTN5)));
-    EXPECT_EQ(GetText(FindControl(window, IDC_LABEL4)), "Ready");
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_FALSE(PageShown(IDC_TABSHEET4));
+    RemoteListView drives(app_->handle(), Control(IDC_DRIVELIST));
+    EXPECT_GE(drives.Find("D:\\"), 0);
+    EXPECT_TRUE(Enabled(Control(IDC_BITBTN3)));
+    EXPECT_FALSE(Enabled(Control(IDC_BITBTN4)));
+    EXPECT_FALSE(Enabled(Control(IDC_BITBTN5)));
+    EXPECT_EQ(GetText(Control(IDC_LABEL4)), "Ready");
+    EXPECT_EQ(GetText(Control(IDC_LABEL11)), "0");
+    EXPECT_EQ(GetText(Control(IDC_LABEL13)), "0");
 
-    // The title bar's close box asks; No still closes.
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ModalBox question = WaitBox(app.id(), "Confirm");
-    ASSERT_NE(question.window, nullptr) << "no close question";
-    EXPECT_NE(question.text.find("Do you want to detect and clean more spyware?"), std::string::npos);
-    ASSERT_TRUE(PressBoxButton(question, "&No"));
-    EXPECT_TRUE(app.WaitExit());
+    CloseAnsweringNo();
+}
+
+TEST_F(ScannerWindowTest, PagesFollowTheirButtonsAndMenuItems) {
+    ChooseMenu(window_, IDM_REPORT1);
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
+    EXPECT_FALSE(PageShown(IDC_TABSHEET1));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN15)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN6)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN12)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN8)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN13)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    for (int page : {IDC_TABSHEET2, IDC_TABSHEET3, IDC_TABSHEET4, IDC_TABSHEET5})
+        EXPECT_FALSE(PageShown(page)) << page;
+
+    // Update says the same every time and changes nothing.
+    for (int round = 0; round < 2; ++round) {
+        ChooseMenu(window_, IDM_UPDATE1);
+        ModalBox box = WaitBox(app_->id(), "Information");
+        ASSERT_NE(box.window, nullptr);
+        EXPECT_NE(box.text.find("Spyware database is up to date. You do not need to update it now."),
+                  std::string::npos);
+        ASSERT_TRUE(PressBoxButton(box, "OK"));
+    }
+    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    CloseAnsweringNo();
+}
+
+// ver.ini is read at every showing; without it the error is reported, the
+// version line keeps its last text and the dialog opens all the same.
+TEST_F(ScannerWindowTest, AboutReadsVerIniAtEveryShowingAndOpensWithoutIt) {
+    WriteFile(folder_.file("ver.ini"), "2.5\r\nsecond line\r\n");
+    HWND about = OpenAbout();
+    ASSERT_NE(about, nullptr);
+    RECT client;
+    GetClientRect(about, &client);
+    EXPECT_EQ(client.right, 299);
+    EXPECT_EQ(client.bottom, 209);
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
+    EXPECT_NE(GetText(FindControl(about, IDC_ABOUT_LABEL6)).find(".example"), std::string::npos);
+    CloseAbout(about);
+
+    ASSERT_TRUE(DeleteFileA(folder_.file("ver.ini").c_str()));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN2)));
+    ModalBox error = WaitBox(app_->id(), "Brenvald");
+    ASSERT_NE(error.window, nullptr) << "no error report for the missing ver.ini";
+    EXPECT_NE(error.text.find("ver.ini"), std::string::npos);
+    ASSERT_TRUE(PressBoxButton(error, "OK"));
+    about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr) << "the dialog did not open after the error";
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
+    CloseAbout(about);
+    CloseAnsweringNo();
+}
+
+// A close by the title bar during a paused scan ends the scan: the pause wait
+// lets go, the walk unwinds, and only then does the program end, cleanly.
+TEST_F(ScannerWindowTest, TitleBarCloseDuringAPausedScanEndsTheScanAndTheProgram) {
+    const int fileCount = 3000;
+    MakeDir("D:\\many");
+    for (int index = 0; index < fileCount; ++index)
+        WriteFile("D:\\many\\f" + std::to_string(index) + ".exe", "x");
+    RemoteListView drives(app_->handle(), Control(IDC_DRIVELIST));
+    const int drive = drives.Find("D:\\");
+    ASSERT_GE(drive, 0);
+    ASSERT_TRUE(drives.SetChecked(drive, true));
+
+    ASSERT_TRUE(Click(Control(IDC_BITBTN3)));
+    ModalBox start = WaitBox(app_->id(), "Information");
+    ASSERT_NE(start.window, nullptr);
+    ASSERT_TRUE(PressBoxButton(start, "OK"));
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(Control(IDC_BITBTN4)); }));
+    ASSERT_TRUE(Click(Control(IDC_BITBTN4)));
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(Control(IDC_BITBTN3)); }));
+    ASSERT_TRUE(Enabled(Control(IDC_BITBTN5))) << "the scan ended before it could be paused";
+    EXPECT_TRUE(PageShown(IDC_TABSHEET4));
+    const std::string pausedCount = GetText(Control(IDC_LB_SCANNEDFILES));
+    Sleep(300);
+    EXPECT_EQ(GetText(Control(IDC_LB_SCANNEDFILES)), pausedCount) << "the pause did not hold";
+    EXPECT_LT(std::stoi(pausedCount), fileCount);
+
+    CloseAnsweringNo();
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Smoke test of the real bvxscan.exe: a Wine prefix of its own (made on first
-# use, kept for later runs) and a virtual X display for the run.
+# use, kept for later runs) whose drive D: is an empty folder, no browser
+# (the trial page opens nothing), and a virtual X display for the run.
 # Usage: run-smoke.sh <build folder> [gtest arguments...]
 set -eu
 build=$(cd "$1" && pwd); shift
@@ -14,12 +15,17 @@ for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     fi
 done
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=,winebrowser.exe="
 mkdir -p "$build/smoke"
 if [ ! -f "$prefix/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null || true
 fi
 wineserver -k 2>/dev/null || true
+# Drive D: is an empty folder of this run, for the test to fill.
+rm -rf "$build/smoke/drive-d"
+mkdir -p "$build/smoke/drive-d"
+rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/d::"
+ln -s "$build/smoke/drive-d" "$prefix/dosdevices/d:"
 
 # Output through a file: Wine's service processes would hold a pipe open.
 output=$build/smoke/test-output.txt
