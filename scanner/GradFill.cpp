@@ -31,7 +31,8 @@ void TGradientFill::Register(HINSTANCE instance) {
 
 TGradientFill *TGradientFill::Create(HWND parent, int controlId, int left, int top, int width,
                                      int height) {
-    HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, left, top, width,
+    HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  left, top, width,
                                   height, parent, reinterpret_cast<HMENU>(INT_PTR(controlId)),
                                   GetModuleHandleA(nullptr), nullptr);
     if (!window)
@@ -69,28 +70,51 @@ void TGradientFill::SetFillDirection(gradient::TFillDirection direction) {
     Repaint();
 }
 
-// Paints into a memory bitmap first and copies it in one go, so the strip
-// never flickers (the control is double-buffered). Where the bands leave
-// the strip uncovered (no bands at all) the panel's black shows.
-void TGradientFill::Paint(HDC target) const {
+// Paints the part of the strip at (left, top) of the given size into a
+// memory bitmap first and copies it in one go, so the strip never flickers
+// (the control is double-buffered). Where the bands leave the strip
+// uncovered (no bands at all) the panel's black shows.
+void TGradientFill::Paint(HDC target, int left, int top, int width, int height) const {
     RECT client;
     GetClientRect(window_, &client);
     HDC memory = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECT whole{0, 0, width, height};
+    FillRect(memory, &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     for (const gradient::Band &band :
          gradient::GradientBands(ToRgb(beginColor_), ToRgb(endColor_), numberOfColors_,
                                  fillDirection_, client.right, client.bottom)) {
-        RECT area{band.left, band.top, band.right, band.bottom};
+        RECT area{band.left - left, band.top - top, band.right - left, band.bottom - top};
         HBRUSH brush = CreateSolidBrush(RGB(band.colour.red, band.colour.green, band.colour.blue));
         FillRect(memory, &area, brush);
         DeleteObject(brush);
     }
-    BitBlt(target, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
+}
+
+// A label on the strip (an owner-drawn static) shows the gradient through:
+// the strip paints its own part under the label, the owner sets the text
+// colour as for any label, and the text goes on top without a background.
+void TGradientFill::DrawLabel(const DRAWITEMSTRUCT &item) const {
+    RECT place;
+    GetWindowRect(item.hwndItem, &place);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT *>(&place), 2);
+    Paint(item.hDC, place.left, place.top, place.right - place.left, place.bottom - place.top);
+    SendMessageA(GetParent(window_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(item.hDC),
+                 reinterpret_cast<LPARAM>(item.hwndItem));
+    SetBkMode(item.hDC, TRANSPARENT);
+    char text[256];
+    GetWindowTextA(item.hwndItem, text, sizeof text);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(item.hDC, font) : nullptr;
+    RECT area = item.rcItem;
+    DrawTextA(item.hDC, text, -1, &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (previous)
+        SelectObject(item.hDC, previous);
 }
 
 LRESULT CALLBACK TGradientFill::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -102,10 +126,21 @@ LRESULT CALLBACK TGradientFill::WindowProc(HWND window, UINT message, WPARAM wPa
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC target = BeginPaint(window, &paint);
-        if (strip)
-            strip->Paint(target);
+        if (strip) {
+            RECT client;
+            GetClientRect(window, &client);
+            strip->Paint(target, 0, 0, client.right, client.bottom);
+        }
         EndPaint(window, &paint);
         return 0;
+    }
+    case WM_DRAWITEM: {
+        const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        if (strip && item.CtlType == ODT_STATIC) {
+            strip->DrawLabel(item);
+            return TRUE;
+        }
+        break;
     }
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

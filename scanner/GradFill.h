@@ -1,5 +1,6 @@
 // TGradientFill: a panel that paints itself as a stepped colour gradient and
-// can hold child controls (the page headings sit on it). Its bands come from
+// can hold child controls (the page headings sit on it); an owner-drawn
+// static on it shows as text straight on the gradient. Its bands come from
 // GradientBands; this unit only registers the window class and paints.
 #pragma once
 
@@ -34,7 +35,8 @@ public:
 private:
     explicit TGradientFill(HWND window) : window_(window) {}
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint(HDC target) const;
+    void Paint(HDC target, int left, int top, int width, int height) const;
+    void DrawLabel(const DRAWITEMSTRUCT &item) const;
     void Repaint() const { InvalidateRect(window_, nullptr, TRUE); }
 
     HWND window_;

@@ -331,12 +331,12 @@ LRESULT TMainForm::Notify(const NMHDR &header) {
     return CDRF_DODEFAULT;
 }
 
-// Headings are white on their strips; four counter values are dark red.
+// Headings are white on their strips (which draw them); four counter values
+// are dark red.
 HBRUSH TMainForm::ColourStatic(HWND label, HDC dc) {
     const int controlId = GetDlgCtrlID(label);
     if (IsHeading(controlId)) {
         SetTextColor(dc, RGB(255, 255, 255));
-        SetBkMode(dc, TRANSPARENT);
         return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));

@@ -54,7 +54,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 HWND CreatePanel(HWND parent, int controlId, int left, int top, int width, int height,
                  DWORD extendedStyle = 0, const char *caption = "") {
     return CreateWindowExA(extendedStyle, kPanelClass, caption,
-                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, width, height,
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top,
+                           width, height,
                            parent, IdOf(controlId), Instance(), nullptr);
 }
 
@@ -218,7 +219,7 @@ HWND TMainForm::CreatePage(int page, const char *caption, const char *heading, b
     strip->SetFillDirection(gradient::TFillDirection::fdLeftToRight);
     AddControl(strip->Handle());
     AddControl(CreateLabel(strip->Handle(), IDC_HEADINGTEXT1 + page - 1, heading, 8, 5,
-                           kStripWidth - 16, 14, SS_LEFT | SS_NOPREFIX));
+                           kStripWidth - 16, 14, SS_OWNERDRAW));
     return sheet;
 }
 
@@ -294,13 +295,16 @@ void TMainForm::CreateQuarantinePage() {
     HWND page = CreatePage(5, "TabSheet5", "Quarantine", true, IDB_PAGE_QUARANTINE);
     HWND list = CreateList(page, IDC_LISTVIEW1, kPageButtonTop - kMargin - kBodyTop,
                            LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
-    // The rows carry their record's other lines as sub-items.
+    // The rows carry their record's other lines as sub-items. The columns
+    // fit the list's width: the re-layout passes through the report view,
+    // and a wider report would leave its scroll bar behind.
     const char *columns[] = {"File", "Stored as", "Description", "Time"};
+    const int widths[] = {170, 90, 50, 80};
     for (int column = 0; column < 4; ++column) {
         LVCOLUMNA spec{};
         spec.mask = LVCF_TEXT | LVCF_WIDTH;
         spec.pszText = const_cast<char *>(columns[column]);
-        spec.cx = column == 0 ? 200 : 90;
+        spec.cx = widths[column];
         SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
     }
     CreatePageButton(page, IDC_BITBTN13, "Cancel", IDB_GLYPH_CANCEL, 0);
