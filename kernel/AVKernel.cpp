@@ -5,10 +5,13 @@
 #include <brenvald/StringValue.h>
 
 #include "FileBusy.h"
+#include "FileDisposal.h"
 #include "Fingerprint.h"
+#include "Heuristics.h"
 #include "OffsetSignature.h"
 #include "ReturnedText.h"
 #include "SignatureSearch.h"
+#include "SystemServices.h"
 
 #include <optional>
 #include <string>
@@ -90,6 +93,89 @@ extern "C" KernelBool __stdcall FindHEXSignatureAI(KernelStringValue path,
 
 // --- Heuristic analysis ---
 
+extern "C" double __stdcall ScanAI(KernelStringValue path) {
+    try {
+        StringValueHold pathHold(path);
+        return kernel::ScanFileKeywords(pathHold.str());
+    } catch (...) {
+        return 0.0;
+    }
+}
+
+extern "C" int32_t __stdcall FileMaxPercent(const char *folder) {
+    kernel::ProgramFileCounter &counter = kernel::LibraryFileCounter();
+    try {
+        return counter.CountBelow(TextArg(folder));
+    } catch (...) {
+        return counter.Total();
+    }
+}
+
 // --- File disposal ---
 
+extern "C" KernelBool __stdcall ShredFile(const char *path) {
+    try {
+        return Truth(kernel::ShredFile(TextArg(path)));
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" int32_t __stdcall DeleteInfected(const char *path) {
+    try {
+        return kernel::DeleteInfected(TextArg(path)) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+// Always 1: the caller cannot tell a lock from a failed one by the result.
+extern "C" KernelBool __stdcall AddCarantinFiles(const char *path, int32_t slot, KernelBool lock) {
+    try {
+        if (lock == 1)
+            kernel::LockFileInSlot(TextArg(path), slot);
+        else
+            kernel::ReleaseLockSlot(slot);
+    } catch (...) {
+    }
+    return 1;
+}
+
 // --- System services ---
+
+// Registry errors pass to the caller.
+extern "C" const char *__stdcall GetSystemPath(unsigned char kind) {
+    static std::string text;
+    std::optional<std::string> path = kernel::SystemFolderPath(kind);
+    return path ? kernel::ReturnText(text, std::move(*path)) : nullptr;
+}
+
+// Registry errors pass to the caller.
+extern "C" KernelBool __stdcall GetRegOptions(unsigned char option) {
+    return Truth(kernel::PolicyAllows(option));
+}
+
+extern "C" const char *__stdcall PathGetShortName(const char *path) {
+    static std::string text;
+    try {
+        return kernel::ReturnText(text, kernel::ShortDisplayName(TextArg(path)));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+extern "C" KernelBool __stdcall isPortOpen(unsigned short port) {
+    try {
+        return Truth(kernel::IsLocalPortOpen(port));
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" int32_t __stdcall NTReboot(void) {
+    return kernel::ForceRestart(kernel::SystemExitWindows());
+}
+
+extern "C" int32_t __stdcall ExitWinNT(int32_t /*unused*/) {
+    return kernel::ForceShutdown(kernel::SystemExitWindows());
+}

@@ -49,6 +49,50 @@ KernelBool __stdcall FindHEXSignature(KernelStringValue path, KernelStringValue 
 /* The same, searching the whole file. */
 KernelBool __stdcall FindHEXSignatureAI(KernelStringValue path, KernelStringValue pattern);
 
+/* Keyword score of a file: every keyword found (matched exactly, letter case
+ * included) counts 1, and a weighted keyword adds its weight / 0.37 on top.
+ * 0 for a file that cannot be read. */
+double __stdcall ScanAI(KernelStringValue path);
+
+/* Adds the ".exe", ".dll" and ".com" files in `folder` (ending with "\") and
+ * below it to a running count kept by the library, and returns that count. */
+int __stdcall FileMaxPercent(const char *folder);
+
+/* Overwrites the file's whole content with 0x2A bytes, then deletes it. 0 only
+ * when a non-empty file could not be opened for overwriting (it is left as it
+ * was) or the overwrite failed; 1 otherwise, also for a missing file. */
+KernelBool __stdcall ShredFile(const char *path);
+
+/* 1 when the file was deleted (no overwriting, no recycle bin), else 0. */
+int __stdcall DeleteInfected(const char *path);
+
+/* lock == 1: keeps the file open for reading with no sharing in `slot`
+ * (1 to 1024), closing what the slot held; any other value releases the slot.
+ * Slots outside 1 to 1024 are ignored. Always returns 1. */
+KernelBool __stdcall AddCarantinFiles(const char *path, int slot, KernelBool lock);
+
+/* Folder paths ending with "\": 0 Desktop, 1 Start Menu, 2 Programs,
+ * 3 Startup, 4 Personal (the user's shell folders), 5 the Windows directory,
+ * 6 the system directory; NULL for other kinds. Raises an exception when a
+ * shell folder value is not text. */
+const char *__stdcall GetSystemPath(unsigned char kind);
+
+/* Options 2 (NoSetFolders) and 3 (DisableCMD): 1 unless the user's policy
+ * value is a non-zero number; other options give 1. Raises an exception when
+ * the value is not a 32-bit number. */
+KernelBool __stdcall GetRegOptions(unsigned char option);
+
+/* Drive part + "\..\" + file name, for display. */
+const char *__stdcall PathGetShortName(const char *path);
+
+/* 1 when a TCP connection to the port on 127.0.0.1 succeeds. */
+KernelBool __stdcall isPortOpen(unsigned short port);
+
+/* Forced restart and forced shutdown of Windows (other programs are closed
+ * without asking): non-zero when Windows accepted the request. */
+int __stdcall NTReboot(void);
+int __stdcall ExitWinNT(int unused);
+
 #ifdef __cplusplus
 }
 #endif
