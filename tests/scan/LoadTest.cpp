@@ -1,0 +1,176 @@
+// Loading definition bases from the program folder's Bases tree.
+#include "FolderSearch.h"
+#include "ScanTestHost.h"
+#include "UnixSide.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+using scanner::LogKind;
+using scantest::TScanFixture;
+using testsupport::BaseRecord;
+
+namespace {
+
+BaseRecord Record(const std::string &name) { return BaseRecord{name, "sig-" + name, '0', "0"}; }
+
+std::vector<std::string> SlotNames(const scanner::TDefinitions &definitions) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < definitions.RecordCount(); ++i)
+        names.emplace_back(definitions.Slot(i).Name);
+    return names;
+}
+
+std::vector<std::string> LoadedLines(const scantest::TRecordingHost &host) {
+    return host.LogTexts(LogKind::BaseLoaded);
+}
+
+std::string LoadedLine(const std::string &name) {
+    return "Spyware Definitions Base " + name + " loaded";
+}
+
+// The entries of a folder in the order the system lists them.
+std::vector<std::string> EntryOrder(const std::string &folder) {
+    std::vector<std::string> names;
+    scanner::ForEachFolderEntry(folder, [&](const scanner::FolderEntry &entry) {
+        if (entry.Name != "." && entry.Name != "..")
+            names.push_back(entry.Name);
+        return true;
+    });
+    return names;
+}
+
+TEST(BaseLoading, LoadsInListingOrderWithSubfolderBasesWhereTheFolderComes) {
+    TScanFixture fixture;
+    fixture.MakeFolder("Bases\\sub");
+    scantest::WriteBase(fixture.BasePath("a.bvx"), {Record("A1"), Record("A2")});
+    scantest::WriteBase(fixture.BasePath("sub\\b.bvx"), {Record("B1")});
+    fixture.Load();
+
+    std::vector<std::string> lines, names;
+    for (const std::string &entry : EntryOrder(fixture.BasePath(""))) {
+        if (entry == "sub") {
+            lines.push_back(LoadedLine("b.bvx"));
+            names.push_back("B1");
+        } else {
+            lines.push_back(LoadedLine("a.bvx"));
+            names.insert(names.end(), {"A1", "A2"});
+        }
+    }
+    EXPECT_EQ(LoadedLines(fixture.Host), lines);
+    EXPECT_EQ(SlotNames(fixture.Definitions), names);
+    ASSERT_FALSE(fixture.Host.Log.empty());
+    EXPECT_EQ(fixture.Host.Log.back().Text, "");
+    EXPECT_EQ(fixture.Host.Log.back().Kind, LogKind::Plain);
+    EXPECT_GT(fixture.Host.MessageRounds, 0);
+}
+
+TEST(BaseLoading, SkipsCorruptBasesSilentlyAndGoesOn) {
+    TScanFixture fixture;
+    scantest::WriteBase(fixture.BasePath("good1.bvx"), {Record("G1")});
+    testsupport::WriteFile(fixture.BasePath("garbage.bvx"), "this is no base at all");
+    scantest::WriteBase(fixture.BasePath("badcount.bvx"),
+                        testsupport::BaseContent("many", {Record("Bad")}));
+    scantest::WriteBase(fixture.BasePath("good2.bvx"), {Record("G2")});
+    fixture.Load();
+
+    std::vector<std::string> lines, names;
+    for (const std::string &entry : EntryOrder(fixture.BasePath("")))
+        if (entry.rfind("good", 0) == 0) {
+            lines.push_back(LoadedLine(entry));
+            names.push_back(entry == "good1.bvx" ? "G1" : "G2");
+        }
+    EXPECT_EQ(LoadedLines(fixture.Host), lines);
+    EXPECT_EQ(SlotNames(fixture.Definitions), names);
+    EXPECT_TRUE(fixture.Prompts.Errors.empty());
+}
+
+TEST(BaseLoading, AcceptsTheExtensionInAnyCaseAndHiddenReadOnlyBases) {
+    TScanFixture fixture;
+    scantest::WriteBase(fixture.BasePath("X.BVX"), {Record("Upper")});
+    scantest::WriteBase(fixture.BasePath("hidden.Bvx"), {Record("Hidden")});
+    SetFileAttributesA(fixture.BasePath("hidden.Bvx").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
+    scantest::WriteBase(fixture.BasePath("old.bvx.bak"), {Record("Backup")});
+    scantest::WriteBase(fixture.BasePath("bvx"), {Record("NoExtension")});
+    fixture.Load();
+
+    auto lines = LoadedLines(fixture.Host);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{LoadedLine("X.BVX"), LoadedLine("hidden.Bvx")}));
+    auto names = SlotNames(fixture.Definitions);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Hidden", "Upper"}));
+}
+
+TEST(BaseLoading, WithoutBasesFolderLogsOnlyTheEmptyLine) {
+    testsupport::TempDir dir;
+    scantest::TRecordingHost host;
+    scantest::TAnsweringPrompts prompts;
+    scanner::TDefinitions definitions;
+    ASSERT_TRUE(definitions.LoadBases(dir.path(), host, prompts));
+    EXPECT_TRUE(definitions.Available());
+    EXPECT_EQ(definitions.RecordCount(), 0);
+    ASSERT_EQ(host.Log.size(), 1u);
+    EXPECT_EQ(host.Log[0].Text, "");
+}
+
+TEST(BaseLoading, AFolderLinkBackIntoTheTreeLoadsEachBaseOnce) {
+    TScanFixture fixture;
+    fixture.MakeFolder("Bases\\sub");
+    scantest::WriteBase(fixture.BasePath("a.bvx"), {Record("A")});
+    scantest::WriteBase(fixture.BasePath("sub\\b.bvx"), {Record("B")});
+    const std::string link = fixture.BasePath("sub\\back");
+    ASSERT_TRUE(testsupport::MakeFolderLink(link, fixture.BasePath("")));
+    fixture.Load();
+    testsupport::RemoveFolderLink(link);
+
+    auto lines = LoadedLines(fixture.Host);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{LoadedLine("a.bvx"), LoadedLine("b.bvx")}));
+    EXPECT_EQ(fixture.Definitions.RecordCount(), 2);
+}
+
+scanner::TableBlock NoMemory() {
+    return scanner::TableBlock(nullptr, [](uint8_t *) {});
+}
+
+TEST(BaseLoading, ATableThatCannotBeAllocatedIsReportedAndNeverScanned) {
+    TScanFixture fixture;
+    scantest::WriteBase(fixture.BasePath("a.bvx"), {Record("A")});
+    fixture.MakeFile("setup.exe", "MZ");
+    scanner::TDefinitions definitions(NoMemory);
+    EXPECT_FALSE(definitions.LoadBases(fixture.Dir.path(), fixture.Host, fixture.Prompts));
+    EXPECT_EQ(fixture.Prompts.Errors, std::vector<std::string>{"Out of memory"});
+    EXPECT_FALSE(definitions.Available());
+    EXPECT_TRUE(fixture.Host.Log.empty());
+
+    scanner::TScanRun run(fixture.Host, fixture.Prompts, &definitions);
+    fixture.Host.Drives = {{fixture.Dir.path(), true}};
+    run.BitBtn3Click();
+    ASSERT_EQ(fixture.Prompts.Warnings.size(), 1u);
+    EXPECT_NE(fixture.Prompts.Warnings[0].find("not enough memory"), std::string::npos);
+    EXPECT_TRUE(fixture.Prompts.Informations.empty());
+    EXPECT_TRUE(fixture.Prompts.Addresses.empty());
+    EXPECT_EQ(run.State().ScannedFiles, 0);
+    EXPECT_TRUE(fixture.Host.Pages.empty());
+    EXPECT_FALSE(run.RunInProgress());
+}
+
+TEST(BaseLoading, ProgramFolderIsTheRunningProgramsFolder) {
+    const std::string folder = scanner::ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '\\');
+    EXPECT_TRUE(testsupport::FileExists(folder + "Kernel.dll"));
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    testsupport::TempDir elsewhere;
+    SetCurrentDirectoryA(elsewhere.path().c_str());
+    EXPECT_EQ(scanner::ProgramFolder(), folder);
+    SetCurrentDirectoryA(current);
+}
+
+} // namespace

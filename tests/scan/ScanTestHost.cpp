@@ -1,0 +1,46 @@
+#include "ScanTestHost.h"
+
+#include <brenvald/Kernel.h>
+#include <brenvald/StringValue.h>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace scantest {
+
+void WriteBase(const std::string &path, const std::string &plainContent) {
+    const std::string plainPath = path + ".plain";
+    testsupport::WriteFile(plainPath, plainContent);
+    brenvald::StringValue source(plainPath), target(path);
+    PackBase(source.get(), target.get());
+    DeleteFileA(plainPath.c_str());
+}
+
+void WriteBase(const std::string &path, const std::vector<testsupport::BaseRecord> &records) {
+    WriteBase(path, testsupport::BaseContent(std::to_string(records.size() - 1), records));
+}
+
+std::string Fingerprint(const std::string &path) {
+    return scanner::KernelEngine().GetFileMd5Hash(path);
+}
+
+TScanFixture::TScanFixture() { testsupport::MakeDir(Dir.file("Bases")); }
+
+std::string TScanFixture::BasePath(const std::string &relative) const {
+    return Dir.file("Bases\\" + relative);
+}
+
+void TScanFixture::Load() { ASSERT_TRUE(Definitions.LoadBases(Dir.path(), Host, Prompts)); }
+
+std::string TScanFixture::MakeFolder(const std::string &relative) {
+    testsupport::MakeDir(Dir.file(relative));
+    return Dir.file(relative) + "\\";
+}
+
+std::string TScanFixture::MakeFile(const std::string &relative, const std::string &content) {
+    testsupport::WriteFile(Dir.file(relative), content);
+    return Dir.file(relative);
+}
+
+} // namespace scantest
