@@ -172,6 +172,8 @@ protected:
         if (!end.window)
             return "no end message";
         PressBoxButton(end, "OK");
+        // The run ends by leaving the counters page for the results or the drives.
+        EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1) || PageShown(IDC_TABSHEET3); }));
         return end.text;
     }
 
