@@ -1,0 +1,127 @@
+#include "QuarantineKit.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+using namespace qtest;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const char *const kMoved = "Information: Selected infections were moved to Quarantine.";
+const char *const kMore = "Confirm: Do you want to detect and clean more spyware?";
+const char *const kDeleted = "Information: Selected infections were deleted.";
+const char *const kRestored = "Warning: Selected infections were restored.";
+
+// Quarantines the files and returns the quarantine list as the page shows it.
+MemoryCheckList QuarantinedRows(Installation &setup, const Lines &paths) {
+    for (const std::string &path : paths)
+        EXPECT_TRUE(setup.store.QuarantineFile(path, "").moved());
+    MemoryCheckList list;
+    for (const QuarantineRow &row : OpenQuarantine(setup.store, setup.host))
+        list.rows.emplace_back(row.caption, false);
+    return list;
+}
+
+} // namespace
+
+TEST(FixAndContinue, CheckedRowsBecomeRecordsInRowOrderWithDistinctNames) {
+    Installation setup;
+    SeededNameDraw realDraw; // the clock does not move between the two files
+    QuarantineStore store(setup.program, setup.files, realDraw, setup.clock);
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
+    MemoryCheckList results;
+    results.rows = {{paths[0], true}, {paths[1], false}, {paths[2], true}};
+
+    FixAndContinue(store, results, setup.host);
+
+    Lines lines = setup.IndexLines();
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[0], paths[0]);
+    EXPECT_EQ(lines[4], paths[2]);
+    EXPECT_NE(lines[1], lines[5]);
+    EXPECT_EQ(results.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
+    EXPECT_EQ(setup.prompts.shown, (Lines{kMoved, kMore}));
+    EXPECT_EQ(setup.pages, std::vector<Page>{Page::Drives});
+    EXPECT_TRUE(setup.prompts.opened.empty());
+    setup.ExpectNothingLost(paths);
+}
+
+TEST(FixAndContinue, YesOpensTheTrialPageMaximised) {
+    Installation setup;
+    setup.prompts.answerYes = true;
+    MemoryCheckList results;
+    FixAndContinue(setup.store, results, setup.host);
+    EXPECT_EQ(setup.prompts.shown, (Lines{kMoved, kMore}));
+    ASSERT_EQ(setup.prompts.opened.size(), 1u);
+    EXPECT_NE(setup.prompts.opened[0].first.find("/try-antispyware.htm"), std::string::npos);
+    EXPECT_TRUE(setup.prompts.opened[0].second);
+    EXPECT_FALSE(FileExists(setup.store.Folder()));
+}
+
+TEST(QuarantinePage, NothingCheckedChangesNothingAndStillSaysSo) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    std::string index = setup.IndexText();
+
+    DeleteChecked(setup.store, list, setup.host);
+    RestoreChecked(setup.store, list, setup.host);
+
+    EXPECT_EQ(setup.prompts.shown, (Lines{kDeleted, kRestored}));
+    EXPECT_EQ(setup.IndexText(), index);
+    EXPECT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(setup.StoredFiles().size(), 2u);
+}
+
+TEST(QuarantinePage, FailedRestoreKeepsItsRowUncheckedAndLaterRowsMatched) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    testsupport::WriteFile(paths[1], "occupied");
+    for (auto &row : list.rows)
+        row.second = true;
+
+    RestoreChecked(setup.store, list, setup.host);
+
+    EXPECT_EQ(ReadFile(paths[0]), "a.exe");
+    EXPECT_EQ(ReadFile(paths[2]), "c.exe");
+    EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
+    EXPECT_EQ(setup.IndexLines().at(0), paths[1]);
+    ASSERT_EQ(setup.log.size(), 1u);
+    EXPECT_NE(setup.log[0].find(paths[1]), std::string::npos);
+    EXPECT_EQ(setup.prompts.shown.back(), kRestored);
+}
+
+TEST(QuarantinePage, StoredFileRemovedByOtherMeansShowsMissingAndKeepsItsRecord) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    std::string gone = setup.store.ListQuarantine().at(0).storedName;
+    ASSERT_TRUE(DeleteFileA((setup.store.Folder() + gone).c_str()));
+    std::string index = setup.IndexText();
+
+    std::vector<QuarantineRow> rows = setup.store.ListQuarantine();
+    EXPECT_FALSE(rows.at(0).present);
+    EXPECT_TRUE(rows.at(1).present);
+    list.rows[0].second = true;
+    DeleteChecked(setup.store, list, setup.host);
+    list.rows[0].second = true;
+    RestoreChecked(setup.store, list, setup.host);
+
+    EXPECT_EQ(setup.IndexText(), index);
+    EXPECT_EQ(list.rows.size(), 2u);
+    EXPECT_FALSE(list.rows[0].second);
+    EXPECT_EQ(setup.log.size(), 2u);
+    EXPECT_EQ(setup.prompts.shown, (Lines{kDeleted, kRestored}));
+}
+
+TEST(QuarantinePage, OpeningShowsThePageAndListsTheRecords) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    EXPECT_EQ(setup.pages, std::vector<Page>{Page::Quarantine});
+    EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[0], false}}));
+}
