@@ -114,7 +114,9 @@ QuarantineOutcome QuarantineStore::MoveWithRecord(const std::string &path,
         return Outcome(QuarantineStatus::Refused,
                        IndexWriteError(recorded) + " The file was not moved.");
     FileResult moved = files_.Move(path, folder_ + storedName);
-    if (moved.ok)
+    // A move across volumes that reports a failure after its copy may still
+    // have taken the file: its record then stays.
+    if (moved.ok || (!files_.Exists(path) && files_.Exists(folder_ + storedName)))
         return Outcome(QuarantineStatus::Moved);
     FileResult restored = WriteIndex(oldLines);
     if (!restored.ok)

@@ -65,6 +65,9 @@ TEST(QuarantinePage, NothingCheckedChangesNothingAndStillSaysSo) {
     Installation setup;
     Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe")};
     MemoryCheckList list = QuarantinedRows(setup, paths);
+    EXPECT_EQ(setup.pages, std::vector<Page>{Page::Quarantine});
+    EXPECT_EQ(list.rows,
+              (std::vector<std::pair<std::string, bool>>{{paths[0], false}, {paths[1], false}}));
     std::string index = setup.IndexText();
 
     DeleteChecked(setup.store, list, setup.host);
@@ -116,12 +119,4 @@ TEST(QuarantinePage, StoredFileRemovedByOtherMeansShowsMissingAndKeepsItsRecord)
     EXPECT_FALSE(list.rows[0].second);
     EXPECT_EQ(setup.log.size(), 2u);
     EXPECT_EQ(setup.prompts.shown, (Lines{kDeleted, kRestored}));
-}
-
-TEST(QuarantinePage, OpeningShowsThePageAndListsTheRecords) {
-    Installation setup;
-    Lines paths = {setup.UserFile("a.exe")};
-    MemoryCheckList list = QuarantinedRows(setup, paths);
-    EXPECT_EQ(setup.pages, std::vector<Page>{Page::Quarantine});
-    EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[0], false}}));
 }

@@ -62,6 +62,14 @@ TEST(QuarantineFaults, FailedMoveKeepsItsRowAndWritesNoRecord) {
     setup.ExpectNothingLost(paths);
 }
 
+TEST(QuarantineFaults, MoveReportedFailedAfterTakingTheFileKeepsItsRecord) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe")};
+    setup.files.moveFailsAfterCopy = true;
+    EXPECT_TRUE(setup.store.QuarantineFile(paths[0], "").moved());
+    setup.ExpectNothingLost(paths);
+}
+
 TEST(QuarantineFaults, IndexWriteFailureMovesNothingAndStopsTheCommand) {
     for (bool failReplace : {false, true}) {
         Installation setup;
@@ -105,9 +113,6 @@ TEST(QuarantineFaults, IndexWriteFailureAfterRestoreKeepsTheRowMatched) {
 TEST(QuarantineFaults, FailedMoveWhoseRecordCannotBeTakenOutLeavesTheFileInPlace) {
     Installation setup;
     Lines paths = {setup.UserFile("a.exe")};
-    setup.files.movesToFail = 1;
-    setup.files.indexWritesToFail = 0;
-    setup.files.replacesToFail = 0;
     // The record goes in, the move fails, and taking the record out fails.
     struct FailSecondWrite : FaultyFiles {
         int writes = 0;

@@ -12,7 +12,10 @@ FileResult FaultyFiles::Move(const std::string &from, const std::string &to) {
         --movesToFail;
         return FileResult::Failure("Injected move failure.");
     }
-    return Win32QuarantineFiles::Move(from, to);
+    FileResult moved = Win32QuarantineFiles::Move(from, to);
+    if (moveFailsAfterCopy)
+        return FileResult::Failure("Injected failure after the copy.");
+    return moved;
 }
 
 IndexContent FaultyFiles::ReadIndex(const std::string &path) {

@@ -23,6 +23,7 @@ struct SimulatedCrash : std::runtime_error {
 // The real operations, with a fault switch for each.
 struct FaultyFiles : Win32QuarantineFiles {
     int movesToFail = 0;        // the next this many moves fail
+    bool moveFailsAfterCopy = false; // a move that takes the file yet reports failure
     int indexWritesToFail = 0;  // the next this many temporary index writes fail
     int replacesToFail = 0;     // the next this many index replaces fail
     bool crashOnReplace = false;

@@ -29,12 +29,6 @@ TEST(QuarantineStore, TimeLineComesFromTheClockAndLocaleSeparator) {
     EXPECT_EQ(setup.IndexLines().at(3), "09h05 03.02.27");
 }
 
-TEST(QuarantineStore, RealDrawGivesNamesInRange) {
-    SeededNameDraw draw;
-    for (int i = 0; i < 2000; ++i)
-        EXPECT_LT(draw.Draw(), kStoredNameCount);
-}
-
 TEST(QuarantineStore, SevenLineIndexListsOneRowAndKeepsItsStrayLines) {
     Installation setup;
     testsupport::MakeDir(setup.program + "Quarantine");
