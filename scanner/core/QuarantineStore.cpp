@@ -10,6 +10,12 @@ namespace {
 // folder far from full, a free name turns up in the first few draws.
 constexpr int kMaxNameDraws = 1000;
 
+std::string WithTrailingBackslash(std::string folder) {
+    if (folder.empty() || folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
 std::string WithoutTrailingBackslash(const std::string &folder) {
     return folder.substr(0, folder.size() - 1);
 }
@@ -26,8 +32,8 @@ ReleaseOutcome Release(ReleaseStatus status, std::string message = {}) {
 
 QuarantineStore::QuarantineStore(std::string programFolder, IQuarantineFiles &files,
                                  INameDraw &draw, IQuarantineClock &clock)
-    : folder_(std::move(programFolder) + "Quarantine\\"), files_(files), draw_(draw),
-      clock_(clock) {}
+    : folder_(WithTrailingBackslash(std::move(programFolder)) + "Quarantine\\"), files_(files),
+      draw_(draw), clock_(clock) {}
 
 std::string QuarantineStore::IndexPath() const { return folder_ + "Files.ini"; }
 

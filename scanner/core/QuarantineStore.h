@@ -55,7 +55,8 @@ struct QuarantineRow {
 
 class QuarantineStore {
 public:
-    // programFolder ends with a backslash.
+    // programFolder is the folder of the program file; a missing trailing
+    // backslash is added.
     QuarantineStore(std::string programFolder, IQuarantineFiles &files, INameDraw &draw,
                     IQuarantineClock &clock);
 

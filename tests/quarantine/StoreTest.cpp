@@ -19,6 +19,9 @@ TEST(QuarantineStore, FirstMoveCreatesFolderAndFourLineIndex) {
     EXPECT_FALSE(FileExists(spy));
     EXPECT_EQ(ReadFile(setup.store.Folder() + "INFECTED(907).Vir"), "spy.exe");
     EXPECT_EQ(setup.StoredFiles(), Lines{"INFECTED(907).Vir"});
+    QuarantineStore bare(setup.program.substr(0, setup.program.size() - 1), setup.files,
+                         setup.draw, setup.clock);
+    EXPECT_EQ(bare.Folder(), setup.program + "Quarantine\\");
 }
 
 TEST(QuarantineStore, TimeLineComesFromTheClockAndLocaleSeparator) {
