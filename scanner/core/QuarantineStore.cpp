@@ -124,6 +124,10 @@ QuarantineOutcome QuarantineStore::MoveWithRecord(const std::string &path,
     // have taken the file: its record then stays.
     if (moved.ok || (!files_.Exists(path) && files_.Exists(folder_ + storedName)))
         return Outcome(QuarantineStatus::Moved);
+    // A copy left behind by the failed move is ours (the name was free): the
+    // original stays where it was, so the copy goes together with the record.
+    if (files_.Exists(folder_ + storedName))
+        files_.Delete(folder_ + storedName);
     FileResult restored = WriteIndex(oldLines);
     if (!restored.ok)
         return Outcome(QuarantineStatus::Refused,

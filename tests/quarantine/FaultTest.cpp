@@ -62,12 +62,20 @@ TEST(QuarantineFaults, FailedMoveKeepsItsRowAndWritesNoRecord) {
     setup.ExpectNothingLost(paths);
 }
 
-TEST(QuarantineFaults, MoveReportedFailedAfterTakingTheFileKeepsItsRecord) {
+TEST(QuarantineFaults, HalfDoneMovesKeepExactlyOneCopyWithItsRecord) {
     Installation setup;
     Lines paths = {setup.UserFile("a.exe")};
     setup.files.moveFailsAfterCopy = true;
     EXPECT_TRUE(setup.store.QuarantineFile(paths[0], "").moved());
     setup.ExpectNothingLost(paths);
+
+    // Half a move, the other way: the source is still there beside a copy.
+    std::string other = setup.UserFile("b.exe");
+    setup.files.moveFailsAfterCopy = false;
+    setup.files.moveOnlyCopies = true;
+    EXPECT_EQ(setup.store.QuarantineFile(other, "").status, QuarantineStatus::NotMoved);
+    EXPECT_EQ(setup.StoredFiles().size(), 1u);
+    setup.ExpectNothingLost({paths[0], other});
 }
 
 TEST(QuarantineFaults, IndexWriteFailureMovesNothingAndStopsTheCommand) {

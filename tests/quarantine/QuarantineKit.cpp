@@ -12,6 +12,10 @@ FileResult FaultyFiles::Move(const std::string &from, const std::string &to) {
         --movesToFail;
         return FileResult::Failure("Injected move failure.");
     }
+    if (moveOnlyCopies) {
+        CopyFileA(from.c_str(), to.c_str(), TRUE);
+        return FileResult::Failure("Injected failure to delete the source.");
+    }
     FileResult moved = Win32QuarantineFiles::Move(from, to);
     if (moveFailsAfterCopy)
         return FileResult::Failure("Injected failure after the copy.");

@@ -24,6 +24,7 @@ struct SimulatedCrash : std::runtime_error {
 struct FaultyFiles : Win32QuarantineFiles {
     int movesToFail = 0;        // the next this many moves fail
     bool moveFailsAfterCopy = false; // a move that takes the file yet reports failure
+    bool moveOnlyCopies = false;     // a move that copies, then fails to delete the source
     int indexWritesToFail = 0;  // the next this many temporary index writes fail
     int replacesToFail = 0;     // the next this many index replaces fail
     bool crashOnReplace = false;
