@@ -1,0 +1,168 @@
+// The commands run in-process against Kernel.dll, on files in a fresh folder.
+#include "bvxtool_commands.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+using namespace bvxtool;
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result RunTool(const Arguments &commandLine) {
+    std::ostringstream out, err;
+    int status = RunCommand(commandLine, out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+const std::string kAbcFingerprint = "900150983cd24fb0d6963f7d28e17f72:3";
+
+const std::string kList = "# every kind once\n"
+                          "#header1 Test header one\n"
+                          "#header2 Test header two\n"
+                          "0\tAbc.File\t" + kAbcFingerprint + "\n"
+                          "1\tPat.Pattern\t50 41 54\t0\n"
+                          "2\tBvx.Offset\t66-86-88-33\t0\n";
+
+} // namespace
+
+TEST(Commands, MakeThenListThenMakeGivesTheSameBytes) {
+    TempDir dir;
+    WriteFile(dir.file("a.list"), kList);
+    Result made = RunTool({"make", dir.file("a.list"), dir.file("a.bvx")});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(ReadFile(dir.file("a.bvx")).substr(0, 4), "BZh9");
+
+    Result listed = RunTool({"list", dir.file("a.bvx")});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.err, "");
+    EXPECT_EQ(listed.out, "#header1 Test header one\n#header2 Test header two\n# count 3\n"
+                          "0\tAbc.File\t" + kAbcFingerprint + "\t0\n"
+                          "1\tPat.Pattern\t50 41 54\t0\n"
+                          "2\tBvx.Offset\t66-86-88-33\t0\n");
+
+    WriteFile(dir.file("b.list"), listed.out);
+    ASSERT_EQ(RunTool({"make", dir.file("b.list"), dir.file("b.bvx")}).status, 0);
+    EXPECT_EQ(ReadFile(dir.file("a.bvx")), ReadFile(dir.file("b.bvx")));
+}
+
+TEST(Commands, ABadLineGivesItsMessageAndNoFile) {
+    TempDir dir;
+    WriteFile(dir.file("bad.list"), kList + "1\tWild\t4D ?? 5A\t0\n");
+    Result result = RunTool({"make", dir.file("bad.list"), dir.file("out.bvx")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, dir.file("bad.list") +
+                              ":7: kind 1 signature may hold only hex digits and blanks, not '?'\n");
+    EXPECT_FALSE(FileExists(dir.file("out.bvx")));
+
+    // An existing base is left as it was.
+    WriteFile(dir.file("old.bvx"), "old");
+    WriteFile(dir.file("bad2.list"), "2\tShort\t1-2-3\t0\n");
+    EXPECT_EQ(RunTool({"make", dir.file("bad2.list"), dir.file("old.bvx")}).status, 2);
+    EXPECT_EQ(ReadFile(dir.file("old.bvx")), "old");
+}
+
+TEST(Commands, MakeReportsFilesItCannotUse) {
+    TempDir dir;
+    Result missing = RunTool({"make", dir.file("none.list"), dir.file("out.bvx")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    WriteFile(dir.file("a.list"), kList);
+    Result noFolder = RunTool({"make", dir.file("a.list"), dir.file("no\\such\\out.bvx")});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_FALSE(FileExists(dir.file("no\\such\\out.bvx")));
+}
+
+TEST(Commands, ListWarnsAboutRecordsMakeWouldRefuse) {
+    TempDir dir;
+    // A plain base with one record of kind "7", packed as it is.
+    std::string plain(213 + 314, '\0');
+    plain[202] = 1;
+    plain[203] = '0';
+    plain[213] = 4;
+    plain.replace(214, 4, "Odd!");
+    plain[213 + 302] = '7';
+    WriteFile(dir.file("odd.plain"), plain);
+    ASSERT_EQ(RunTool({"pack", dir.file("odd.plain"), dir.file("odd.bvx")}).status, 0);
+    Result listed = RunTool({"list", dir.file("odd.bvx")});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_NE(listed.out.find("7\tOdd!\t\t"), std::string::npos);
+    EXPECT_NE(listed.err.find("warning: record 1 (Odd!): kind must be 0, 1 or 2"),
+              std::string::npos);
+}
+
+TEST(Commands, ListRefusesWhatIsNoBase) {
+    TempDir dir;
+    WriteFile(dir.file("plain.bvx"), "not compressed at all");
+    Result plain = RunTool({"list", dir.file("plain.bvx")});
+    EXPECT_EQ(plain.status, 2);
+    EXPECT_EQ(plain.err, dir.file("plain.bvx") + ": error -5\n");
+    EXPECT_EQ(RunTool({"list", dir.file("missing.bvx")}).status, 2);
+}
+
+TEST(Commands, PackAndUnpackRoundTrip) {
+    TempDir dir;
+    const char raw[] = "any bytes\0\x01\xff at all";
+    std::string content(raw, sizeof raw - 1);
+    WriteFile(dir.file("x.plain"), content);
+    ASSERT_EQ(RunTool({"pack", dir.file("x.plain"), dir.file("x.bvx")}).status, 0);
+    ASSERT_EQ(RunTool({"unpack", dir.file("x.bvx"), dir.file("y.plain")}).status, 0);
+    EXPECT_EQ(ReadFile(dir.file("y.plain")), content);
+    Result bad = RunTool({"unpack", dir.file("x.plain"), dir.file("z.plain")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "unpack: error -5\n");
+}
+
+TEST(Commands, FingerprintPrintsAKindZeroLinePerFile) {
+    TempDir dir;
+    WriteFile(dir.file("abc.txt"), "abc");
+    WriteFile(dir.file("empty.bin"), "");
+    Result result = RunTool({"fingerprint", dir.file("abc.txt"), dir.file("missing.txt"),
+                         dir.file("empty.bin")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "0\tabc.txt\t" + kAbcFingerprint + "\t0\n"
+                          "0\tempty.bin\td41d8cd98f00b204e9800998ecf8427e:0\t0\n");
+    EXPECT_EQ(result.err, dir.file("missing.txt") + ": cannot read the file\n");
+
+    // Its output is a list that make accepts.
+    WriteFile(dir.file("f.list"), result.out);
+    EXPECT_EQ(RunTool({"make", dir.file("f.list"), dir.file("f.bvx")}).status, 0);
+}
+
+TEST(Commands, ImportHdbWritesLinesAndCountsSkipsOnTheErrorStream) {
+    TempDir dir;
+    WriteFile(dir.file("a.hdb"), "900150983CD24FB0D6963F7D28E17F72:3:Abc\n"
+                                 "900150983cd24fb0d6963f7d28e17f72:*:Star\n"
+                                 "garbage\n");
+    Result result = RunTool({"import-hdb", dir.file("a.hdb")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "0\tAbc\t" + kAbcFingerprint + "\t0\n");
+    EXPECT_EQ(result.err, dir.file("a.hdb") + ":3: skipped: not of the form hash:size:name\n" +
+                              dir.file("a.hdb") +
+                              ": 1 converted, 2 skipped (size \"*\": 1, 40-digit hash: 0, "
+                              "64-digit hash: 0, size 0: 0, malformed: 1)\n");
+    EXPECT_EQ(RunTool({"import-hdb", dir.file("none.hdb")}).status, 2);
+}
+
+TEST(Commands, BadCallsGiveUsageAndExitCodeTwo) {
+    for (const Arguments &call : {Arguments{}, Arguments{"frobnicate"}, Arguments{"make", "x"},
+                                  Arguments{"list"}, Arguments{"fingerprint"}}) {
+        Result result = RunTool(call);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+    }
+    EXPECT_EQ(RunTool({"help"}).status, 0);
+}

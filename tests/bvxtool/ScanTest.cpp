@@ -1,0 +1,246 @@
+// bvxtool scan as scripts see it: bvxtool.exe run as a child process with its
+// output going to files, on a tree made for each test. Its log lines are
+// compared with those the window's scan writes for the same tree and bases.
+#include "bvxtool_commands.h"
+
+#include "Definitions.h"
+#include "ScanRun.h"
+#include "TempDir.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+using testsupport::MakeDir;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+struct ToolRun {
+    DWORD status = 0;
+    std::string out;
+    std::string err;
+};
+
+HANDLE InheritableFile(const std::string &path) {
+    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs bvxtool.exe from beside this test with stdout and stderr in files.
+ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments) {
+    std::string commandLine = "\"" + scanner::ProgramFolder() + "bvxtool.exe\"";
+    for (const std::string &argument : arguments)
+        commandLine += " \"" + argument + "\"";
+    HANDLE out = InheritableFile(dir.file("tool.out"));
+    HANDLE err = InheritableFile(dir.file("tool.err"));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    ToolRun run;
+    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &run.status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        run.status = 999;
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = ReadFile(dir.file("tool.out"));
+    run.err = ReadFile(dir.file("tool.err"));
+    return run;
+}
+
+std::vector<std::string> LinesOf(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The window's side: records the log and has one checked drive.
+class RecordingHost : public scanner::IScanHost {
+public:
+    explicit RecordingHost(std::string root) : root_(std::move(root)) {}
+    std::vector<std::string> log;
+
+    void AddToLog(const std::string &text, scanner::LogKind) override { log.push_back(text); }
+    void AddResult(const std::string &) override {}
+    void ClearResults() override {}
+    void ShowCounters(const scanner::ScanState &) override {}
+    void SetStatus(const std::string &) override {}
+    int GetProgress() override { return progress_; }
+    void SetProgress(int position) override { progress_ = position; }
+    void SetCommandState(scanner::CommandState) override {}
+    void ShowPage(scanner::Page) override {}
+    void ProcessMessages() override {}
+    int DriveCount() override { return 1; }
+    bool DriveChecked(int) override { return true; }
+    std::string DriveCaption(int) override { return root_; }
+
+private:
+    std::string root_;
+    int progress_ = 0;
+};
+
+class SilentPrompts : public scanner::IPrompts {
+public:
+    void Information(const std::string &) override {}
+    void Warning(const std::string &) override {}
+    bool Confirm(const std::string &) override { return false; }
+    void ErrorReport(const std::string &) override {}
+    void OpenAddress(const std::string &, bool) override {}
+};
+
+std::vector<std::string> WindowLog(const std::string &programFolder, const std::string &root) {
+    RecordingHost host(root);
+    SilentPrompts prompts;
+    scanner::TDefinitions definitions;
+    definitions.LoadBases(programFolder, host, prompts);
+    scanner::TScanRun run(host, prompts, &definitions);
+    run.BitBtn3Click();
+    return host.log;
+}
+
+void MakeBases(const TempDir &dir) {
+    MakeDir(dir.file("Bases"));
+    WriteFile(dir.file("t.list"), "0\tAbc.File\t900150983cd24fb0d6963f7d28e17f72:3\t0\n"
+                                  "1\tPat.Pattern\t50 41 54\t0\n"
+                                  "2\tBvx.Offset\t66-86-88-33\t0\n");
+    std::ostringstream out, err;
+    ASSERT_EQ(bvxtool::RunCommand({"make", dir.file("t.list"), dir.file("Bases\\t.bvx")}, out,
+                                  err, false),
+              0)
+        << err.str();
+}
+
+// A tree with one file for each kind, a clean program, a file the selection
+// passes over and a quarantined file.
+void MakeInfectedTree(const TempDir &dir) {
+    MakeDir(dir.file("scan"));
+    MakeDir(dir.file("scan\\sub"));
+    MakeDir(dir.file("scan\\Quarantine"));
+    WriteFile(dir.file("scan\\setup.exe"), "a clean program");
+    WriteFile(dir.file("scan\\spy.txt"), "abc");
+    WriteFile(dir.file("scan\\sub\\tool.dll"), "xxPATyy");
+    WriteFile(dir.file("scan\\worm.com"), "BVX!more");
+    WriteFile(dir.file("scan\\readme.txt"), "PAT");
+    WriteFile(dir.file("scan\\Quarantine\\virus.exe"), "abc");
+}
+
+size_t CountContaining(const std::vector<std::string> &lines, const std::string &part) {
+    size_t count = 0;
+    for (const std::string &line : lines)
+        count += line.find(part) != std::string::npos;
+    return count;
+}
+
+} // namespace
+
+TEST(ConsoleScan, FindsEachKindWithTheWindowsLogLinesAndExitCodeOne) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeInfectedTree(dir);
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    std::vector<std::string> expected = WindowLog(dir.path(), dir.file("scan\\"));
+    EXPECT_EQ(CountContaining(expected, "Found infection in ["), 3u);
+    expected.insert(expected.end(), {"Scanned files (total): 4", "Scanned (MB): 0",
+                                     "Infected: 3", "Skipped: 0"});
+    EXPECT_EQ(LinesOf(run.out), expected);
+    EXPECT_NE(run.out.find("Found infection in [" + dir.file("scan\\sub\\tool.dll") +
+                           "] - [Pat.Pattern]"),
+              std::string::npos);
+    // Output to a file shows no progress line.
+    EXPECT_EQ(run.out.find("files/s"), std::string::npos);
+    EXPECT_EQ(run.out.find('\r' + std::string("\r")), std::string::npos);
+}
+
+TEST(ConsoleScan, ACleanTreeExitsWithZero) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeDir(dir.file("scan"));
+    WriteFile(dir.file("scan\\setup.exe"), "a clean program");
+    WriteFile(dir.file("scan\\virtual.txt"), "clean as well");
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Found infection"), 0u);
+    EXPECT_EQ(CountContaining(lines, "Scanned files (total): 2"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Infected: 0"), 1u);
+}
+
+TEST(ConsoleScan, UnreadableFilesAreLoggedAsIgnoredAndCounted) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeDir(dir.file("scan"));
+    WriteFile(dir.file("scan\\held.exe"), "held open");
+    // Held open without sharing: the engine cannot read it.
+    HANDLE held = CreateFileA(dir.file("scan\\held.exe").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")});
+    CloseHandle(held);
+    EXPECT_EQ(run.status, 0u);
+    std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Ignored [" + dir.file("scan\\held.exe") + "]"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Skipped: 1"), 1u);
+}
+
+TEST(ConsoleScan, ErrorsExitWithTwo) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeDir(dir.file("scan"));
+    MakeDir(dir.file("Empty"));
+    MakeDir(dir.file("Empty\\Bases"));
+
+    ToolRun missing = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("nowhere")});
+    EXPECT_EQ(missing.status, 2u);
+    EXPECT_NE(missing.err.find("no such folder"), std::string::npos);
+
+    ToolRun notBases = RunTool(dir, {"scan", "--bases", dir.file("scan"), dir.file("scan")});
+    EXPECT_EQ(notBases.status, 2u);
+    EXPECT_NE(notBases.err.find("not a folder named Bases"), std::string::npos);
+
+    ToolRun noDefinitions =
+        RunTool(dir, {"scan", "--bases", dir.file("Empty\\Bases"), dir.file("scan")});
+    EXPECT_EQ(noDefinitions.status, 2u);
+    EXPECT_NE(noDefinitions.err.find("no definitions loaded"), std::string::npos);
+
+    ToolRun noPath = RunTool(dir, {"scan", "--bases", dir.file("Bases")});
+    EXPECT_EQ(noPath.status, 2u);
+}
+
+TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
+    TempDir dir;
+    ToolRun run = RunTool(dir, {"scan", scanner::ProgramFolder() + "Demo"});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base sample.bvx loaded"), 1u);
+    EXPECT_EQ(CountContaining(lines, "spyware-fingerprint-demo.txt] - [Demo.Fingerprint.Sample]"),
+              1u);
+    EXPECT_EQ(CountContaining(lines, "trojan-pattern-demo.txt] - [Demo.HexPattern.Sample]"), 1u);
+    EXPECT_EQ(CountContaining(lines, "worm-offset-demo.txt] - [Demo.OffsetSignature.Sample]"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
+}
