@@ -6,11 +6,14 @@
 // export; callers copy them at once (Engine.cpp does).
 #pragma once
 
-#include <brenvald/Kernel.h>
-
 #include <cstdint>
 
 extern "C" {
+
+// The engine's one-byte truth value (1 true) and its string value (a text
+// with a reference count and a length in the eight bytes before it).
+typedef unsigned char KernelBool;
+typedef char *KernelStringValue;
 
 // The file's size as decimal text; "-1" when it is not available.
 const char *__stdcall GetSize(const char *path);
