@@ -59,6 +59,9 @@ void TScanRun::BitBtn3Click() {
         host_.SetCommandState(CommandState::Busy);
         return;
     }
+    // Scan is disabled while busy; a stray call never starts a second run.
+    if (RunInProgress())
+        return;
     TRunDepth depth(runDepth_);
     windowClosing_ = false;
     if (!StartRun())

@@ -93,14 +93,6 @@ TEST(FileCheck, AFailedSizeStepCountsSkippedTwice) {
     }
 }
 
-TEST(FileCheck, WithoutScanningTheFileIsNeitherCountedNorChecked) {
-    TScanFixture fixture;
-    fixture.Load();
-    fixture.Run.ScanFile(fixture.MakeFile("setup.exe", "MZ"));
-    EXPECT_EQ(fixture.Run.State().ScannedFiles, 0);
-    EXPECT_TRUE(fixture.Host.Counters.empty());
-}
-
 // Files that all begin with the bytes 4D 5A 90 00 (offset signature
 // "77-90-144-0" at offset 0); only beta.exe holds the bytes "QQBETA".
 struct MatchFiles {

@@ -112,36 +112,6 @@ TEST(DefinitionIndex, FindsWhatTheSlotBySlotWalkFinds) {
     EXPECT_GT(missesSeen, 100);
 }
 
-TEST(DefinitionIndex, KeepsTheLowestSlotOfARepeatedFingerprint) {
-    std::vector<uint8_t> table = MakeTable(4);
-    WriteSlot(table, 0, "Other", "abc:3", '5', "0");
-    WriteSlot(table, 1, "Upper", "ABC:3", '0', "0");
-    WriteSlot(table, 2, "First", "abc:3", '0', "0");
-    WriteSlot(table, 3, "Second", "abc:3", '0', "0");
-    scanner::TDefinitionIndex index;
-    index.Build(table.data(), 4);
-    std::set<std::string> none;
-    std::set<std::pair<std::string, int32_t>> noOffsets;
-    TRecordingProbe probe(none, noOffsets);
-    EXPECT_EQ(index.FirstMatch("abc:3", probe), 2);
-    EXPECT_EQ(index.FirstMatch("abc:", probe), -1);
-    EXPECT_EQ(index.FirstMatch("", probe), -1);
-    EXPECT_TRUE(probe.Questions.empty());
-}
-
-TEST(DefinitionIndex, OnlyIndexesSlotsInUse) {
-    std::vector<uint8_t> table = MakeTable(3);
-    WriteSlot(table, 0, "A", "a", '0', "0");
-    WriteSlot(table, 2, "C", "c", '0', "0");
-    scanner::TDefinitionIndex index;
-    index.Build(table.data(), 2);
-    std::set<std::string> none;
-    std::set<std::pair<std::string, int32_t>> noOffsets;
-    TRecordingProbe probe(none, noOffsets);
-    EXPECT_EQ(index.FirstMatch("a", probe), 0);
-    EXPECT_EQ(index.FirstMatch("c", probe), -1);
-}
-
 TEST(DefinitionIndex, RecordCountIsKeptWithinTheTable) {
     std::vector<uint8_t> table = MakeTable(1);
     const std::pair<const char *, int32_t> cases[] = {

@@ -145,6 +145,7 @@ TEST(ScanRun, PauseHoldsTheWalkAndScanResumesIt) {
     fixture.Run.BitBtn3Click();
     EXPECT_EQ(filesAtResume, 2);
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 5);
+    EXPECT_EQ(fixture.Host.Counters.size(), 5u);
     const auto &commands = fixture.Host.Commands;
     const auto paused = std::find(commands.begin(), commands.end(), CommandState::Paused);
     ASSERT_NE(paused, commands.end());
@@ -198,6 +199,20 @@ TEST(ScanRun, ATickDuringTheRunIsSeenWhenItsDriveComes) {
     fixture.Host.OnMessages = [&] { fixture.Host.Drives[1].Checked = true; };
     fixture.Run.BitBtn3Click();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 5);
+}
+
+TEST(ScanRun, ScanDuringABusyRunStartsNoSecondRun) {
+    TScanFixture fixture;
+    fixture.Load();
+    fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 3), true}};
+    fixture.Host.OnMessages = [&] {
+        if (fixture.Host.MessageRounds == 2)
+            fixture.Run.BitBtn3Click();
+    };
+    fixture.Run.BitBtn3Click();
+    EXPECT_EQ(fixture.Run.State().ScannedFiles, 3);
+    EXPECT_EQ(fixture.Host.ResultClears, 1);
+    EXPECT_EQ(fixture.Prompts.Informations.size(), 2u);
 }
 
 TEST(ScanRun, ExitDuringAScanUnwindsWithoutTheClosingBox) {
