@@ -3,6 +3,8 @@
 
 #include "TempDir.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -140,6 +142,22 @@ TEST(Commands, FingerprintPrintsAKindZeroLinePerFile) {
     // Its output is a list that make accepts.
     WriteFile(dir.file("f.list"), result.out);
     EXPECT_EQ(RunTool({"make", dir.file("f.list"), dir.file("f.bvx")}).status, 0);
+}
+
+TEST(Commands, FingerprintRefusesAFileInUse) {
+    TempDir dir;
+    WriteFile(dir.file("busy.exe"), "abc");
+    // Shared for reading and writing: the fingerprint can read it, but its
+    // size would come out as "-1", which matches no file.
+    HANDLE busy = CreateFileA(dir.file("busy.exe").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    Result result = RunTool({"fingerprint", dir.file("busy.exe")});
+    CloseHandle(busy);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, dir.file("busy.exe") + ": the file is in use, its size is not available\n");
 }
 
 TEST(Commands, ImportHdbWritesLinesAndCountsSkipsOnTheErrorStream) {

@@ -2,6 +2,7 @@
 // output going to files, on a tree made for each test. Its log lines are
 // compared with those the window's scan writes for the same tree and bases.
 #include "bvxtool_commands.h"
+#include "bvxtool_scan.h"
 
 #include "Definitions.h"
 #include "ScanRun.h"
@@ -243,4 +244,9 @@ TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
     EXPECT_EQ(CountContaining(lines, "trojan-pattern-demo.txt] - [Demo.HexPattern.Sample]"), 1u);
     EXPECT_EQ(CountContaining(lines, "worm-offset-demo.txt] - [Demo.OffsetSignature.Sample]"), 1u);
     EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
+}
+
+TEST(ConsoleScan, ProgressTextShowsFilesMegabytesAndRate) {
+    EXPECT_EQ(bvxtool::ProgressText(120, 35.26, 4.0), "120 files, 35.3 MB, 30 files/s");
+    EXPECT_EQ(bvxtool::ProgressText(0, 0.0, 0.0), "0 files, 0.0 MB, 0 files/s");
 }
