@@ -104,6 +104,14 @@ void SampleDrive::Write() const {
     }
 }
 
+void SampleDrive::WriteFillers(int count) const {
+    testsupport::MakeDir(root_ + "Fillers");
+    for (int index = 0; index < count; ++index) {
+        std::string name = "filler" + std::to_string(index) + ".exe";
+        testsupport::WriteFile(root_ + "Fillers\\" + name, "clean filler " + name);
+    }
+}
+
 const SampleFile &SampleDrive::file(const std::string &name) const {
     for (const SampleFile &sample : files_)
         if (FileName(sample.path) == name)

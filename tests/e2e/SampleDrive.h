@@ -22,6 +22,9 @@ public:
 
     // Empties the drive and writes every sample file afresh.
     void Write() const;
+    // Adds this many small clean programs in a folder of their own, so that
+    // a scan lasts long enough to be paused or stopped in the middle.
+    void WriteFillers(int count) const;
     const std::vector<SampleFile> &files() const { return files_; }
     const SampleFile &file(const std::string &name) const; // by file name
 

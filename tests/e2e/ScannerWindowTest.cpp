@@ -177,6 +177,26 @@ protected:
         return end.text;
     }
 
+    // Starts a scan of D: with many more files than the samples and waits
+    // until the walk is busy.
+    void StartLongScan() {
+        drive_.WriteFillers(kFillers);
+        TickDrive("D:\\");
+        ClickButton(IDC_BITBTN3);
+        Answer("Information", kStartMessage, "OK");
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN5); })) << "the scan never got busy";
+    }
+
+    int ScannedFiles() const { return std::atoi(TextOf(IDC_LB_SCANNEDFILES).c_str()); }
+
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(app_->handle(), &code);
+        return code;
+    }
+
+    static constexpr int kFillers = 1000;
+
     void ScanDriveD() {
         TickDrive("D:\\");
         ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
@@ -435,6 +455,68 @@ TEST_F(ScannerWindow, MenuLinksOpenSiteMailAndTrialPage) {
     EXPECT_EQ(opened[1].compare(0, 7, "mailto:"), 0) << opened[1];
     EXPECT_NE(opened[1].find('@'), std::string::npos) << opened[1];
     EXPECT_TRUE(IsTrialPage(opened[2])) << opened[2];
+}
+
+TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
+    StartLongScan();
+    ClickButton(IDC_BITBTN4);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); })) << "Pause did not enable Scan";
+    EXPECT_TRUE(Enabled(IDC_BITBTN4));
+    EXPECT_TRUE(Enabled(IDC_BITBTN5));
+    int paused = ScannedFiles();
+    Sleep(1500);
+    EXPECT_EQ(ScannedFiles(), paused) << "files were checked while paused";
+    EXPECT_LT(paused, kFillers) << "the scan ended before the pause took hold";
+
+    ClickButton(IDC_BITBTN3); // resumes
+    ModalBox end = WaitBox(app_->id(), "Information");
+    ASSERT_NE(end.window, nullptr);
+    EXPECT_EQ(end.text, "Scan results: 3 infections found.");
+    ASSERT_TRUE(PressBoxButton(end, "OK"));
+    // The file that waited during the pause is checked once, none is lost.
+    EXPECT_EQ(ScannedFiles(), kFillers + drive_.SelectedCount());
+    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
+}
+
+TEST_F(ScannerWindow, StopWhilePausedEndsTheRunWithItsSummary) {
+    StartLongScan();
+    ClickButton(IDC_BITBTN4);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
+    int paused = ScannedFiles();
+    ClickButton(IDC_BITBTN5);
+    ModalBox end = WaitBox(app_->id(), "Information");
+    ASSERT_NE(end.window, nullptr);
+    EXPECT_TRUE(std::regex_match(end.text, std::regex("Scan results: \\d infections found\\."))) << end.text;
+    ASSERT_TRUE(PressBoxButton(end, "OK"));
+    // The waiting file was not checked, and the walk went no further.
+    EXPECT_EQ(ScannedFiles(), paused);
+    EXPECT_EQ(List(IDC_LOGLIST).Texts().back(), "Scan Complete");
+    EXPECT_EQ(TextOf(IDC_LABEL4), "Complete");
+    EXPECT_TRUE(Enabled(IDC_BITBTN3));
+    EXPECT_FALSE(Enabled(IDC_BITBTN4));
+    EXPECT_FALSE(Enabled(IDC_BITBTN5));
+}
+
+TEST_F(ScannerWindow, ExitDuringScanStopsAsksAndCloses) {
+    StartLongScan();
+    ClickButton(IDC_BITBTN1);
+    Answer("Confirm", kCloseQuestion, "&No");
+    ASSERT_TRUE(app_->WaitExit());
+    EXPECT_EQ(ExitCode(), 0u);
+    std::vector<std::string> opened = OpenedAfterExit();
+    ASSERT_EQ(opened.size(), 1u) << "only the scan's own trial page";
+    EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
+}
+
+TEST_F(ScannerWindow, TitleBarCloseDuringScanStopsAsksAndClosesCleanly) {
+    StartLongScan();
+    PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Answer("Confirm", kCloseQuestion, "&Yes");
+    ASSERT_TRUE(app_->WaitExit());
+    EXPECT_EQ(ExitCode(), 0u);
+    std::vector<std::string> opened = OpenedAfterExit();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
 }
 
 TEST_F(ScannerWindow, ExitAnsweredNoClosesWithoutOpeningAPage) {
