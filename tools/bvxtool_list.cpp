@@ -238,6 +238,9 @@ std::string HeaderProblem(std::string_view text) {
 
 DefinitionList ParseDefinitionList(std::string_view text, const std::string &sourceName) {
     ListReader reader(sourceName);
+    // Editors that save UTF-8 may put a byte order mark before the first line.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     size_t lineNumber = 0;
     size_t start = 0;
     while (start < text.size()) {

@@ -22,7 +22,7 @@ const std::string kMd5Lower = "44d88612fea8a8f36de82e1278abb02f";
 
 TEST(HdbImport, ConvertsEntriesByTheRules) {
     const std::string longName(130, 'L');
-    std::string hdb = kMd5Upper + ":68:Upper.Case.Hash\r\n" +
+    std::string hdb = "\xEF\xBB\xBF" + kMd5Upper + ":68:Upper.Case.Hash\r\n" +
                       kMd5Lower + ":3221225472:Three.GiB\n" +
                       kMd5Lower + ":2147483647:Largest.Positive\n" +
                       kMd5Lower + ":4294967295:All.Bits\n" +

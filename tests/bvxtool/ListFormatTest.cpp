@@ -99,6 +99,14 @@ TEST(ListFormat, AcceptsTheLimitsExactly) {
     EXPECT_EQ(ErrorOf(text), "");
 }
 
+TEST(ListFormat, PassesOverAByteOrderMark) {
+    DefinitionList list = ParseDefinitionList("\xEF\xBB\xBF# saved as UTF-8\n1\tP\t41\n", "b.list");
+    ASSERT_EQ(list.definitions.size(), 1u);
+    EXPECT_EQ(list.definitions[0].name, "P");
+    // Anywhere else it is no comment.
+    EXPECT_NE(ErrorOf("1\tP\t41\n\xEF\xBB\xBF# late\n"), "");
+}
+
 TEST(ListFormat, RejectsAHeaderSetTwice) {
     EXPECT_EQ(ErrorOf("#header2 a\n#header2 b\n"), "bad.list:2: header2 is set twice");
 }
