@@ -76,16 +76,21 @@ int MakeCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
         err << listPath << ": cannot read the file\n";
         return kFailed;
     }
+    DefinitionList list;
     try {
-        DefinitionList list = ParseDefinitionList(text, listPath);
-        PackContent(EncodeBase(list), basePath);
-        out << basePath << ": " << list.definitions.size() << " definitions\n";
-        return kDone;
-    } catch (const std::exception &error) {
-        err << (dynamic_cast<const ListError *>(&error) ? "" : basePath + ": ") << error.what()
-            << "\n";
+        list = ParseDefinitionList(text, listPath);
+    } catch (const ListError &error) {
+        err << error.what() << "\n";
         return kFailed;
     }
+    try {
+        PackContent(EncodeBase(list), basePath);
+    } catch (const std::exception &error) {
+        err << basePath << ": " << error.what() << "\n";
+        return kFailed;
+    }
+    out << basePath << ": " << list.definitions.size() << " definitions\n";
+    return kDone;
 }
 
 int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
