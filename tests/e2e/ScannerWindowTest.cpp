@@ -343,6 +343,38 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
 }
 
+TEST_F(ScannerWindow, FixAndContinueKeepsRowOfFileThatCouldNotBeMoved) {
+    ScanDriveD();
+    const SampleFile &agent = drive_.file("spyagent.exe");
+    const SampleFile &marker = drive_.file("virtual.txt");
+    size_t logBefore = List(IDC_LOGLIST).Count();
+    RemoteListView results = List(IDC_LISTVIEW2);
+    ASSERT_TRUE(results.SetChecked(results.Find(marker.path), true));
+    {
+        ExclusiveOpen inUse(agent.path); // the system refuses to move an open file
+        ASSERT_TRUE(inUse.held());
+        FixAndContinue(agent.path, "&No");
+    }
+    // The file in use stays, with its row, unticked; the other one moved.
+    EXPECT_EQ(testsupport::ReadFile(agent.path), agent.content);
+    EXPECT_FALSE(testsupport::FileExists(marker.path));
+    int agentRow = results.Find(agent.path);
+    ASSERT_GE(agentRow, 0) << "the row of the file that was not moved is gone";
+    EXPECT_FALSE(results.Checked(agentRow));
+    EXPECT_EQ(results.Find(marker.path), -1);
+    std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+    EXPECT_EQ(index.compare(0, marker.path.size() + 2, marker.path + "\r\n"), 0) << index;
+    EXPECT_EQ(Lines(index).size(), 4u);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
+    // The log names the file that could not be moved.
+    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
+    ASSERT_GT(log.size(), logBefore);
+    bool named = std::any_of(log.begin() + logBefore, log.end(), [&](const std::string &line) {
+        return line.find("[" + agent.path + "]") != std::string::npos;
+    });
+    EXPECT_TRUE(named) << "no log line names " << agent.path;
+}
+
 TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     ScanDriveD();
     const SampleFile &dropper = drive_.file("dropper.dll");
@@ -353,6 +385,20 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     RemoteListView quarantine = List(IDC_LISTVIEW1);
     ASSERT_EQ(quarantine.Texts(), (Strings{dropper.path}));
     EXPECT_FALSE(quarantine.Checked(0));
+    std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+
+    // A new file in the way: the restore fails and keeps row, record and file.
+    testsupport::WriteFile(dropper.path, "newer file");
+    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+    EXPECT_EQ(quarantine.Texts(), (Strings{dropper.path}));
+    EXPECT_FALSE(quarantine.Checked(0));
+    EXPECT_EQ(testsupport::ReadFile(dropper.path), "newer file");
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), index);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
+
+    DeleteFileA(dropper.path.c_str());
     ASSERT_TRUE(quarantine.SetChecked(0, true));
     ClickButton(IDC_BITBTN14);
     Answer("Warning", kRestoredMessage, "OK");
