@@ -67,7 +67,7 @@ export BVX_E2E_DRIVE="D:\\"
 
 output=$work/test-output.txt
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+taskset -c 1 xvfb-run -a -s "-screen 0 1280x1024x24" \
     sh -c 'wine "$0" "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' \
     "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
