@@ -262,6 +262,43 @@ TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
         EXPECT_FALSE(drives.Checked(item)) << drives.Text(item);
 }
 
+TEST_F(ScannerWindow, ShowsItsButtonsHeadingsAndCountersAsLaidOut) {
+    RECT client{};
+    GetClientRect(main_, &client);
+    EXPECT_EQ(client.right - client.left, 534);
+    EXPECT_EQ(client.bottom - client.top, 334);
+    LONG style = GetWindowLongA(main_, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    const std::pair<int, const char *> captions[] = {
+        {IDC_BITBTN3, "Scan"},        {IDC_BITBTN4, "Pause"},   {IDC_BITBTN5, "Stop"},
+        {IDC_BITBTN8, "Quarantine"},  {IDC_BITBTN7, "Update"},  {IDC_BITBTN2, "Abo&ut"},
+        {IDC_BITBTN1, "&Exit"},       {IDC_BITBTN15, "Scan Results"},
+        {IDC_BITBTN12, "Continue"},   {IDC_BITBTN9, "Fix && Continue"},
+        {IDC_BITBTN6, "Report"},      {IDC_BITBTN11, "Delete"}, {IDC_BITBTN14, "Restore"},
+        {IDC_BITBTN13, "Cancel"},     {IDC_HEADINGTEXT1, "Scan Drives"},
+        {IDC_HEADINGTEXT2, "Report"}, {IDC_HEADINGTEXT3, "Scan Results"},
+        {IDC_HEADINGTEXT4, "Scanning..."}, {IDC_HEADINGTEXT5, "Quarantine"},
+        {IDC_LABEL4, "Ready"},        {IDC_LB_SCANNEDFILES, "0"}, {IDC_LB_SCANNEDMB, "0"},
+        {IDC_LB_INFECTED, "0"},       {IDC_LB_SKIPPED, "0"},    {IDC_LABEL13, "0"},
+        {IDC_LABEL11, "0"},
+    };
+    for (const auto &caption : captions)
+        EXPECT_EQ(TextOf(caption.first), caption.second) << "control " << caption.first;
+    for (const char *row : {"Scanned files (total):", "Scanned (MB):", "Infected:", "Skipped:",
+                            "Suspected:", "Errors:"})
+        EXPECT_NE(FindChildByText(main_, "Static", row), nullptr) << row;
+
+    // Exactly one page shows, the drives; every drive reads like "C:\".
+    for (int page : {IDC_TABSHEET2, IDC_TABSHEET3, IDC_TABSHEET4, IDC_TABSHEET5})
+        EXPECT_FALSE(PageShown(page)) << page;
+    for (const std::string &drive : List(IDC_DRIVELIST).Texts())
+        EXPECT_TRUE(std::regex_match(drive, std::regex("[A-Z]:\\\\"))) << drive;
+}
+
 TEST_F(ScannerWindow, ScanOfTickedDriveCountsLogsAndListsDetections) {
     TickDrive("D:\\");
     ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
@@ -474,16 +511,38 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 1.0");
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
+    RECT client{};
+    GetClientRect(about, &client);
+    EXPECT_EQ(client.right - client.left, 299);
+    EXPECT_EQ(client.bottom - client.top, 209);
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_BITBTN1)), "OK");
     ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 
     // Only the first line counts, and it is read again at every showing.
+    struct Restore {
+        std::string path, content;
+        ~Restore() { testsupport::WriteFile(path, content); }
+    } restoreShipped{verIni, shipped};
     testsupport::WriteFile(verIni, "2.5\r\nnot this line\r\n");
     ChooseMenu(main_, IDM_ABOUT1);
     about = WaitTopWindow(app_->id(), "About", nullptr);
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
-    testsupport::WriteFile(verIni, shipped);
+    ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+    // Without ver.ini: the error is reported, the dialog still opens and
+    // keeps the version it showed last.
+    DeleteFileA(verIni.c_str());
+    ClickButton(IDC_BITBTN2);
+    ModalBox error = WaitBox(app_->id(), "Brenvald");
+    ASSERT_NE(error.window, nullptr) << "no error report for the missing ver.ini";
+    EXPECT_NE(error.text.find("ver.ini"), std::string::npos) << error.text;
+    ASSERT_TRUE(PressBoxButton(error, "OK"));
+    about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
     ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 }
