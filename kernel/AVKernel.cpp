@@ -4,15 +4,19 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
+#include "BaseFiles.h"
 #include "FileBusy.h"
 #include "FileDisposal.h"
 #include "Fingerprint.h"
 #include "Heuristics.h"
+#include "KernelErrors.h"
 #include "OffsetSignature.h"
 #include "ReturnedText.h"
 #include "SignatureSearch.h"
 #include "SystemServices.h"
 
+#include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -42,6 +46,41 @@ extern "C" KernelBool __stdcall isBusy(const char *path) {
 }
 
 // --- Definition base container ---
+
+// These three let their failure pass to the caller as one exception derived
+// from std::exception; a failed allocation is reported in the system's words.
+namespace {
+
+template <class Work> void RaiseAsKernelError(Work work) {
+    try {
+        work();
+    } catch (const std::bad_alloc &) {
+        throw kernel::EOutOfMemory("Out of memory while expanding memory stream");
+    }
+}
+
+} // namespace
+
+extern "C" void __stdcall PackBase(KernelStringValue source, KernelStringValue target) {
+    StringValueHold sourceHold(source), targetHold(target);
+    RaiseAsKernelError([&] { kernel::PackBaseFile(sourceHold.str(), targetHold.str()); });
+}
+
+extern "C" void __stdcall UnPakBase(const char *source, const char *target) {
+    std::string sourcePath = TextArg(source), targetPath = TextArg(target);
+    RaiseAsKernelError([&] { kernel::UnpackBaseFile(sourcePath, targetPath); });
+}
+
+// The table's address is read from the caller's variable; the variable itself
+// is never changed. A missing table is refused rather than written through.
+extern "C" void __stdcall UnPakBaseToStream(KernelStringValue basePath, void **table) {
+    StringValueHold pathHold(basePath);
+    if (!table || !*table)
+        throw kernel::ERangeError("Range check error");
+    RaiseAsKernelError([&] {
+        kernel::UnpackBaseIntoTable(pathHold.str(), static_cast<uint8_t *>(*table));
+    });
+}
 
 // --- Fingerprint, offset signature and hex search ---
 

@@ -49,6 +49,16 @@ KernelBool __stdcall FindHEXSignature(KernelStringValue path, KernelStringValue 
 /* The same, searching the whole file. */
 KernelBool __stdcall FindHEXSignatureAI(KernelStringValue path, KernelStringValue pattern);
 
+/* Definition base containers (bzip2). Each raises a C++ exception derived
+ * from std::exception on failure; what() is the message.
+ * PackBase writes `target` as the container of the whole `source` file;
+ * UnPakBase writes `target` with the plain content of the container `source`;
+ * UnPakBaseToStream appends the base in the container `path` to the
+ * DefinitionTable whose start *table holds (see DefinitionTable.h). */
+void __stdcall PackBase(KernelStringValue source, KernelStringValue target);
+void __stdcall UnPakBase(const char *source, const char *target);
+void __stdcall UnPakBaseToStream(KernelStringValue path, void **table);
+
 /* Keyword score of a file: every keyword found (matched exactly, letter case
  * included) counts 1, and a weighted keyword adds its weight / 0.37 on top.
  * 0 for a file that cannot be read. */
