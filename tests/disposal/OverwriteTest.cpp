@@ -68,13 +68,6 @@ TEST(Overwrite, ExactBlockHasNoTail) {
     EXPECT_EQ(target.writes, (std::vector<uint32_t>{4096}));
 }
 
-TEST(Overwrite, ShortFileIsOneShortWrite) {
-    RecordingTarget target;
-    EXPECT_TRUE(kernel::OverwriteWithFill(target, 1));
-    EXPECT_EQ(target.writes, (std::vector<uint32_t>{1}));
-    EXPECT_EQ(target.foreignBytes, 0u);
-}
-
 // Sizes whose low 32 bits read as negative or small must still be covered
 // whole.
 TEST(Overwrite, CoversFilesOfTwoGibibytesAndMore) {
