@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 using brenvald::StringValue;
 using kernel::PatternKind;
 using kernel::SearchFile;
@@ -152,6 +154,35 @@ TEST(HexSignatureExports, UnreadableFilesAndNullArguments) {
     StringValue path(dir.file("zero.bin"));
     EXPECT_EQ(FindHEXSignature(path.get(), nullptr, 0), 0);
     EXPECT_EQ(FindHEXSignature(path.get(), pattern.get(), 0), 1);
+}
+
+TEST(HexSignatureExports, PatternOfThreeThousandBytes) {
+    TempDir dir;
+    const std::string path = dir.file("long.bin");
+    std::string data(20000, '\0');
+    std::string hexText;
+    for (size_t k = 0; k < 3000; ++k) {
+        data[9000 + k] = static_cast<char>(k * 7 + 1);
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(data[9000 + k]));
+        hexText += digits;
+    }
+    testsupport::WriteFile(path, data);
+    EXPECT_EQ(FindHex(path, hexText), 1);
+    EXPECT_EQ(FindHex(path, hexText, 9001), 0);
+    hexText[5000] = hexText[5000] == '0' ? '1' : '0';
+    EXPECT_EQ(FindHex(path, hexText), 0);
+}
+
+TEST(SearchFile, CaseBlindLettersOfTheWesternCodePage) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "ANSI code page " << GetACP();
+    TempDir dir;
+    const std::string path = dir.file("accents.txt");
+    testsupport::WriteFile(path, "caf\xC9 na\xEFve");
+    EXPECT_EQ(SearchFile(path, "caf\xE9", 0, PatternKind::CaseBlindText), 0);
+    EXPECT_EQ(SearchFile(path, "NA\xCFVE", 0, PatternKind::CaseBlindText), 5);
+    EXPECT_EQ(SearchFile(path, "caf\xE9", 0, PatternKind::ExactText), -1);
 }
 
 TEST(HexSignatureExports, ReferenceCountsAreKept) {

@@ -67,21 +67,6 @@ TEST(SearchTable, EveryRowAtEveryReadSize) {
     }
 }
 
-TEST(SearchTable, OccurrenceAcrossAReadBorderAtEveryPosition) {
-    const size_t border = 8192;
-    for (size_t length : {1u, 2u, 4u, 16u, 63u}) {
-        std::string pattern(length, '\0');
-        for (size_t k = 0; k < length; ++k)
-            pattern[k] = static_cast<char>('A' + k % 26);
-        for (size_t at = border - length + 1; at < border; ++at) {
-            std::string data(3 * border, '.');
-            data.replace(at, length, pattern);
-            EXPECT_EQ(SearchFrom(data, Text(pattern), 0, border), static_cast<int64_t>(at))
-                << "length " << length << " at " << at;
-        }
-    }
-}
-
 TEST(SearchTable, StopsReadingOnceFound) {
     std::string data(1 << 20, '.');
     data.replace(100, 3, "ABC");
