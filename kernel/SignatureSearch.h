@@ -21,6 +21,7 @@ enum class PatternKind { Hex = 1, ExactText = 2, CaseBlindText = 3 };
 class SearchPattern {
 public:
     SearchPattern() = default;
+    // Rows of different lengths give the exact pattern of `first`.
     SearchPattern(std::string first, std::string second);
 
     size_t Size() const { return first_.size(); }
