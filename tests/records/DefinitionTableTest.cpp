@@ -102,13 +102,6 @@ private:
 
 } // namespace
 
-TEST(DefinitionTable, LayoutIsFixed) {
-    EXPECT_EQ(kDefinitionTableSize, 314000527u);
-    EXPECT_EQ(kSlotCount, 1000001u);
-    EXPECT_EQ(SlotPosition(0), 213u);
-    EXPECT_EQ(SlotPosition(1000000), 314000213u);
-}
-
 TEST(DefinitionTable, BasesFillSlotsInOrderWithKindMovedBehindOffset) {
     uint8_t *table = FreshTable();
     std::vector<BaseRecord> first = {{"Spy.One", "abc:12", '0', "0"},
@@ -142,26 +135,19 @@ TEST(DefinitionTable, CountsAreParsedByTheIntegerRules) {
     ExpectSlot(table, 3, SampleRecord(1));
 }
 
-TEST(DefinitionTable, MissingRecordsAreCountedButLeaveTheirSlots) {
-    uint8_t *table = FreshTable();
-    Append(BaseContent("2", SampleRecords(2)), table);
-    EXPECT_EQ(Count(table), "3");
-    ExpectSlot(table, 1, SampleRecord(1));
-    EXPECT_TRUE(SlotUntouched(table, 2));
-}
-
 TEST(DefinitionTable, ARecordCutShortFillsOnlyTheFieldsThatArrived) {
     uint8_t *table = FreshTable();
-    std::string content = BaseContent("0", {{"Spy.Cut", "0123456789", '1', "55"}});
+    std::string content = BaseContent("1", {{"Spy.Cut", "0123456789", '1', "55"}});
     content.resize(kHeaderSize + 101 + 5); // Name and the first 5 bytes of Signature
     Append(content, table);
-    EXPECT_EQ(Count(table), "1");
+    EXPECT_EQ(Count(table), "2");
     const uint8_t *slot = table + SlotPosition(0);
     EXPECT_EQ(ReadCountedText(slot, kNameCapacity), "Spy.Cut");
     EXPECT_EQ(std::memcmp(slot + 101, "\x0a" "0123", 5), 0);
     EXPECT_EQ(slot[106], 0xA5);
     EXPECT_EQ(slot[kSlotOffsetOffset], 0xA5);
     EXPECT_EQ(slot[kSlotKindOffset], 0xA5);
+    EXPECT_TRUE(SlotUntouched(table, 1)); // counted, never reached
 }
 
 TEST(DefinitionTable, MinusOneCountAddsNothing) {
