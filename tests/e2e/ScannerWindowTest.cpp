@@ -258,6 +258,7 @@ TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
     RemoteListView drives = List(IDC_DRIVELIST);
     int driveD = drives.Find("D:\\");
     ASSERT_GE(driveD, 0);
+    EXPECT_EQ(drives.Image(driveD), 3) << "a folder-backed drive is a fixed disk";
     for (int item = 0; item < drives.Count(); ++item)
         EXPECT_FALSE(drives.Checked(item)) << drives.Text(item);
 }
@@ -378,6 +379,17 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     std::vector<std::string> opened = WaitOpened(2);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
+
+    // The quarantine page lists the record until the next scan empties it;
+    // that scan lists afresh and no longer finds the quarantined file.
+    ChooseMenu(main_, IDM_QUARANTINE1);
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    EXPECT_EQ(List(IDC_LISTVIEW1).Texts(), (Strings{agent.path}));
+    size_t logBefore = List(IDC_LOGLIST).Texts().size();
+    ASSERT_EQ(Scan(), "Scan results: 2 infections found.");
+    EXPECT_EQ(List(IDC_LISTVIEW1).Count(), 0);
+    EXPECT_EQ(Sorted(List(IDC_LISTVIEW2).Texts()), Sorted(rest));
+    EXPECT_GT(List(IDC_LOGLIST).Texts().size(), logBefore) << "the log is never emptied";
 }
 
 TEST_F(ScannerWindow, FixAndContinueKeepsRowOfFileThatCouldNotBeMoved) {
@@ -583,12 +595,12 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
 }
 
-TEST_F(ScannerWindow, StopWhilePausedEndsTheRunWithItsSummary) {
+TEST_F(ScannerWindow, StopWhilePausedFromTheMenuEndsTheRunWithItsSummary) {
     StartLongScan();
-    ClickButton(IDC_BITBTN4);
+    ChooseMenu(main_, IDM_PAUSE1);
     ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
     int paused = ScannedFiles();
-    ClickButton(IDC_BITBTN5);
+    ChooseMenu(main_, IDM_STOP1);
     ModalBox end = WaitBox(app_->id(), "Information");
     ASSERT_NE(end.window, nullptr);
     EXPECT_TRUE(std::regex_match(end.text, std::regex("Scan results: \\d infections found\\."))) << end.text;

@@ -228,6 +228,19 @@ int RemoteListView::Find(const std::string &text) const {
     return -1;
 }
 
+int RemoteListView::Image(int item) const {
+    RemoteBuffer remote(process_, sizeof(LVITEMA));
+    LVITEMA request{};
+    request.mask = LVIF_IMAGE;
+    request.iItem = item;
+    LVITEMA answer{};
+    if (!remote.Write(&request, sizeof request) ||
+        SendWithTimeout(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address())) <= 0 ||
+        !remote.Read(&answer, sizeof answer))
+        return -1;
+    return answer.iImage;
+}
+
 bool RemoteListView::Checked(int item) const {
     LRESULT state = SendWithTimeout(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK);
     return state != -1 && ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;

@@ -90,6 +90,7 @@ public:
     std::vector<std::string> Texts() const;
     // Index of the first item with this caption, or -1.
     int Find(const std::string &text) const;
+    int Image(int item) const; // the item's image index, -1 when unreadable
     bool Checked(int item) const;
     bool SetChecked(int item, bool checked);
 
