@@ -31,7 +31,7 @@ void TGradientFill::Register(HINSTANCE instance) {
 
 TGradientFill *TGradientFill::Create(HWND parent, int controlId, int left, int top, int width,
                                      int height) {
-    HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+    HWND window = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                   left, top, width,
                                   height, parent, reinterpret_cast<HMENU>(INT_PTR(controlId)),
                                   GetModuleHandleA(nullptr), nullptr);

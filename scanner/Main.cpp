@@ -17,6 +17,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (mainForm.TranslateDialogKeys(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

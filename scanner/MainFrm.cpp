@@ -173,9 +173,15 @@ void TMainForm::ProcessMessages() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
+        if (TranslateDialogKeys(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+bool TMainForm::TranslateDialogKeys(MSG &message) const {
+    return window_ && IsDialogMessageA(window_, &message);
 }
 
 int TMainForm::DriveCount() { return TListView(Control(IDC_DRIVELIST)).Count(); }

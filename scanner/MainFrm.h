@@ -46,6 +46,9 @@ public:
     // Creates the window and its controls, runs FormCreate, then shows the
     // window centred on the desktop. False when the window cannot be made.
     bool Create(HINSTANCE instance, int showCommand);
+    // Keyboard navigation between the controls (Tab, arrows, the buttons'
+    // mnemonics); true when the message was handled that way.
+    bool TranslateDialogKeys(MSG &message) const;
 
     // IScanHost
     void AddToLog(const std::string &text, scanner::LogKind kind) override;

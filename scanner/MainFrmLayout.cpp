@@ -53,7 +53,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 HWND CreatePanel(HWND parent, int controlId, int left, int top, int width, int height,
                  DWORD extendedStyle = 0, const char *caption = "") {
-    return CreateWindowExA(extendedStyle, kPanelClass, caption,
+    // Tab and the mnemonics reach the controls inside panels and pages.
+    return CreateWindowExA(extendedStyle | WS_EX_CONTROLPARENT, kPanelClass, caption,
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top,
                            width, height,
                            parent, IdOf(controlId), Instance(), nullptr);
