@@ -1,6 +1,7 @@
 #include "bvxtool_scan.h"
 
 #include "Definitions.h"
+#include "Engine.h"
 #include "ScanRun.h"
 
 #include <windows.h>
@@ -126,7 +127,7 @@ private:
 };
 
 struct ScanOptions {
-    std::string programFolder;  // the folder that holds Bases\, with a backslash
+    std::string basesFolder;  // where the bases are, with a backslash
     std::vector<std::string> roots;
 };
 
@@ -147,24 +148,10 @@ std::string WithBackslash(std::string folder) {
     return folder;
 }
 
-// The folder above a bases folder, which the loader is given; "" when the
-// folder is not named Bases.
-std::string FolderAboveBases(const std::string &basesFolder) {
-    std::string folder = FullPath(basesFolder);
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    size_t separator = folder.find_last_of("\\/");
-    if (separator == std::string::npos || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE,
-                                                         folder.c_str() + separator + 1, -1,
-                                                         "Bases", -1) != CSTR_EQUAL)
-        return "";
-    return folder.substr(0, separator + 1);
-}
-
 // Reads [--bases DIR] PATH...; false with a message on err when they are bad.
 bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &err,
                      ScanOptions &options) {
-    options.programFolder = scanner::ProgramFolder();
+    options.basesFolder = scanner::ProgramFolder() + "Bases\\";
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
         if (argument == "--bases") {
@@ -173,11 +160,11 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
                 return false;
             }
             const std::string &basesFolder = arguments[++i];
-            options.programFolder = FolderAboveBases(basesFolder);
-            if (options.programFolder.empty() || !IsFolder(basesFolder)) {
-                err << "scan: " << basesFolder << ": not a folder named Bases\n";
+            if (!IsFolder(basesFolder)) {
+                err << "scan: " << basesFolder << ": no such folder\n";
                 return false;
             }
+            options.basesFolder = WithBackslash(FullPath(basesFolder));
         } else if (IsFolder(argument)) {
             options.roots.push_back(WithBackslash(FullPath(argument)));
         } else {
@@ -239,10 +226,10 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
     TConsoleHost host(out, showProgress);
     TConsolePrompts prompts(err);
     scanner::TDefinitions definitions;
-    if (!definitions.LoadBases(options.programFolder, host, prompts))
+    if (!definitions.LoadBasesFrom(options.basesFolder, host, prompts, scanner::KernelEngine()))
         return kScanError;
     if (definitions.RecordCount() == 0) {
-        err << "scan: no definitions loaded from " << options.programFolder << "Bases\n";
+        err << "scan: no definitions loaded from " << options.basesFolder << "\n";
         return kScanError;
     }
 

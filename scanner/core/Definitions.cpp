@@ -44,6 +44,11 @@ bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
 
 bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
                              IPrompts &prompts, IEngine &engine) {
+    return LoadBasesFrom(programFolder + "Bases\\", host, prompts, engine);
+}
+
+bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host,
+                                 IPrompts &prompts, IEngine &engine) {
     table_ = allocate_();
     if (!table_) {
         prompts.ErrorReport("Out of memory");
@@ -53,7 +58,7 @@ bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
     brenvald::WriteCountedText(table_.get() + brenvald::kRecordCountOffset,
                                brenvald::kRecordCountCapacity, "0");
     TEnteredFolders entered;
-    FindBASE(programFolder + "Bases\\", host, engine, entered);
+    FindBASE(basesFolder, host, engine, entered);
     host.AddToLog("", LogKind::Plain);
     index_.Build(table_.get(), RecordCount());
     return true;

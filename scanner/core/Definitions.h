@@ -35,6 +35,10 @@ public:
     bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts,
                    IEngine &engine);
     bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts);
+    // The same with the bases folder itself (ending with a backslash), for
+    // callers that keep their bases elsewhere.
+    bool LoadBasesFrom(const std::string &basesFolder, IScanHost &host, IPrompts &prompts,
+                       IEngine &engine);
 
     // False when the table could not be allocated: nothing may be scanned.
     bool Available() const { return table_ != nullptr; }

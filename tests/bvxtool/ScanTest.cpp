@@ -209,6 +209,17 @@ TEST(ConsoleScan, UnreadableFilesAreLoggedAsIgnoredAndCounted) {
     EXPECT_EQ(CountContaining(lines, "Skipped: 1"), 1u);
 }
 
+TEST(ConsoleScan, BasesMayLieInAFolderOfAnyName) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeInfectedTree(dir);
+    ASSERT_TRUE(MoveFileA(dir.file("Bases").c_str(), dir.file("defs").c_str()));
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("defs"), dir.file("scan")});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    EXPECT_EQ(CountContaining(LinesOf(run.out), "Spyware Definitions Base t.bvx loaded"), 1u);
+    EXPECT_EQ(CountContaining(LinesOf(run.out), "Found infection in ["), 3u);
+}
+
 TEST(ConsoleScan, ErrorsExitWithTwo) {
     TempDir dir;
     MakeBases(dir);
@@ -220,9 +231,9 @@ TEST(ConsoleScan, ErrorsExitWithTwo) {
     EXPECT_EQ(missing.status, 2u);
     EXPECT_NE(missing.err.find("no such folder"), std::string::npos);
 
-    ToolRun notBases = RunTool(dir, {"scan", "--bases", dir.file("scan"), dir.file("scan")});
-    EXPECT_EQ(notBases.status, 2u);
-    EXPECT_NE(notBases.err.find("not a folder named Bases"), std::string::npos);
+    ToolRun noBases = RunTool(dir, {"scan", "--bases", dir.file("nobases"), dir.file("scan")});
+    EXPECT_EQ(noBases.status, 2u);
+    EXPECT_NE(noBases.err.find("no such folder"), std::string::npos);
 
     ToolRun noDefinitions =
         RunTool(dir, {"scan", "--bases", dir.file("Empty\\Bases"), dir.file("scan")});
