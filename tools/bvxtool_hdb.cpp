@@ -113,17 +113,8 @@ std::string SizeText(uint64_t size) {
 
 HdbConversion ConvertHdb(std::string_view text) {
     HdbConverter converter;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") // a UTF-8 byte order mark
-        text.remove_prefix(3);
-    size_t lineNumber = 0;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        converter.ConvertLine(text.substr(start, end - start), ++lineNumber);
-        start = end + 1;
-    }
+    ForEachTextLine(text,
+                    [&](std::string_view line, size_t number) { converter.ConvertLine(line, number); });
     return converter.Take();
 }
 

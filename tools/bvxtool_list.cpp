@@ -238,6 +238,12 @@ std::string HeaderProblem(std::string_view text) {
 
 DefinitionList ParseDefinitionList(std::string_view text, const std::string &sourceName) {
     ListReader reader(sourceName);
+    ForEachTextLine(text, [&](std::string_view line, size_t number) { reader.ReadLine(line, number); });
+    return reader.Take();
+}
+
+void ForEachTextLine(std::string_view text,
+                     const std::function<void(std::string_view, size_t)> &readLine) {
     // Editors that save UTF-8 may put a byte order mark before the first line.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -247,10 +253,9 @@ DefinitionList ParseDefinitionList(std::string_view text, const std::string &sou
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        reader.ReadLine(text.substr(start, end - start), ++lineNumber);
+        readLine(text.substr(start, end - start), ++lineNumber);
         start = end + 1;
     }
-    return reader.Take();
 }
 
 std::string FormatDefinitionLine(const Definition &definition) {

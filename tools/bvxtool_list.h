@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ std::string HeaderProblem(std::string_view text);
 // Parses a whole list; every line is checked, the first bad one throws
 // ListError naming sourceName and the line number.
 DefinitionList ParseDefinitionList(std::string_view text, const std::string &sourceName);
+
+// Hands each line of a text file's content to readLine with its number from
+// 1; a UTF-8 byte order mark before the first line is skipped.
+void ForEachTextLine(std::string_view text,
+                     const std::function<void(std::string_view, size_t)> &readLine);
 
 // The list text of a base: header directives, a count comment, then one line
 // per definition. ParseDefinitionList of it gives the same list back.
