@@ -35,14 +35,14 @@ protected:
         ASSERT_NE(window_, nullptr);
     }
 
-    void AnswerAndWaitForAddress(const std::string &button, const std::string &address) {
+    void AnswerAndWaitForAddress(const std::string &button, const std::string &recorded) {
         ASSERT_TRUE(Click(FindChildByText(window_, "Button", "&Ask")));
         ModalBox box = WaitBox(target_->id(), "Confirm");
         ASSERT_NE(box.window, nullptr);
         EXPECT_EQ(box.text, "Open the answer?");
         ASSERT_TRUE(PressBoxButton(box, button));
         ASSERT_TRUE(WaitUntil([] { return !testsupport::ReadFile(OpenedLog()).empty(); }));
-        EXPECT_EQ(testsupport::ReadFile(OpenedLog()), address + "\r\n");
+        EXPECT_EQ(testsupport::ReadFile(OpenedLog()), recorded + "\r\n");
         testsupport::WriteFile(OpenedLog(), "");
     }
 
@@ -67,8 +67,8 @@ TEST_F(DriverSelfTest, ReadsAndTicksListViewAcrossProcesses) {
 }
 
 TEST_F(DriverSelfTest, AnswersBoxesAndRecorderSeesTheShellOpens) {
-    AnswerAndWaitForAddress("&Yes", "http://answer.example/yes");
-    AnswerAndWaitForAddress("&No", "mailto:no@answer.example");
+    AnswerAndWaitForAddress("&Yes", "http://answer.example/yes\t1"); // SW_SHOWNORMAL
+    AnswerAndWaitForAddress("&No", "mailto:no@answer.example\t1");
 }
 
 TEST_F(DriverSelfTest, DisabledOrMissingButtonIsNotClicked) {

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <memory>
 #include <regex>
-#include <sstream>
 
 using namespace e2e;
 
@@ -55,6 +54,39 @@ std::vector<std::string> Lines(const std::string &text) {
 
 bool EndsWith(const std::string &text, const std::string &tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// One address the program had the shell open, with the window state asked for.
+struct Opening {
+    std::string address;
+    int show;
+};
+
+std::vector<Opening> Openings(const std::string &log) {
+    std::vector<Opening> openings;
+    for (const std::string &line : Lines(log)) {
+        size_t tab = line.rfind('\t');
+        if (tab == std::string::npos)
+            openings.push_back({line, -1});
+        else
+            openings.push_back({line.substr(0, tab), std::atoi(line.c_str() + tab + 1)});
+    }
+    return openings;
+}
+
+std::ostream &operator<<(std::ostream &out, const Opening &opening) {
+    return out << opening.address << " (window state " << opening.show << ")";
+}
+
+// The trial page opens maximised; the other links in a normal window.
+bool IsTrialPage(const Opening &opening) {
+    return opening.address.compare(0, 4, "http") == 0 && EndsWith(opening.address, kTrialPath) &&
+           opening.show == SW_SHOWMAXIMIZED;
+}
+
+bool IsNormalLink(const Opening &opening, const std::string &scheme) {
+    return opening.address.compare(0, scheme.size(), scheme) == 0 &&
+           !EndsWith(opening.address, kTrialPath) && opening.show == SW_SHOWNORMAL;
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> items) {
@@ -195,30 +227,26 @@ protected:
         return code;
     }
 
-    static constexpr int kFillers = 1000;
+    static constexpr int kFillers = 300;
 
     void ScanDriveD() {
         TickDrive("D:\\");
         ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
     }
 
-    std::vector<std::string> Opened() const { return Lines(testsupport::ReadFile(Setting("BVX_E2E_OPENED"))); }
+    std::vector<Opening> Opened() const { return Openings(testsupport::ReadFile(Setting("BVX_E2E_OPENED"))); }
 
     // Waits until the recorder has seen this many openings and returns them all.
-    std::vector<std::string> WaitOpened(size_t count) const {
+    std::vector<Opening> WaitOpened(size_t count) const {
         WaitUntil([&] { return Opened().size() >= count; });
         return Opened();
     }
 
     // The shell starts the recorder before the program goes on, so once the
     // program has ended, a short settle shows everything it opened.
-    std::vector<std::string> OpenedAfterExit() const {
+    std::vector<Opening> OpenedAfterExit() const {
         Sleep(2000);
         return Opened();
-    }
-
-    bool IsTrialPage(const std::string &address) const {
-        return address.compare(0, 4, "http") == 0 && EndsWith(address, kTrialPath);
     }
 
     std::string QuarantineFolder() const { return appFolder() + "Quarantine\\"; }
@@ -304,7 +332,7 @@ TEST_F(ScannerWindow, ScanOfTickedDriveCountsLogsAndListsDetections) {
     TickDrive("D:\\");
     ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
 
-    std::vector<std::string> opened = WaitOpened(1);
+    std::vector<Opening> opened = WaitOpened(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
 
@@ -349,7 +377,7 @@ TEST_F(ScannerWindow, ScanWithNoDriveTickedReportsNoneAndShowsDrives) {
     EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 0);
     std::vector<std::string> log = List(IDC_LOGLIST).Texts();
     EXPECT_EQ(log, (Strings{"Spyware Definitions Base e2e.bvx loaded", "", "", "Scan Complete"}));
-    std::vector<std::string> opened = WaitOpened(1);
+    std::vector<Opening> opened = WaitOpened(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
 }
@@ -376,7 +404,7 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     EXPECT_TRUE(PageShown(IDC_TABSHEET1));
 
     // Yes to "more spyware" opens the trial page again, after the scan's own.
-    std::vector<std::string> opened = WaitOpened(2);
+    std::vector<Opening> opened = WaitOpened(2);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
 
@@ -459,7 +487,7 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     EXPECT_EQ(quarantine.Count(), 0);
 
     // No to the question opened nothing: only the scan's trial page.
-    std::vector<std::string> opened = Opened();
+    std::vector<Opening> opened = Opened();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0]));
 
@@ -559,19 +587,32 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 }
 
-TEST_F(ScannerWindow, MenuLinksOpenSiteMailAndTrialPage) {
+TEST_F(ScannerWindow, MenuAndAboutLinksOpenSiteMailAndTrialPage) {
     ChooseMenu(main_, IDM_HOMEPAGE1);
     WaitOpened(1);
     ChooseMenu(main_, IDM_SUPPORT1);
     WaitOpened(2);
     ChooseMenu(main_, IDM_MOREFEATURES1);
-    std::vector<std::string> opened = WaitOpened(3);
-    ASSERT_EQ(opened.size(), 3u);
-    EXPECT_EQ(opened[0].compare(0, 4, "http"), 0) << opened[0];
-    EXPECT_FALSE(IsTrialPage(opened[0])) << opened[0];
-    EXPECT_EQ(opened[1].compare(0, 7, "mailto:"), 0) << opened[1];
-    EXPECT_NE(opened[1].find('@'), std::string::npos) << opened[1];
+    WaitOpened(3);
+    ChooseMenu(main_, IDM_ABOUT1);
+    HWND about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(ClickLabel(FindControl(about, IDC_ABOUT_LABEL6)));
+    WaitOpened(4);
+    ASSERT_TRUE(ClickLabel(FindControl(about, IDC_ABOUT_LABEL5)));
+    std::vector<Opening> opened = WaitOpened(5);
+    ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+
+    ASSERT_EQ(opened.size(), 5u);
+    EXPECT_TRUE(IsNormalLink(opened[0], "http")) << opened[0];
+    EXPECT_TRUE(IsNormalLink(opened[1], "mailto:")) << opened[1];
+    EXPECT_NE(opened[1].address.find('@'), std::string::npos) << opened[1];
     EXPECT_TRUE(IsTrialPage(opened[2])) << opened[2];
+    // The About links open the same site and mail address, in a normal window.
+    EXPECT_EQ(opened[3].address, opened[0].address);
+    EXPECT_EQ(opened[3].show, SW_SHOWNORMAL);
+    EXPECT_EQ(opened[4].address, opened[1].address);
+    EXPECT_EQ(opened[4].show, SW_SHOWNORMAL);
 }
 
 TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
@@ -620,7 +661,7 @@ TEST_F(ScannerWindow, ExitDuringScanStopsAsksAndCloses) {
     Answer("Confirm", kCloseQuestion, "&No");
     ASSERT_TRUE(app_->WaitExit());
     EXPECT_EQ(ExitCode(), 0u);
-    std::vector<std::string> opened = OpenedAfterExit();
+    std::vector<Opening> opened = OpenedAfterExit();
     ASSERT_EQ(opened.size(), 1u) << "only the scan's own trial page";
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
 }
@@ -631,7 +672,7 @@ TEST_F(ScannerWindow, TitleBarCloseDuringScanStopsAsksAndClosesCleanly) {
     Answer("Confirm", kCloseQuestion, "&Yes");
     ASSERT_TRUE(app_->WaitExit());
     EXPECT_EQ(ExitCode(), 0u);
-    std::vector<std::string> opened = OpenedAfterExit();
+    std::vector<Opening> opened = OpenedAfterExit();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
 }
@@ -647,7 +688,7 @@ TEST_F(ScannerWindow, ExitAnsweredYesOpensTrialPageAndCloses) {
     ChooseMenu(main_, IDM_EXIT1);
     Answer("Confirm", kCloseQuestion, "&Yes");
     ASSERT_TRUE(app_->WaitExit());
-    std::vector<std::string> opened = OpenedAfterExit();
+    std::vector<Opening> opened = OpenedAfterExit();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
 }

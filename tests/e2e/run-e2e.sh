@@ -3,7 +3,7 @@
 # this run, maps drive D: to a fresh folder tree, installs a copy of the
 # program (with Kernel.dll, the runtime DLLs and ver.ini) in a folder of its
 # own, points the shell's http, https and mailto handlers at our recorder,
-# and runs the test program on a virtual X display.
+# and runs the test program in a Wine desktop on a virtual X display.
 # Usage: run-e2e.sh <build folder> [gtest arguments...]
 set -eu
 build=$(cd "$1" && pwd); shift
@@ -57,6 +57,10 @@ handler="\\\"$(regpath "$work/tools/e2e_url_recorder.exe")\\\" \\\"$(regpath "$w
     for scheme in http https mailto; do
         printf '[HKEY_CLASSES_ROOT\\%s\\shell\\open\\command]\r\n@="%s"\r\n\r\n' "$scheme" "$handler"
     done
+    # A virtual desktop: without a window manager on the display, Wine waits
+    # two seconds for every top-level window that is hidden or destroyed.
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n'
 } >"$work/handlers.reg"
 wine regedit /S "$(winpath "$work/handlers.reg")" >/dev/null 2>&1 </dev/null
 wineserver -w

@@ -1,8 +1,10 @@
 // Stands in for the browser and the mail program in the test prefix: the
 // shell's open command for http, https and mailto runs
 //   url_recorder.exe "<log file>" "<address>"
-// and this appends the address as one CR LF line to the log file, so tests
-// see which addresses the scanner opened without anything being launched.
+// and this appends the address, a tab and the window state the opener asked
+// for (SW_SHOWNORMAL 1, SW_SHOWMAXIMIZED 3; -1 when none) as one CR LF line
+// to the log file, so tests see which addresses the scanner opened and how,
+// without anything being launched.
 #include <windows.h>
 
 #include <string>
@@ -29,7 +31,11 @@ int main(int argc, char **argv) {
     HANDLE log = OpenLogForAppend(argv[1]);
     if (log == INVALID_HANDLE_VALUE)
         return 1;
-    std::string line = std::string(argv[2]) + "\r\n";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    std::string line = std::string(argv[2]) + "\t" + std::to_string(show) + "\r\n";
     DWORD written = 0;
     BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(log);

@@ -161,6 +161,14 @@ bool Click(HWND button) {
     return PostMessageA(button, BM_CLICK, 0, 0) != 0;
 }
 
+bool ClickLabel(HWND label) {
+    if (!label || !IsWindowVisible(label) || !IsWindowEnabled(label))
+        return false;
+    LPARAM inside = MAKELPARAM(2, 2);
+    return PostMessageA(label, WM_LBUTTONDOWN, MK_LBUTTON, inside) &&
+           PostMessageA(label, WM_LBUTTONUP, 0, inside);
+}
+
 void ChooseMenu(HWND window, int commandId) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }

@@ -59,6 +59,8 @@ std::string ClassOf(HWND window);
 // Clicks a button as a user would: only a visible, enabled button can be
 // clicked. The click is posted, so a modal box it opens does not block us.
 bool Click(HWND button);
+// Clicks a label (a notifying static, such as a link) with the mouse.
+bool ClickLabel(HWND label);
 // Chooses a menu item of the window by its command id.
 void ChooseMenu(HWND window, int commandId);
 
