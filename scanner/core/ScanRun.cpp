@@ -140,6 +140,9 @@ void TScanRun::EndRun() {
     host_.SetProgress(ProgressFull);
     host_.AddToLog("Scan Complete", LogKind::Plain);
     host_.SetStatus("Complete");
+    // The labels are otherwise written only before each file's check, so the
+    // last file's detection would never reach them: show the final numbers.
+    host_.ShowCounters(state_);
     if (windowClosing_)
         return;
     prompts_.Information("Scan results: " + std::to_string(state_.Infected) + " infections found.");

@@ -43,6 +43,9 @@ void ExpectEndSteps(const TScanFixture &fixture, int infected) {
     EXPECT_EQ(log.back().Kind, LogKind::Plain);
     EXPECT_EQ(fixture.Host.Progress, 1000);
     EXPECT_EQ(fixture.Host.Status, "Complete");
+    // The counters end on the run's final numbers, the last detection included.
+    ASSERT_FALSE(fixture.Host.Counters.empty());
+    EXPECT_EQ(fixture.Host.Counters.back().Infected, infected);
     ASSERT_FALSE(fixture.Prompts.Informations.empty());
     EXPECT_EQ(fixture.Prompts.Informations.back(),
               "Scan results: " + std::to_string(infected) + " infections found.");
