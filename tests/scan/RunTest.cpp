@@ -148,7 +148,8 @@ TEST(ScanRun, PauseHoldsTheWalkAndScanResumesIt) {
     fixture.Run.BitBtn3Click();
     EXPECT_EQ(filesAtResume, 2);
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 5);
-    EXPECT_EQ(fixture.Host.Counters.size(), 5u);
+    // One label refresh per checked file, and the end steps' one.
+    EXPECT_EQ(fixture.Host.Counters.size(), 6u);
     const auto &commands = fixture.Host.Commands;
     const auto paused = std::find(commands.begin(), commands.end(), CommandState::Paused);
     ASSERT_NE(paused, commands.end());
@@ -171,7 +172,7 @@ TEST(ScanRun, StopWhilePausedLeavesTheWaitingFileUncounted) {
     };
     fixture.Run.BitBtn3Click();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 2);
-    EXPECT_EQ(fixture.Host.Counters.size(), 2u);
+    EXPECT_EQ(fixture.Host.Counters.size(), 3u); // two files and the end steps
     EXPECT_FALSE(fixture.Run.State().Paused);
     ExpectEndSteps(fixture, 0);
 }
