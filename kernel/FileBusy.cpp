@@ -1,11 +1,11 @@
 #include "FileBusy.h"
 
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 namespace kernel {
 
 bool IsFileFree(const std::string &path) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
     return file.valid();
 }
 

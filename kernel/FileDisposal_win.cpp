@@ -1,7 +1,7 @@
 // The Win32 side of file disposal.
 #include "FileDisposal.h"
 
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <array>
 
@@ -31,7 +31,7 @@ private:
 int64_t ListedSize(const std::string &path) {
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileA(path.c_str(), &entry));
+    brenvald::FindHandle search(FindFirstFileA(path.c_str(), &entry));
     SetErrorMode(previousMode);
     if (!search.valid())
         return -1;
@@ -49,8 +49,8 @@ bool OverwriteOpenFile(HANDLE file) {
     return OverwriteWithFill(target, static_cast<uint64_t>(length.QuadPart));
 }
 
-std::array<FileHandle, kLastLockSlot> &LockSlots() {
-    static std::array<FileHandle, kLastLockSlot> slots;
+std::array<brenvald::FileHandle, kLastLockSlot> &LockSlots() {
+    static std::array<brenvald::FileHandle, kLastLockSlot> slots;
     return slots;
 }
 
@@ -61,7 +61,7 @@ bool ShredFile(const std::string &path) {
         DeleteFileA(path.c_str());
         return true;
     }
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
     if (!file.valid())
         return false;
     const bool overwritten = OverwriteOpenFile(file.get());
@@ -75,10 +75,10 @@ bool DeleteInfected(const std::string &path) { return DeleteFileA(path.c_str()) 
 void LockFileInSlot(const std::string &path, int32_t slot) {
     if (!IsLockSlot(slot))
         return;
-    FileHandle &held = LockSlots()[slot - kFirstLockSlot];
+    brenvald::FileHandle &held = LockSlots()[slot - kFirstLockSlot];
     // Closed first: the same file locked again into its own slot must open.
     held.reset();
-    held = OpenFile(path.c_str(), GENERIC_READ, 0);
+    held = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
 }
 
 void ReleaseLockSlot(int32_t slot) {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Streams.h"
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <string>
 
@@ -13,7 +13,7 @@ namespace kernel {
 
 class THandleStream : public TStream {
 public:
-    explicit THandleStream(FileHandle file) : file_(std::move(file)) {}
+    explicit THandleStream(brenvald::FileHandle file) : file_(std::move(file)) {}
 
     size_t Read(void *buffer, size_t count) override;
     size_t Write(const void *buffer, size_t count) override;
@@ -22,7 +22,7 @@ public:
     void Close() { file_.reset(); }
 
 private:
-    FileHandle file_;
+    brenvald::FileHandle file_;
     // Kept here so that asking for the position costs no system call.
     int64_t position_ = 0;
 };

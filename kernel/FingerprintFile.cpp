@@ -1,7 +1,7 @@
 // The Win32 side of the fingerprint: open modes and the read of the content.
 #include "Fingerprint.h"
 
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <algorithm>
 #include <vector>
@@ -34,7 +34,7 @@ std::optional<Md5Digest> HashContent(HANDLE file, uint64_t size) {
 // The size noted at the start bounds the read, so a file that grows meanwhile
 // is hashed as it was when opened.
 std::optional<Md5Digest> FileDigest(const std::string &path) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     LARGE_INTEGER size;
     if (!file.valid() || !GetFileSizeEx(file.get(), &size))
         return std::nullopt;
@@ -44,7 +44,7 @@ std::optional<Md5Digest> FileDigest(const std::string &path) {
 } // namespace
 
 std::string FileSizeText(const std::string &path) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ, 0);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
     if (!file.valid())
         return SizeText(INVALID_FILE_SIZE);
     return SizeText(GetFileSize(file.get(), nullptr));

@@ -3,7 +3,7 @@
 #include "Heuristics.h"
 
 #include "SignatureSearch.h"
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 namespace kernel {
 namespace {
@@ -14,7 +14,7 @@ bool IsDotEntry(const char *name) { return std::string_view(name) == "." || std:
 // False when the folder cannot be opened to ask.
 bool IdentifyFolder(const std::string &folder, std::pair<uint32_t, uint64_t> &identity) {
     const std::string path = folder.empty() ? std::string(".") : folder;
-    FileHandle handle = OpenFile(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    brenvald::FileHandle handle = brenvald::OpenFile(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     BY_HANDLE_FILE_INFORMATION info;
     if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info))
@@ -43,7 +43,7 @@ void ProgramFileCounter::CountIn(const std::string &folder, std::set<FolderIdent
     if (IdentifyFolder(folder, identity) && !visited.insert(identity).second)
         return;
     WIN32_FIND_DATAA entry;
-    FindHandle listing(FindFirstFileA((folder + "*.*").c_str(), &entry));
+    brenvald::FindHandle listing(FindFirstFileA((folder + "*.*").c_str(), &entry));
     if (!listing.valid())
         return;
     do {

@@ -2,13 +2,13 @@
 // one read of at most four bytes.
 #include "OffsetSignature.h"
 
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 namespace kernel {
 
 bool FileMatchesOffsetSignature(const std::string &signature, int32_t offset,
                                 const std::string &path) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ, 0);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
     if (!file.valid())
         return false;
     // A negative position cannot be set: the read then starts at 0.

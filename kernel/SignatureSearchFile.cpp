@@ -2,7 +2,7 @@
 // are opened, and the case forms of the ANSI code page.
 #include "SignatureSearch.h"
 
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <algorithm>
 
@@ -76,7 +76,7 @@ int64_t SearchFile(const std::string &path, std::string_view pattern, int64_t st
         return -1;
     // Others may read the file during the search but nobody may write it, so
     // a file that someone holds open for writing is not searched.
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
     if (!file.valid())
         return -1;
     int64_t origin = std::max<int64_t>(start, 0);

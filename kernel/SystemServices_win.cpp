@@ -5,7 +5,7 @@
 #include "SystemServices.h"
 
 #include "KernelErrors.h"
-#include "WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <cstring>
 
@@ -158,7 +158,7 @@ bool EnableShutdownPrivilege() {
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
         return false;
-    FileHandle token(rawToken);
+    brenvald::FileHandle token(rawToken);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);

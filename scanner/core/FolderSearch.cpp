@@ -1,49 +1,15 @@
 #include "FolderSearch.h"
 
+#include <brenvald/WinHandle.h>
+
 #include <windows.h>
 
 namespace scanner {
 
-namespace {
-
-class SearchHandle {
-public:
-    explicit SearchHandle(HANDLE handle) : handle_(handle) {}
-    ~SearchHandle() {
-        if (valid())
-            FindClose(handle_);
-    }
-    SearchHandle(const SearchHandle &) = delete;
-    SearchHandle &operator=(const SearchHandle &) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class OpenHandle {
-public:
-    explicit OpenHandle(HANDLE handle) : handle_(handle) {}
-    ~OpenHandle() {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    OpenHandle(const OpenHandle &) = delete;
-    OpenHandle &operator=(const OpenHandle &) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-} // namespace
-
 void ForEachFolderEntry(const std::string &folder,
                         const std::function<bool(const FolderEntry &)> &visit) {
     WIN32_FIND_DATAA data;
-    SearchHandle search(FindFirstFileA((folder + "*.*").c_str(), &data));
+    brenvald::FindHandle search(FindFirstFileA((folder + "*.*").c_str(), &data));
     if (!search.valid())
         return;
     do {
@@ -55,7 +21,7 @@ void ForEachFolderEntry(const std::string &folder,
 
 bool IdentifyFolder(const std::string &folder, FolderIdentity &identity) {
     // Backup semantics open a folder; a link is followed to where it leads.
-    OpenHandle handle(CreateFileA(folder.c_str(), 0,
+    brenvald::FileHandle handle(CreateFileA(folder.c_str(), 0,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information;

@@ -1,6 +1,6 @@
 #include "QuarantineFiles.h"
 
-#include "../../kernel/WinHandle.h"
+#include <brenvald/WinHandle.h>
 
 #include <windows.h>
 
@@ -43,7 +43,7 @@ FileResult Win32QuarantineFiles::Delete(const std::string &path) {
 
 IndexContent Win32QuarantineFiles::ReadIndex(const std::string &path) {
     IndexContent content;
-    kernel::FileHandle file = kernel::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
     if (!file.valid()) {
         DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
@@ -86,7 +86,7 @@ static bool WriteAll(HANDLE file, const std::string &text) {
 FileResult Win32QuarantineFiles::WriteTempIndex(const std::string &path, const std::string &text) {
     FileResult result;
     {
-        kernel::FileHandle file = kernel::OpenFile(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS);
+        brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (!file.valid())
             return LastError();
         result = Checked(WriteAll(file.get(), text) && FlushFileBuffers(file.get()));

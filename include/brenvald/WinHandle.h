@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace kernel {
+namespace brenvald {
 
 class FileHandle {
 public:
@@ -61,4 +61,4 @@ private:
     HANDLE handle_;
 };
 
-} // namespace kernel
+} // namespace brenvald
