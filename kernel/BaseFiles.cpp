@@ -44,7 +44,7 @@ private:
         std::string stem = folder + "~bvx" + std::to_string(GetCurrentProcessId()) + "_";
         for (;;) {
             path_ = stem + std::to_string(++counter) + ".tmp";
-            FileHandle file = OpenFile(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+            brenvald::FileHandle file = brenvald::OpenFile(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
             if (file.valid())
                 return THandleStream(std::move(file));
             DWORD code = GetLastError();

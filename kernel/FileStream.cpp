@@ -61,7 +61,7 @@ EFCreateError CreateError(const std::string &path, unsigned long code) {
 }
 
 THandleStream OpenFileForReading(const std::string &path) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
     if (!file.valid()) {
         DWORD code = GetLastError();
         throw EFOpenError("Cannot open file \"" + FullPath(path) + "\". " + SystemErrorText(code));
@@ -70,7 +70,7 @@ THandleStream OpenFileForReading(const std::string &path) {
 }
 
 THandleStream CreateNewFile(const std::string &path, const std::string &displayPath) {
-    FileHandle file = OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
     if (!file.valid())
         throw CreateError(displayPath, GetLastError());
     return THandleStream(std::move(file));
