@@ -140,38 +140,6 @@ int SampleDrive::SelectedCount() const {
                                           [](const SampleFile &sample) { return sample.selected; }));
 }
 
-std::string SampleDrive::LastSelectedInWalkOrder() const {
-    std::set<std::string> selected;
-    for (const SampleFile &sample : files_)
-        if (sample.selected)
-            selected.insert(sample.path);
-    return LastSelectedBelow(root_, selected);
-}
-
-// Depth first, entries in the order the system returns them, as a scan walks.
-std::string SampleDrive::LastSelectedBelow(const std::string &folder,
-                                           const std::set<std::string> &selected) const {
-    std::string last;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return last;
-    do {
-        std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            std::string below = LastSelectedBelow(folder + name + "\\", selected);
-            if (!below.empty())
-                last = below;
-        } else if (selected.count(folder + name)) {
-            last = folder + name;
-        }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return last;
-}
-
 std::string SampleDrive::PlainBase(const std::string &fingerprint) const {
     std::string content = CountedField("Brenvald end-to-end samples", 100) +
                           CountedField("made at test time", 100) + CountedField("2", 10);

@@ -3,7 +3,6 @@
 // test time through Kernel.dll.
 #pragma once
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -32,8 +31,6 @@ public:
     std::vector<std::string> DetectionLogLines() const;
     std::vector<std::string> DetectedPaths() const;
     int SelectedCount() const;
-    // The selected file that a walk in the system's enumeration order checks last.
-    std::string LastSelectedInWalkOrder() const;
 
     // The plain base content for the samples' definitions; the fingerprint
     // of the kind "0" sample comes from the engine, in the form it compares.
@@ -43,8 +40,6 @@ public:
     std::string LockedPath() const { return root_ + "Samples\\locked.exe"; }
 
 private:
-    std::string LastSelectedBelow(const std::string &folder, const std::set<std::string> &selected) const;
-
     std::string root_;
     std::vector<SampleFile> files_;
 };

@@ -356,11 +356,9 @@ TEST_F(ScannerWindow, ScanOfTickedDriveCountsLogsAndListsDetections) {
     EXPECT_EQ(TextOf(IDC_LB_SCANNEDFILES), std::to_string(drive_.SelectedCount()));
     EXPECT_EQ(TextOf(IDC_LB_SCANNEDMB), "2");
     EXPECT_EQ(TextOf(IDC_LB_SKIPPED), "1");
-    // The labels are written as each file's check begins, so a detection in
-    // the very last file checked is not shown yet.
-    std::string last = drive_.LastSelectedInWalkOrder();
-    bool lastDetected = !drive_.file(last.substr(last.rfind('\\') + 1)).detection.empty();
-    EXPECT_EQ(TextOf(IDC_LB_INFECTED), lastDetected ? "2" : "3");
+    // The end of the run shows the final numbers, a detection in the last
+    // file checked included.
+    EXPECT_EQ(TextOf(IDC_LB_INFECTED), "3");
     EXPECT_EQ(TextOf(IDC_LABEL13), "0");
     EXPECT_EQ(TextOf(IDC_LABEL11), "0");
     EXPECT_EQ(TextOf(IDC_LABEL4), "Complete");
@@ -464,6 +462,12 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     EXPECT_FALSE(quarantine.Checked(0));
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
 
+    // Nothing ticked: the box shows, nothing moves.
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+    EXPECT_EQ(quarantine.Count(), 1);
+    EXPECT_FALSE(testsupport::FileExists(dropper.path));
+
     // A new file in the way: the restore fails and keeps row, record and file.
     testsupport::WriteFile(dropper.path, "newer file");
     ASSERT_TRUE(quarantine.SetChecked(0, true));
@@ -495,6 +499,47 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
 }
 
+TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
+    ScanDriveD();
+    const SampleFile &agent = drive_.file("spyagent.exe");
+    const SampleFile &marker = drive_.file("virtual.txt");
+    RemoteListView results = List(IDC_LISTVIEW2);
+    ASSERT_TRUE(results.SetChecked(results.Find(marker.path), true));
+    FixAndContinue(agent.path, "&No");
+    std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+    std::vector<std::string> lines = Lines(index);
+    ASSERT_EQ(lines.size(), 8u) << index;
+    ASSERT_TRUE(DeleteFileA((QuarantineFolder() + lines[1]).c_str())); // first record's file
+
+    OpenQuarantinePage();
+    RemoteListView quarantine = List(IDC_LISTVIEW1);
+    ASSERT_EQ(quarantine.Count(), 2);
+    int missing = quarantine.Find(lines[0]), present = quarantine.Find(lines[4]);
+    ASSERT_EQ(missing, 0);
+    ASSERT_EQ(present, 1);
+    const COLORREF lightRed = RGB(255, 208, 208);
+    RECT missingLabel = quarantine.LabelOnScreen(missing);
+    int labelArea = (missingLabel.right - missingLabel.left) * (missingLabel.bottom - missingLabel.top);
+    // The page paints when its turn comes.
+    EXPECT_TRUE(WaitUntil([&] { return CountScreenPixels(missingLabel, lightRed) > labelArea / 3; }))
+        << "no missing mark: " << CountScreenPixels(missingLabel, lightRed) << " of " << labelArea
+        << " pixels at " << missingLabel.left << "," << missingLabel.top << " "
+        << missingLabel.right << "," << missingLabel.bottom;
+    EXPECT_EQ(CountScreenPixels(quarantine.LabelOnScreen(present), lightRed), 0);
+
+    // Neither command can act on the missing file: row, tick-free, and record stay.
+    ASSERT_TRUE(quarantine.SetChecked(missing, true));
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+    ASSERT_TRUE(quarantine.SetChecked(missing, true));
+    ClickButton(IDC_BITBTN11);
+    Answer("Information", kDeletedMessage, "OK");
+    EXPECT_EQ(quarantine.Texts(), (Strings{lines[0], lines[4]}));
+    EXPECT_FALSE(quarantine.Checked(missing));
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), index);
+    EXPECT_FALSE(testsupport::FileExists(lines[0]));
+}
+
 TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
     ScanDriveD();
     const SampleFile &marker = drive_.file("virtual.txt");
@@ -518,7 +563,7 @@ TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
     EXPECT_FALSE(testsupport::FileExists(marker.path));
 }
 
-TEST_F(ScannerWindow, LogAndResultsPagesSwitchByTheirButtons) {
+TEST_F(ScannerWindow, PageButtonsSwitchPagesAndFixWithNothingTickedMovesNothing) {
     ScanDriveD();
     ClickButton(IDC_BITBTN6); // Report
     ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
@@ -526,6 +571,18 @@ TEST_F(ScannerWindow, LogAndResultsPagesSwitchByTheirButtons) {
     ClickButton(IDC_BITBTN15); // Scan Results
     ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
     EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 3);
+
+    // Fix & Continue with nothing ticked moves nothing but still says its say.
+    ClickButton(IDC_BITBTN9);
+    Answer("Information", kMovedMessage, "OK");
+    Answer("Confirm", kCloseQuestion, "&No");
+    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 3);
+    EXPECT_FALSE(testsupport::FileExists(QuarantineFolder()));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    ClickButton(IDC_BITBTN8); // Quarantine
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    ClickButton(IDC_BITBTN13); // Cancel
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
     ChooseMenu(main_, IDM_REPORT1);
     ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
     ClickButton(IDC_BITBTN12); // Continue

@@ -249,6 +249,18 @@ int RemoteListView::Image(int item) const {
     return answer.iImage;
 }
 
+RECT RemoteListView::LabelOnScreen(int item) const {
+    RECT rect{LVIR_LABEL, 0, 0, 0};
+    RemoteBuffer remote(process_, sizeof rect);
+    if (!remote.Write(&rect, sizeof rect) ||
+        SendWithTimeout(list_, LVM_GETITEMRECT, static_cast<WPARAM>(item),
+                        reinterpret_cast<LPARAM>(remote.address())) <= 0 ||
+        !remote.Read(&rect, sizeof rect))
+        return RECT{};
+    MapWindowPoints(list_, nullptr, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
 bool RemoteListView::Checked(int item) const {
     LRESULT state = SendWithTimeout(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK);
     return state != -1 && ((static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12) == 2;
@@ -264,6 +276,37 @@ bool RemoteListView::SetChecked(int item, bool checked) {
     SendWithTimeout(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
            reinterpret_cast<LPARAM>(remote.address()));
     return Checked(item) == checked;
+}
+
+int CountScreenPixels(const RECT &area, COLORREF colour) {
+    int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return 0;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top-down rows
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void *bits = nullptr;
+    HBITMAP copy = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    int count = 0;
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    const DWORD *pixel = static_cast<const DWORD *>(bits);
+    for (int index = 0; bits && index < width * height; ++index)
+        if ((pixel[index] & 0xFFFFFF) == wanted)
+            ++count;
+    SelectObject(memory, previous);
+    DeleteObject(copy);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return count;
 }
 
 ModalBox WaitBox(DWORD processId, const std::string &caption, DWORD timeoutMs) {

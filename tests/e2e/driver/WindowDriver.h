@@ -93,6 +93,8 @@ public:
     // Index of the first item with this caption, or -1.
     int Find(const std::string &text) const;
     int Image(int item) const; // the item's image index, -1 when unreadable
+    // The item's label rectangle in screen coordinates; empty when unreadable.
+    RECT LabelOnScreen(int item) const;
     bool Checked(int item) const;
     bool SetChecked(int item, bool checked);
 
@@ -100,6 +102,10 @@ private:
     HANDLE process_;
     HWND list_;
 };
+
+// How many pixels of the screen rectangle have exactly this colour, as the
+// display shows them now.
+int CountScreenPixels(const RECT &area, COLORREF colour);
 
 // A modal box (a #32770 dialog) of the process.
 struct ModalBox {
