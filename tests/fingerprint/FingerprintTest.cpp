@@ -4,20 +4,23 @@
 #include <brenvald/StringValue.h>
 
 #include "Md5.h"
+#include "RandomBytes.h"
 #include "SparseFile.h"
 #include "TempDir.h"
+
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <optional>
-#include <random>
 #include <regex>
 
 using brenvald::StringValue;
 using testsupport::TempDir;
 
 namespace {
+
+using testsupport::RandomBytes;
 
 const char kEmptyDigest[] = "d41d8cd98f00b204e9800998ecf8427e";
 
@@ -32,14 +35,6 @@ std::optional<std::string> Fingerprint(const std::string &path) {
 std::string DigestText(const std::string &content) {
     kernel::Md5Digest digest = kernel::Md5Of(content.data(), content.size());
     return kernel::LowerHexText(digest.data(), digest.size());
-}
-
-std::string RandomBytes(size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(count, '\0');
-    for (char &byte : bytes)
-        byte = static_cast<char>(random());
-    return bytes;
 }
 
 HANDLE Hold(const std::string &path, DWORD access, DWORD share) {

@@ -2,9 +2,10 @@
 // md5sum at the padding borders, fed whole and in pieces.
 #include "Md5.h"
 
+#include "RandomBytes.h"
+
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 using kernel::LowerHexText;
@@ -13,17 +14,11 @@ using kernel::Md5Digest;
 
 namespace {
 
+using testsupport::RandomBytes;
+
 std::string Hex(const Md5Digest &digest) { return LowerHexText(digest.data(), digest.size()); }
 
 std::string HexOf(const std::string &text) { return Hex(kernel::Md5Of(text.data(), text.size())); }
-
-std::string RandomBytes(size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(count, '\0');
-    for (char &byte : bytes)
-        byte = static_cast<char>(random());
-    return bytes;
-}
 
 } // namespace
 
