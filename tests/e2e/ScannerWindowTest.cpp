@@ -682,6 +682,9 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     Sleep(1500);
     EXPECT_EQ(ScannedFiles(), paused) << "files were checked while paused";
     EXPECT_LT(paused, kFillers) << "the scan ended before the pause took hold";
+    // One step per checked file, up to 93; the status names the waiting file.
+    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), std::min(paused, 93));
+    EXPECT_EQ(TextOf(IDC_LABEL4).compare(0, 6, "Scan: "), 0) << TextOf(IDC_LABEL4);
 
     ClickButton(IDC_BITBTN3); // resumes
     ModalBox end = WaitBox(app_->id(), "Information");
@@ -732,6 +735,16 @@ TEST_F(ScannerWindow, TitleBarCloseDuringScanStopsAsksAndClosesCleanly) {
     std::vector<Opening> opened = OpenedAfterExit();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(IsTrialPage(opened[1])) << opened[1];
+}
+
+TEST_F(ScannerWindow, TitleBarCloseWhilePausedEndsThePauseAndCloses) {
+    StartLongScan();
+    ClickButton(IDC_BITBTN4);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
+    PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Answer("Confirm", kCloseQuestion, "&No");
+    ASSERT_TRUE(app_->WaitExit());
+    EXPECT_EQ(ExitCode(), 0u);
 }
 
 TEST_F(ScannerWindow, ExitAnsweredNoClosesWithoutOpeningAPage) {
