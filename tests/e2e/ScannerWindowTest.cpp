@@ -199,11 +199,13 @@ protected:
         if (!start.window)
             return "no start message";
         EXPECT_EQ(start.text, kStartMessage);
-        PressBoxButton(start, "OK");
+        if (!PressBoxButton(start, "OK"))
+            return "the start message could not be answered";
         ModalBox end = WaitBox(app_->id(), "Information");
         if (!end.window)
             return "no end message";
-        PressBoxButton(end, "OK");
+        if (!PressBoxButton(end, "OK"))
+            return "the end message could not be answered";
         // The run ends by leaving the counters page for the results or the drives.
         EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1) || PageShown(IDC_TABSHEET3); }));
         return end.text;
