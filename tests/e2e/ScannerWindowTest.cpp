@@ -698,6 +698,29 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
 }
 
+TEST_F(ScannerWindow, OtherCommandsWorkInTheMiddleOfAScan) {
+    StartLongScan();
+    ClickButton(IDC_BITBTN4);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
+    ClickButton(IDC_BITBTN7);
+    Answer("Information", kUpdateMessage, "OK");
+    ClickButton(IDC_BITBTN8);
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    ClickButton(IDC_BITBTN2);
+    HWND about = WaitTopWindow(app_->id(), "About", nullptr);
+    ASSERT_NE(about, nullptr);
+    ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+    ChooseMenu(main_, IDM_SCAN1); // resumes
+    ModalBox end = WaitBox(app_->id(), "Information");
+    ASSERT_NE(end.window, nullptr);
+    EXPECT_EQ(end.text, "Scan results: 3 infections found.");
+    ASSERT_TRUE(PressBoxButton(end, "OK"));
+    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
+    EXPECT_EQ(ScannedFiles(), kFillers + drive_.SelectedCount());
+}
+
 TEST_F(ScannerWindow, StopWhilePausedFromTheMenuEndsTheRunWithItsSummary) {
     StartLongScan();
     ChooseMenu(main_, IDM_PAUSE1);
