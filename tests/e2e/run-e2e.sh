@@ -69,10 +69,24 @@ export BVX_E2E_APP="$(winpath "$work/app")\\"
 export BVX_E2E_OPENED="$(winpath "$work/tools/opened.txt")"
 export BVX_E2E_DRIVE="D:\\"
 
+# A display of our own: Xvfb picks a free number itself (-displayfd), so
+# test programs that start displays at the same moment never collide.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 </dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "e2e: Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$work/display")"
+
 output=$work/test-output.txt
 status=0
-taskset -c 1 xvfb-run -a -s "-screen 0 1280x1024x24" \
-    sh -c 'wine "$0" "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' \
-    "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+taskset -c 1 wine "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+wineserver -k 2>/dev/null || true
 cat "$output"
 exit $status
