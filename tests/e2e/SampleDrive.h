@@ -24,7 +24,6 @@ public:
     // Adds this many small clean programs in a folder of their own, so that
     // a scan lasts long enough to be paused or stopped in the middle.
     void WriteFillers(int count) const;
-    const std::vector<SampleFile> &files() const { return files_; }
     const SampleFile &file(const std::string &name) const; // by file name
 
     // Detections the scan must report, as its log lines.
