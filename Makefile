@@ -1,7 +1,6 @@
 # Brenvald: the whole set-up is `make run` and `make test` on a Debian machine
 # (as root). Both install what is missing first (scripts/setup).
 BUILD ?= build
-WINE_RUN = scripts/wine-run $(CURDIR)/$(BUILD)/wineprefix
 
 .PHONY: all setup configure build run test bench screenshots clean
 
@@ -17,18 +16,22 @@ configure: setup
 build: configure
 	@MAKEFLAGS= cmake --build $(BUILD) -j2
 
+# The persistent Wine server of the build's prefix is ended afterwards, as
+# after the tests.
+STOP_WINE = WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null
+
 run: build
-	@scripts/run $(BUILD)
+	@scripts/run $(BUILD); status=$$?; $(STOP_WINE); exit $$status
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2; status=$$?; \
-	    WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null; exit $$status
+	    $(STOP_WINE); exit $$status
 
 screenshots: build
 	@scripts/screenshots $(BUILD)
 
 bench: build
-	@scripts/bench $(BUILD)
+	@scripts/bench $(BUILD); status=$$?; $(STOP_WINE); exit $$status
 
 clean:
 	rm -rf $(BUILD)
