@@ -166,7 +166,7 @@ void TMainForm::CreateLeftPanel() {
                                                      IMAGE_BITMAP, 0, 0, 0)));
     SetWindowPos(logo, nullptr, 10, 10, 94, 68, SWP_NOZORDER);
 
-    struct ButtonSpec {
+    struct LeftButton {
         int id;
         const char *caption;
         int glyph;
@@ -181,9 +181,9 @@ void TMainForm::CreateLeftPanel() {
         {IDC_BITBTN1, "&Exit", IDB_GLYPH_EXIT, true},
     };
     int top = 92;
-    for (const ButtonSpec &spec : buttons) {
-        CreateGlyphButton(leftPanel_, spec.id, spec.caption, spec.glyph, 8, top, kButtonWidth,
-                          spec.enabled);
+    for (const LeftButton &button : buttons) {
+        CreateGlyphButton(leftPanel_, button.id, button.caption, button.glyph, 8, top, kButtonWidth,
+                          button.enabled);
         top += 33;
     }
 }
@@ -302,11 +302,11 @@ void TMainForm::CreateQuarantinePage() {
     const char *columns[] = {"File", "Stored as", "Description", "Time"};
     const int widths[] = {170, 90, 50, 80};
     for (int column = 0; column < 4; ++column) {
-        LVCOLUMNA spec{};
-        spec.mask = LVCF_TEXT | LVCF_WIDTH;
-        spec.pszText = const_cast<char *>(columns[column]);
-        spec.cx = widths[column];
-        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
+        LVCOLUMNA columnInfo{};
+        columnInfo.mask = LVCF_TEXT | LVCF_WIDTH;
+        columnInfo.pszText = const_cast<char *>(columns[column]);
+        columnInfo.cx = widths[column];
+        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&columnInfo));
     }
     CreatePageButton(page, IDC_BITBTN13, "Cancel", IDB_GLYPH_CANCEL, 0);
     CreatePageButton(page, IDC_BITBTN14, "Restore", IDB_GLYPH_RESTORE, 1);
