@@ -156,10 +156,14 @@ void TMainForm::RelayoutList(int listId) {
     }
 }
 
+// The old page is hidden before the new one shows, so no one ever sees two
+// pages at once, not even a program reading the window from outside.
 void TMainForm::ShowPage(scanner::Page page) {
     const int shown = static_cast<int>(page) - 1;
     for (int index = 0; index < 5; ++index)
-        ShowWindow(pages_[index], index == shown ? SW_SHOW : SW_HIDE);
+        if (index != shown)
+            ShowWindow(pages_[index], SW_HIDE);
+    ShowWindow(pages_[shown], SW_SHOW);
     RelayoutList(ListOfPage(page));
 }
 
