@@ -29,6 +29,20 @@ bool Win32QuarantineFiles::Exists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+QuarantineEntry Win32QuarantineFiles::Inspect(const std::string &path) {
+    QuarantineEntry entry;
+    WIN32_FIND_DATAA found;
+    brenvald::FindHandle search(FindFirstFileA(path.c_str(), &found));
+    if (!search.valid()) {
+        entry.error = SystemMessage(GetLastError());
+        return entry;
+    }
+    entry.kind = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
+                                                                      : EntryKind::File;
+    entry.name = found.cFileName;
+    return entry;
+}
+
 FileResult Win32QuarantineFiles::CreateFolder(const std::string &path) {
     return Checked(CreateDirectoryA(path.c_str(), nullptr));
 }

@@ -28,11 +28,22 @@ struct IndexContent {
     std::string error; // when Unreadable: the system's reason
 };
 
+enum class EntryKind { Missing, File, Folder };
+
+// What stands at a path, as its folder lists it.
+struct QuarantineEntry {
+    EntryKind kind = EntryKind::Missing;
+    std::string name;  // the entry's own name: a short (8.3) alias resolves to it
+    std::string error; // when Missing: the system's reason
+};
+
 class IQuarantineFiles {
 public:
     virtual ~IQuarantineFiles() = default;
     // True when a file or folder stands at path.
     virtual bool Exists(const std::string &path) = 0;
+    // The entry at path, which must hold no wildcard.
+    virtual QuarantineEntry Inspect(const std::string &path) = 0;
     virtual FileResult CreateFolder(const std::string &path) = 0;
     // Plain move: fails when something already stands at the target; a move to
     // another volume is a copy followed by a delete.
@@ -64,6 +75,7 @@ public:
 class Win32QuarantineFiles : public IQuarantineFiles {
 public:
     bool Exists(const std::string &path) override;
+    QuarantineEntry Inspect(const std::string &path) override;
     FileResult CreateFolder(const std::string &path) override;
     FileResult Move(const std::string &from, const std::string &to) override;
     FileResult Delete(const std::string &path) override;

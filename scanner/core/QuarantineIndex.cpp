@@ -64,13 +64,50 @@ std::string FormatQuarantineTime(const LocalTime &time, const std::string &timeS
            TwoDigits(time.day) + "." + TwoDigits(time.month) + "." + TwoDigits(time.year);
 }
 
-bool IsBareFileName(const std::string &name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find_first_of("\\/:") == std::string::npos;
+static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+static bool HasForbiddenCharacter(const std::string &name) {
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
+    return name.find_first_of("\\/:*?\"<>|") != std::string::npos;
 }
 
-static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// The part before the first dot, without the blanks the system ignores there:
+// "nul.txt" and "COM1 .x" open devices, not files.
+static std::string DeviceStem(const std::string &name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    std::string lower;
+    for (char c : stem)
+        lower += LowerAscii(c);
+    return lower;
+}
+
+static bool IsDeviceName(const std::string &name) {
+    const std::string stem = DeviceStem(name);
+    for (const char *device : {"con", "prn", "aux", "nul", "conin$", "conout$", "clock$"})
+        if (stem == device)
+            return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, "com") != 0 && stem.compare(0, 3, "lpt") != 0))
+        return false;
+    // COM0 to COM9 and the superscript digits 1, 2 and 3 of the ANSI code page.
+    const unsigned char digit = static_cast<unsigned char>(stem[3]);
+    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
+bool IsStoredFileName(const std::string &name) {
+    if (name.empty() || HasForbiddenCharacter(name))
+        return false;
+    if (name.find_first_not_of(". ") == std::string::npos)
+        return false;
+    if (name.back() == '.' || name.back() == ' ')
+        return false;
+    if (IsDeviceName(name))
+        return false;
+    return !SameFileName(name, kIndexFileName) && !SameFileName(name, kTempIndexFileName);
+}
 
 bool SameFileName(const std::string &left, const std::string &right) {
     if (left.size() != right.size())

@@ -14,6 +14,10 @@ namespace scanner {
 constexpr std::size_t kLinesPerRecord = 4;
 // Stored names are "INFECTED(" n ").Vir" with n from 0 to kStoredNameCount - 1.
 constexpr uint32_t kStoredNameCount = 121121;
+// The index in the quarantine folder, and the file a new index is written to
+// before it takes the index's place.
+constexpr char kIndexFileName[] = "Files.ini";
+constexpr char kTempIndexFileName[] = "Files.ini.tmp";
 
 struct QuarantineRecord {
     std::string originalPath;
@@ -49,9 +53,14 @@ std::string StoredNameFor(uint32_t number);
 // "hh:mm dd.mm.yy" with the locale's time separator between hour and minute.
 std::string FormatQuarantineTime(const LocalTime &time, const std::string &timeSeparator);
 
-// A stored name read from the index is used inside the quarantine folder only:
-// it must be a bare file name, never a path that could reach other files.
-bool IsBareFileName(const std::string &name);
+// A stored name read from the index is used inside the quarantine folder only,
+// and must name a plain file there under Windows' own name rules: no folder
+// separator, stream colon, wildcard or control character; not made of dots and
+// blanks only, no trailing dot or blank (the system drops those, so "..." or
+// ". " would reach the folder itself); no device name such as CON, NUL or
+// COM1, with or without an extension; and never the index or its temporary
+// file.
+bool IsStoredFileName(const std::string &name);
 // File names compare without regard to ASCII case, as the file system does.
 bool SameFileName(const std::string &left, const std::string &right);
 

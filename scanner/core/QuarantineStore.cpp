@@ -35,7 +35,7 @@ QuarantineStore::QuarantineStore(std::string programFolder, IQuarantineFiles &fi
     : folder_(WithTrailingBackslash(std::move(programFolder)) + "Quarantine\\"), files_(files),
       draw_(draw), clock_(clock) {}
 
-std::string QuarantineStore::IndexPath() const { return folder_ + "Files.ini"; }
+std::string QuarantineStore::IndexPath() const { return folder_ + kIndexFileName; }
 
 QuarantineStore::LoadedIndex QuarantineStore::LoadIndex() {
     IndexContent content = files_.ReadIndex(IndexPath());
@@ -50,7 +50,7 @@ QuarantineStore::LoadedIndex QuarantineStore::LoadIndex() {
 // The new index goes to a temporary file first and replaces the old one in a
 // single step, so an interrupted write never costs the records already there.
 FileResult QuarantineStore::WriteIndex(const std::vector<std::string> &lines) {
-    std::string tempPath = IndexPath() + ".tmp";
+    std::string tempPath = folder_ + kTempIndexFileName;
     FileResult written = files_.WriteTempIndex(tempPath, JoinIndexLines(lines));
     if (!written.ok)
         return written;
@@ -136,13 +136,32 @@ QuarantineOutcome QuarantineStore::MoveWithRecord(const std::string &path,
     return Outcome(QuarantineStatus::NotMoved, moved.error);
 }
 
+// Checked right before the file is used: a record may name anything, and
+// what stands in the folder may have changed since the list was shown. Only a
+// plain file that the folder lists under a stored name will do; its short
+// alias could otherwise reach the index.
+FileResult QuarantineStore::CheckStoredFile(const std::string &storedName) {
+    if (!IsStoredFileName(storedName))
+        return FileResult::Failure("The stored name \"" + storedName +
+                                   "\" does not name a file in the quarantine folder.");
+    const std::string storedPath = folder_ + storedName;
+    QuarantineEntry entry = files_.Inspect(storedPath);
+    if (entry.kind == EntryKind::Missing)
+        return FileResult::Failure("\"" + storedPath + "\": " + entry.error);
+    if (entry.kind == EntryKind::Folder)
+        return FileResult::Failure("\"" + storedPath + "\" is a folder, not a stored file.");
+    if (!IsStoredFileName(entry.name))
+        return FileResult::Failure("\"" + storedPath + "\" is \"" + entry.name +
+                                   "\", not a stored file.");
+    return FileResult::Success();
+}
+
 std::vector<QuarantineRow> QuarantineStore::ListQuarantine() {
     std::vector<QuarantineRow> rows;
     LoadedIndex index = LoadIndex();
     for (std::size_t n = 0; n < CompleteRecordCount(index.lines); ++n) {
         QuarantineRecord record = RecordAt(index.lines, n);
-        bool present = IsBareFileName(record.storedName) &&
-                       files_.Exists(folder_ + record.storedName);
+        bool present = CheckStoredFile(record.storedName).ok;
         rows.push_back({record.originalPath, record.storedName, record.description,
                         record.timeStamp, present});
     }
@@ -160,12 +179,10 @@ ReleaseOutcome QuarantineStore::ReleaseQuarantined(std::size_t n, bool deleteFil
     if (expectedPath && *expectedPath != record.originalPath)
         return Release(ReleaseStatus::Failed,
                        "The quarantine index has changed; open the quarantine list again.");
-    if (!IsBareFileName(record.storedName))
-        return Release(ReleaseStatus::Failed,
-                       "The record's stored name \"" + record.storedName + "\" is not valid.");
+    FileResult stored = CheckStoredFile(record.storedName);
+    if (!stored.ok)
+        return Release(ReleaseStatus::Failed, stored.error);
     std::string storedPath = folder_ + record.storedName;
-    if (!files_.Exists(storedPath))
-        return Release(ReleaseStatus::Failed, "The stored file \"" + storedPath + "\" is missing.");
     FileResult done = deleteFile ? files_.Delete(storedPath)
                                  : files_.Move(storedPath, record.originalPath);
     if (!done.ok)

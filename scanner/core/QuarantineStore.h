@@ -87,6 +87,7 @@ private:
     FileResult WriteIndex(const std::vector<std::string> &lines);
     std::string IndexWriteError(const FileResult &result) const;
     bool DrawFreeName(const std::vector<std::string> &lines, std::string &storedName);
+    FileResult CheckStoredFile(const std::string &storedName);
     bool NameTaken(const std::vector<std::string> &lines, const std::string &storedName);
     QuarantineOutcome MoveWithRecord(const std::string &path, const std::string &storedName,
                                      const std::vector<std::string> &oldLines,

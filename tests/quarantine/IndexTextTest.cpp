@@ -38,11 +38,28 @@ TEST(QuarantineIndexText, NewRecordGoesBeforeStrayLines) {
     EXPECT_EQ(lines, (Lines{"p2", "s2", "d2", "t2", "stray1", "stray2"}));
 }
 
-TEST(QuarantineIndexText, StoredNamesMustStayInsideTheFolder) {
+TEST(QuarantineIndexText, StoredNamesMustNameAPlainFileInTheFolder) {
     EXPECT_EQ(StoredNameFor(907), "INFECTED(907).Vir");
-    EXPECT_TRUE(IsBareFileName("INFECTED(0).Vir"));
-    for (const char *name : {"", ".", "..", "..\\x.dll", "C:\\Windows\\x.dll", "a/b", "C:x"})
-        EXPECT_FALSE(IsBareFileName(name)) << name;
+    for (const char *name : {"INFECTED(0).Vir", "INFECTED(121120).Vir", "infected(5).vir", "a",
+                             ".hidden", "a.b.c", "a b", "CONSOLE", "COM10", "LPT", "nul_x",
+                             "Files.ini.bak", "con-1.vir"})
+        EXPECT_TRUE(IsStoredFileName(name)) << name;
+    const char *const refused[] = {
+        // Empty, paths and separators.
+        "", "..\\x.dll", "C:\\Windows\\x.dll", "a/b", "C:x", "x.vir:stream", "sub\\",
+        // Only dots and blanks: each resolves to the folder itself or its parent.
+        ".", "..", "...", ".. ", ". ", " ..", " ", "  .  ",
+        // A trailing dot or blank is dropped by the system.
+        "INFECTED(1).Vir.", "INFECTED(1).Vir ", "a. . ",
+        // Wildcards and control characters.
+        "INFECTED(*).Vir", "INFECTED(?).Vir", "a\"b", "a<b", "a>b", "a|b", "a\tb", "a\nb",
+        // Devices, in any case, with an extension or blanks before it.
+        "CON", "con", "PRN", "AUX", "NUL", "nul.txt", "NUL .Vir", "COM1", "com9.vir", "LPT1",
+        "lpt9", "COM0", "CONIN$", "conout$", "CLOCK$", "COM\xB9", "LPT\xB2.x",
+        // The index and its temporary file.
+        "Files.ini", "FILES.INI", "files.ini.tmp"};
+    for (const char *name : refused)
+        EXPECT_FALSE(IsStoredFileName(name)) << "\"" << name << "\"";
     EXPECT_TRUE(SameFileName("infected(5).vir", "INFECTED(5).Vir"));
     EXPECT_FALSE(SameFileName("INFECTED(5).Vir", "INFECTED(51).Vir"));
 }
