@@ -6,6 +6,11 @@ namespace scanner {
 
 namespace {
 
+constexpr char kMovedMessage[] = "Selected infections were moved to Quarantine.";
+constexpr char kDeletedMessage[] = "Selected infections were deleted.";
+constexpr char kRestoredMessage[] = "Selected infections were restored.";
+constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
+
 int FirstCheckedRow(const ICheckList &list) {
     for (int row = 0; row < list.RowCount(); ++row)
         if (list.Checked(row))
@@ -13,14 +18,33 @@ int FirstCheckedRow(const ICheckList &list) {
     return -1;
 }
 
+// How many of the ticked rows a command worked through, and how many of them
+// it could not do; a command that stopped on an error shows no summary.
+struct CommandTally {
+    int ticked = 0;
+    int failed = 0;
+    bool stopped = false;
+};
+
+// The closing box when some ticked files were not done: how many, and that
+// the log (the Report page) says why for each one.
+std::string FailureSummary(const CommandTally &tally, const std::string &notDone) {
+    if (tally.ticked == 1)
+        return "The selected infection could not be " + notDone +
+               ". See the report for the reason.";
+    return std::to_string(tally.failed) + " of " + std::to_string(tally.ticked) +
+           " selected infections could not be " + notDone + ". See the report for the reasons.";
+}
+
 // Walks the checked rows from the top again after every one, as rows go away
 // on the way. A row that fails is unchecked and stays where it is, so the walk
 // ends and every later row still stands for the record at its position.
-// Returns false when the command had to stop on an error.
-bool ReleaseCheckedRows(QuarantineStore &store, ICheckList &list, QuarantineHost &host,
-                        bool deleteFiles) {
+CommandTally ReleaseCheckedRows(QuarantineStore &store, ICheckList &list, QuarantineHost &host,
+                                bool deleteFiles) {
     const std::string failure = deleteFiles ? "Could not delete [" : "Could not restore [";
+    CommandTally tally;
     for (int row = FirstCheckedRow(list); row >= 0; row = FirstCheckedRow(list)) {
+        ++tally.ticked;
         std::string caption = list.Caption(row);
         ReleaseOutcome outcome =
             store.ReleaseQuarantined(static_cast<std::size_t>(row), deleteFiles, &caption);
@@ -33,17 +57,20 @@ bool ReleaseCheckedRows(QuarantineStore &store, ICheckList &list, QuarantineHost
             host.addToLog((deleteFiles ? "Deleted [" : "Restored [") + caption +
                           "], but its record stays: " + outcome.message);
             host.prompts.ErrorReport(outcome.message);
-            return false;
+            tally.stopped = true;
+            return tally;
         }
+        ++tally.failed;
         host.addToLog(failure + caption + "]: " + outcome.message);
     }
-    return true;
+    return tally;
 }
 
-} // namespace
-
-void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost &host) {
+CommandTally QuarantineCheckedRows(QuarantineStore &store, ICheckList &results,
+                                   QuarantineHost &host) {
+    CommandTally tally;
     for (int row = FirstCheckedRow(results); row >= 0; row = FirstCheckedRow(results)) {
+        ++tally.ticked;
         std::string path = results.Caption(row);
         QuarantineOutcome outcome = store.QuarantineFile(path, "");
         if (outcome.moved()) {
@@ -55,13 +82,27 @@ void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost 
             // The store itself cannot take files: this row and the ones after
             // it stay checked for another try once the cause is fixed.
             host.prompts.ErrorReport(outcome.message);
-            return;
+            tally.stopped = true;
+            return tally;
         }
+        ++tally.failed;
         results.SetChecked(row, false);
     }
-    host.prompts.Information("Selected infections were moved to Quarantine.");
+    return tally;
+}
+
+} // namespace
+
+void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost &host) {
+    CommandTally tally = QuarantineCheckedRows(store, results, host);
+    if (tally.stopped)
+        return;
+    if (tally.failed == 0)
+        host.prompts.Information(kMovedMessage);
+    else
+        host.prompts.Warning(FailureSummary(tally, "moved to Quarantine"));
     host.showPage(Page::Drives);
-    if (host.prompts.Confirm("Do you want to detect and clean more spyware?"))
+    if (host.prompts.Confirm(kMoreSpywareQuestion))
         OpenTrialPage(host.prompts);
 }
 
@@ -71,13 +112,23 @@ std::vector<QuarantineRow> OpenQuarantine(QuarantineStore &store, QuarantineHost
 }
 
 void DeleteChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host) {
-    if (ReleaseCheckedRows(store, quarantineList, host, true))
-        host.prompts.Information("Selected infections were deleted.");
+    CommandTally tally = ReleaseCheckedRows(store, quarantineList, host, true);
+    if (tally.stopped)
+        return;
+    if (tally.failed == 0)
+        host.prompts.Information(kDeletedMessage);
+    else
+        host.prompts.Warning(FailureSummary(tally, "deleted"));
 }
 
 void RestoreChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host) {
-    if (ReleaseCheckedRows(store, quarantineList, host, false))
-        host.prompts.Warning("Selected infections were restored.");
+    CommandTally tally = ReleaseCheckedRows(store, quarantineList, host, false);
+    if (tally.stopped)
+        return;
+    if (tally.failed == 0)
+        host.prompts.Warning(kRestoredMessage);
+    else
+        host.prompts.Warning(FailureSummary(tally, "restored"));
 }
 
 } // namespace scanner

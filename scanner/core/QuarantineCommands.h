@@ -34,7 +34,9 @@ struct QuarantineHost {
 };
 
 // BitBtn9Click: moves every checked row of the results list (ListView2) into
-// quarantine, says so, shows the drive page and asks whether to go on.
+// quarantine, says so, shows the drive page and asks whether to go on. A row
+// whose file could not be moved stays, unchecked, with a log line saying why,
+// and the box then warns how many were not moved.
 void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost &host);
 
 // BitBtn8Click: shows the quarantine page and returns the rows to fill
@@ -42,7 +44,8 @@ void FixAndContinue(QuarantineStore &store, ICheckList &results, QuarantineHost 
 std::vector<QuarantineRow> OpenQuarantine(QuarantineStore &store, QuarantineHost &host);
 
 // BitBtn11Click and BitBtn14Click: delete or restore every checked row of the
-// quarantine list (ListView1), whose row n stands for record n.
+// quarantine list (ListView1), whose row n stands for record n. Failures are
+// handled as in FixAndContinue: row kept unchecked, log line, warning box.
 void DeleteChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host);
 void RestoreChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host);
 

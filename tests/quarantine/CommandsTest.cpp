@@ -93,9 +93,11 @@ TEST(QuarantinePage, FailedRestoreKeepsItsRowUncheckedAndLaterRowsMatched) {
     EXPECT_EQ(ReadFile(paths[2]), "c.exe");
     EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
     EXPECT_EQ(setup.IndexLines().at(0), paths[1]);
+    // One log line with the path and the system's reason for the move failure.
     ASSERT_EQ(setup.log.size(), 1u);
-    EXPECT_NE(setup.log[0].find(paths[1]), std::string::npos);
-    EXPECT_EQ(setup.prompts.shown.back(), kRestored);
+    EXPECT_EQ(setup.log[0], "Could not restore [" + paths[1] + "]: " + SystemMessage(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(setup.prompts.shown.back(),
+              "Warning: 1 of 3 selected infections could not be restored. See the report for the reasons.");
 }
 
 TEST(QuarantinePage, StoredFileRemovedByOtherMeansShowsMissingAndKeepsItsRecord) {
@@ -117,6 +119,63 @@ TEST(QuarantinePage, StoredFileRemovedByOtherMeansShowsMissingAndKeepsItsRecord)
     EXPECT_EQ(setup.IndexText(), index);
     EXPECT_EQ(list.rows.size(), 2u);
     EXPECT_FALSE(list.rows[0].second);
-    EXPECT_EQ(setup.log.size(), 2u);
-    EXPECT_EQ(setup.prompts.shown, (Lines{kDeleted, kRestored}));
+    const std::string reason = "\"" + setup.store.Folder() + gone + "\": " + SystemMessage(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(setup.log, (Lines{"Could not delete [" + paths[0] + "]: " + reason,
+                                "Could not restore [" + paths[0] + "]: " + reason}));
+    EXPECT_EQ(setup.prompts.shown,
+              (Lines{"Warning: The selected infection could not be deleted. See the report for the reason.",
+                     "Warning: The selected infection could not be restored. See the report for the reason."}));
+}
+
+// Every ticked row done: the boxes and their order stay exactly as always.
+TEST(QuarantinePage, AllTickedRowsDoneShowTheUsualBoxes) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    list.rows[0].second = list.rows[2].second = true;
+
+    RestoreChecked(setup.store, list, setup.host);
+    list.rows[0].second = true;
+    DeleteChecked(setup.store, list, setup.host);
+
+    EXPECT_EQ(ReadFile(paths[0]), "a.exe");
+    EXPECT_EQ(ReadFile(paths[2]), "c.exe");
+    EXPECT_FALSE(FileExists(paths[1]));
+    EXPECT_TRUE(list.rows.empty());
+    EXPECT_TRUE(setup.IndexLines().empty());
+    EXPECT_TRUE(setup.StoredFiles().empty());
+    EXPECT_TRUE(setup.log.empty());
+    EXPECT_EQ(setup.prompts.shown, (Lines{kRestored, kDeleted}));
+}
+
+// A file locked or gone behind the program's back: its row stays unchecked,
+// the log says why in the system's words, the box says how many, and the page
+// change and the question follow as usual.
+TEST(FixAndContinue, FilesThatCannotBeMovedKeepTheirRowsAndAreCounted) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe"),
+                   setup.UserFile("d.exe")};
+    const std::string gone = setup.user + "gone.exe";
+    MemoryCheckList results;
+    results.rows = {{paths[0], true}, {gone, true}, {paths[1], true}, {paths[2], false}, {paths[3], true}};
+    HANDLE locked = CreateFileA(paths[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+
+    FixAndContinue(setup.store, results, setup.host);
+    CloseHandle(locked);
+
+    EXPECT_EQ(results.rows, (std::vector<std::pair<std::string, bool>>{
+                                {gone, false}, {paths[1], false}, {paths[2], false}}));
+    EXPECT_EQ(setup.log, (Lines{"Could not move [" + gone + "] to Quarantine: " +
+                                    SystemMessage(ERROR_FILE_NOT_FOUND),
+                                "Could not move [" + paths[1] + "] to Quarantine: " +
+                                    SystemMessage(ERROR_SHARING_VIOLATION)}));
+    EXPECT_EQ(setup.prompts.shown,
+              (Lines{"Warning: 2 of 4 selected infections could not be moved to Quarantine. See the "
+                     "report for the reasons.",
+                     kMore}));
+    EXPECT_EQ(setup.pages, std::vector<Page>{Page::Drives});
+    EXPECT_EQ(setup.IndexLines().size(), 8u);
+    setup.ExpectNothingLost(paths);
 }

@@ -40,7 +40,8 @@ TEST(QuarantineFaults, NoFreeNameFailsCleanlyAndTheRowStays) {
     ASSERT_EQ(setup.log.size(), 1u);
     EXPECT_NE(setup.log[0].find(paths[1]), std::string::npos);
     EXPECT_EQ(setup.IndexText(), index);
-    EXPECT_EQ(setup.prompts.shown.at(0), "Information: Selected infections were moved to Quarantine.");
+    EXPECT_EQ(setup.prompts.shown.at(0),
+              "Warning: The selected infection could not be moved to Quarantine. See the report for the reason.");
     setup.ExpectNothingLost(paths);
 }
 
@@ -58,7 +59,10 @@ TEST(QuarantineFaults, FailedMoveKeepsItsRowAndWritesNoRecord) {
     EXPECT_NE(setup.log[0].find(paths[0]), std::string::npos);
     EXPECT_EQ(setup.IndexLines().size(), 4u);
     EXPECT_EQ(setup.IndexLines().at(0), paths[1]);
-    EXPECT_EQ(setup.prompts.shown.size(), 2u);
+    EXPECT_EQ(setup.prompts.shown,
+              (Lines{"Warning: 1 of 2 selected infections could not be moved to Quarantine. See the "
+                     "report for the reasons.",
+                     "Confirm: Do you want to detect and clean more spyware?"}));
     setup.ExpectNothingLost(paths);
 }
 
