@@ -1,6 +1,7 @@
 // The window driver and the prefix's recorder, checked against a small
 // window of our own before they are trusted with the scanner.
 #include "TempDir.h"
+#include "driver/Eventually.h"
 #include "driver/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,7 @@ protected:
         ASSERT_NE(box.window, nullptr);
         EXPECT_EQ(box.text, "Open the answer?");
         ASSERT_TRUE(PressBoxButton(box, button));
-        ASSERT_TRUE(WaitUntil([] { return !testsupport::ReadFile(OpenedLog()).empty(); }));
-        EXPECT_EQ(testsupport::ReadFile(OpenedLog()), recorded + "\r\n");
+        EXPECT_TRUE(Becomes([] { return testsupport::ReadFile(OpenedLog()); }, recorded + "\r\n"));
         testsupport::WriteFile(OpenedLog(), "");
     }
 
@@ -53,7 +53,7 @@ protected:
 TEST_F(DriverSelfTest, ReadsAndTicksListViewAcrossProcesses) {
     RemoteListView list(target_->handle(), FindControl(window_, 10));
     ASSERT_TRUE(list.valid());
-    EXPECT_EQ(list.Texts(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    ASSERT_TRUE(Becomes([&] { return list.Texts(); }, std::vector<std::string>{"alpha", "beta", "gamma"}));
     EXPECT_EQ(list.Find("gamma"), 2);
     EXPECT_EQ(list.Find("delta"), -1);
     EXPECT_FALSE(list.Checked(1));
@@ -61,9 +61,10 @@ TEST_F(DriverSelfTest, ReadsAndTicksListViewAcrossProcesses) {
     ASSERT_TRUE(list.SetChecked(2, true));
     EXPECT_TRUE(list.Checked(1));
     // The window saw the ticks as a user's: its label names them.
-    EXPECT_EQ(GetText(FindControl(window_, 11)), "Ticked: beta gamma");
+    auto label = [&] { return GetText(FindControl(window_, 11)); };
+    EXPECT_TRUE(Becomes(label, std::string("Ticked: beta gamma")));
     ASSERT_TRUE(list.SetChecked(1, false));
-    EXPECT_EQ(GetText(FindControl(window_, 11)), "Ticked: gamma");
+    EXPECT_TRUE(Becomes(label, std::string("Ticked: gamma")));
 }
 
 TEST_F(DriverSelfTest, AnswersBoxesAndRecorderSeesTheShellOpens) {
@@ -77,6 +78,7 @@ TEST_F(DriverSelfTest, DisabledOrMissingButtonIsNotClicked) {
     EnableWindow(button, FALSE);
     EXPECT_FALSE(Click(button));
     EXPECT_FALSE(Click(nullptr));
+    // Nothing was posted, so no box can come later either.
     EXPECT_EQ(FindTopWindow(target_->id(), "Confirm", "#32770"), nullptr);
 }
 

@@ -4,6 +4,7 @@
 // stands in for the browser and the mail program).
 #include "SampleDrive.h"
 #include "TempDir.h"
+#include "driver/Eventually.h"
 #include "driver/WindowDriver.h"
 
 #include "resource.h"
@@ -30,6 +31,18 @@ const char kRestoredMessage[] = "Selected infections were restored.";
 const char kDeletedMessage[] = "Selected infections were deleted.";
 const char kUpdateMessage[] = "Spyware database is up to date. You do not need to update it now.";
 const char kTrialPath[] = "/try-antispyware.htm";
+const char kRecorder[] = "e2e_url_recorder.exe";
+
+// The system's text for an error code, as the program's log quotes it.
+std::string SystemText(DWORD code) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
 
 std::string Setting(const char *name) {
     const char *value = std::getenv(name);
@@ -169,6 +182,56 @@ protected:
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
     bool PageShown(int id) const { return IsWindowVisible(Control(id)) != 0; }
     RemoteListView List(int id) const { return RemoteListView(app_->handle(), Control(id)); }
+    int Progress() const { return static_cast<int>(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0)); }
+
+    std::vector<int> ShownPages() const {
+        std::vector<int> shown;
+        for (int page : {IDC_TABSHEET1, IDC_TABSHEET2, IDC_TABSHEET3, IDC_TABSHEET4, IDC_TABSHEET5})
+            if (PageShown(page))
+                shown.push_back(page);
+        return shown;
+    }
+
+    // The window's state as the test expects it, waited for.
+    testing::AssertionResult OnlyPageShown(int page) const {
+        return Becomes([&] { return ShownPages(); }, std::vector<int>{page});
+    }
+    testing::AssertionResult TextIs(int id, const std::string &expected) const {
+        return Becomes([&] { return TextOf(id); }, expected);
+    }
+    testing::AssertionResult EnabledIs(int id, bool expected) const {
+        return Becomes([&] { return Enabled(id); }, expected);
+    }
+    testing::AssertionResult ProgressIs(int expected) const {
+        return Becomes([&] { return Progress(); }, expected);
+    }
+    testing::AssertionResult ListIs(int id, const Strings &expected) const {
+        return Becomes([&] { return List(id).Texts(); }, expected);
+    }
+    testing::AssertionResult SortedListIs(int id, const Strings &expected) const {
+        return Becomes([&] { return Sorted(List(id).Texts()); }, Sorted(expected));
+    }
+    testing::AssertionResult CountIs(int id, int expected) const {
+        return Becomes([&] { return List(id).Count(); }, expected);
+    }
+    // The tick of the row with this caption: "ticked", "unticked" or "no row".
+    testing::AssertionResult TickIs(int id, const std::string &caption, bool ticked) const {
+        return Becomes(
+            [&] {
+                RemoteListView list = List(id);
+                int row = list.Find(caption);
+                return std::string(row < 0 ? "no row" : list.Checked(row) ? "ticked" : "unticked");
+            },
+            std::string(ticked ? "ticked" : "unticked"));
+    }
+    // The log lines written after the first `from` lines.
+    Strings LogSince(size_t from) const {
+        Strings log = List(IDC_LOGLIST).Texts();
+        return Strings(log.begin() + static_cast<std::ptrdiff_t>(std::min(from, log.size())), log.end());
+    }
+    testing::AssertionResult LogSinceIs(size_t from, const Strings &expected) const {
+        return Becomes([&] { return LogSince(from); }, expected);
+    }
 
     void ClickButton(int id) {
         ASSERT_TRUE(Click(Control(id))) << "control " << id << " is missing, hidden or disabled";
@@ -182,12 +245,15 @@ protected:
         ASSERT_TRUE(PressBoxButton(box, button)) << "cannot press " << button;
     }
 
-    void TickDrive(const std::string &root) {
-        RemoteListView drives = List(IDC_DRIVELIST);
-        int item = drives.Find(root);
-        ASSERT_GE(item, 0) << "drive list lacks " << root;
-        ASSERT_TRUE(drives.SetChecked(item, true));
+    // Ticks the row with this caption, waiting for the list to have it.
+    void Tick(int listId, const std::string &caption) {
+        int row = -1;
+        ASSERT_TRUE(WaitUntil([&] { return (row = List(listId).Find(caption)) >= 0; }))
+            << caption << " is not in list " << listId;
+        ASSERT_TRUE(List(listId).SetChecked(row, true));
     }
+
+    void TickDrive(const std::string &root) { Tick(IDC_DRIVELIST, root); }
 
     // Scan with the start message answered; returns the end message.
     std::string Scan() {
@@ -207,7 +273,10 @@ protected:
         if (!PressBoxButton(end, "OK"))
             return "the end message could not be answered";
         // The run ends by leaving the counters page for the results or the drives.
-        EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1) || PageShown(IDC_TABSHEET3); }));
+        EXPECT_TRUE(WaitUntil([&] {
+            std::vector<int> shown = ShownPages();
+            return shown == std::vector<int>{IDC_TABSHEET1} || shown == std::vector<int>{IDC_TABSHEET3};
+        })) << "the run did not end on the results or the drives";
         return end.text;
     }
 
@@ -218,7 +287,7 @@ protected:
         TickDrive("D:\\");
         ClickButton(IDC_BITBTN3);
         Answer("Information", kStartMessage, "OK");
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN5); })) << "the scan never got busy";
+        ASSERT_TRUE(EnabledIs(IDC_BITBTN5, true)) << "the scan never got busy";
     }
 
     int ScannedFiles() const { return std::atoi(TextOf(IDC_LB_SCANNEDFILES).c_str()); }
@@ -244,10 +313,10 @@ protected:
         return Opened();
     }
 
-    // The shell starts the recorder before the program goes on, so once the
-    // program has ended, a short settle shows everything it opened.
+    // The shell has started the recorder before the program goes on, so once
+    // the program has ended and no recorder runs any more, the record is whole.
     std::vector<Opening> OpenedAfterExit() const {
-        Sleep(2000);
+        EXPECT_TRUE(WaitProcessesGone(kRecorder)) << "a recorder never ended";
         return Opened();
     }
 
@@ -256,10 +325,7 @@ protected:
     // Ticks the result row of the path and runs Fix & Continue, answering the
     // closing question.
     void FixAndContinue(const std::string &path, const std::string &answer) {
-        RemoteListView results = List(IDC_LISTVIEW2);
-        int row = results.Find(path);
-        ASSERT_GE(row, 0) << path << " is not among the results";
-        ASSERT_TRUE(results.SetChecked(row, true));
+        Tick(IDC_LISTVIEW2, path);
         ClickButton(IDC_BITBTN9);
         Answer("Information", kMovedMessage, "OK");
         Answer("Confirm", kCloseQuestion, answer);
@@ -267,7 +333,7 @@ protected:
 
     void OpenQuarantinePage() {
         ClickButton(IDC_BITBTN8);
-        ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+        ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
     }
 
     static std::string suiteError_;
@@ -279,18 +345,18 @@ protected:
 std::string ScannerWindow::suiteError_;
 
 TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
-    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
-    EXPECT_EQ(TextOf(IDC_LABEL4), "Ready");
-    EXPECT_TRUE(Enabled(IDC_BITBTN3));
-    EXPECT_FALSE(Enabled(IDC_BITBTN4));
-    EXPECT_FALSE(Enabled(IDC_BITBTN5));
-    EXPECT_EQ(List(IDC_LOGLIST).Texts(), (Strings{"Spyware Definitions Base e2e.bvx loaded", ""}));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(TextIs(IDC_LABEL4, "Ready"));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN3, true));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN4, false));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN5, false));
+    EXPECT_TRUE(ListIs(IDC_LOGLIST, Strings{"Spyware Definitions Base e2e.bvx loaded", ""}));
     RemoteListView drives = List(IDC_DRIVELIST);
-    int driveD = drives.Find("D:\\");
-    ASSERT_GE(driveD, 0);
-    EXPECT_EQ(drives.Image(driveD), 3) << "a folder-backed drive is a fixed disk";
+    int driveD = -1;
+    ASSERT_TRUE(WaitUntil([&] { return (driveD = drives.Find("D:\\")) >= 0; })) << "no drive D:";
+    EXPECT_TRUE(Becomes([&] { return drives.Image(driveD); }, 3)) << "a folder-backed drive is a fixed disk";
     for (int item = 0; item < drives.Count(); ++item)
-        EXPECT_FALSE(drives.Checked(item)) << drives.Text(item);
+        EXPECT_TRUE(Becomes([&] { return drives.Checked(item); }, false)) << drives.Text(item);
 }
 
 TEST_F(ScannerWindow, ShowsItsButtonsHeadingsAndCountersAsLaidOut) {
@@ -318,14 +384,13 @@ TEST_F(ScannerWindow, ShowsItsButtonsHeadingsAndCountersAsLaidOut) {
         {IDC_LABEL11, "0"},
     };
     for (const auto &caption : captions)
-        EXPECT_EQ(TextOf(caption.first), caption.second) << "control " << caption.first;
+        EXPECT_TRUE(TextIs(caption.first, caption.second)) << "control " << caption.first;
     for (const char *row : {"Scanned files (total):", "Scanned (MB):", "Infected:", "Skipped:",
                             "Suspected:", "Errors:"})
         EXPECT_NE(FindChildByText(main_, "Static", row), nullptr) << row;
 
     // Exactly one page shows, the drives; every drive reads like "C:\".
-    for (int page : {IDC_TABSHEET2, IDC_TABSHEET3, IDC_TABSHEET4, IDC_TABSHEET5})
-        EXPECT_FALSE(PageShown(page)) << page;
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
     for (const std::string &drive : List(IDC_DRIVELIST).Texts())
         EXPECT_TRUE(std::regex_match(drive, std::regex("[A-Z]:\\\\"))) << drive;
 }
@@ -338,45 +403,53 @@ TEST_F(ScannerWindow, ScanOfTickedDriveCountsLogsAndListsDetections) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
 
-    EXPECT_TRUE(PageShown(IDC_TABSHEET3));
-    RemoteListView results = List(IDC_LISTVIEW2);
-    EXPECT_EQ(Sorted(results.Texts()), Sorted(drive_.DetectedPaths()));
-    for (int row = 0; row < results.Count(); ++row)
-        EXPECT_FALSE(results.Checked(row));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET3));
+    EXPECT_TRUE(SortedListIs(IDC_LISTVIEW2, drive_.DetectedPaths()));
+    for (const std::string &path : drive_.DetectedPaths())
+        EXPECT_TRUE(TickIs(IDC_LISTVIEW2, path, false)) << path;
 
-    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
-    ASSERT_GE(log.size(), 4u);
-    EXPECT_EQ(log[0], "Spyware Definitions Base e2e.bvx loaded");
-    EXPECT_EQ(log[1], "");
-    EXPECT_EQ(log[log.size() - 2], "");
-    EXPECT_EQ(log.back(), "Scan Complete");
-    std::vector<std::string> scanLines(log.begin() + 2, log.end() - 2);
+    // Two lines of the start, the scan's lines in any order, a blank line and
+    // the end.
     std::vector<std::string> expected = drive_.DetectionLogLines();
     expected.push_back("Ignored [" + drive_.LockedPath() + "]");
-    EXPECT_EQ(Sorted(scanLines), Sorted(expected));
+    EXPECT_TRUE(Becomes(
+        [&] {
+            std::vector<std::string> log = List(IDC_LOGLIST).Texts();
+            if (log.size() < 4)
+                return log;
+            std::sort(log.begin() + 2, log.end() - 2);
+            return log;
+        },
+        [&] {
+            Strings whole{"Spyware Definitions Base e2e.bvx loaded", ""};
+            Strings scanLines = Sorted(expected);
+            whole.insert(whole.end(), scanLines.begin(), scanLines.end());
+            whole.push_back("");
+            whole.push_back("Scan Complete");
+            return whole;
+        }()));
 
-    EXPECT_EQ(TextOf(IDC_LB_SCANNEDFILES), std::to_string(drive_.SelectedCount()));
-    EXPECT_EQ(TextOf(IDC_LB_SCANNEDMB), "2");
-    EXPECT_EQ(TextOf(IDC_LB_SKIPPED), "1");
+    EXPECT_TRUE(TextIs(IDC_LB_SCANNEDFILES, std::to_string(drive_.SelectedCount())));
+    EXPECT_TRUE(TextIs(IDC_LB_SCANNEDMB, "2"));
+    EXPECT_TRUE(TextIs(IDC_LB_SKIPPED, "1"));
     // The end of the run shows the final numbers, a detection in the last
     // file checked included.
-    EXPECT_EQ(TextOf(IDC_LB_INFECTED), "3");
-    EXPECT_EQ(TextOf(IDC_LABEL13), "0");
-    EXPECT_EQ(TextOf(IDC_LABEL11), "0");
-    EXPECT_EQ(TextOf(IDC_LABEL4), "Complete");
-    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
+    EXPECT_TRUE(TextIs(IDC_LB_INFECTED, "3"));
+    EXPECT_TRUE(TextIs(IDC_LABEL13, "0"));
+    EXPECT_TRUE(TextIs(IDC_LABEL11, "0"));
+    EXPECT_TRUE(TextIs(IDC_LABEL4, "Complete"));
+    EXPECT_TRUE(ProgressIs(1000));
 
-    EXPECT_TRUE(Enabled(IDC_BITBTN3));
-    EXPECT_FALSE(Enabled(IDC_BITBTN4));
-    EXPECT_FALSE(Enabled(IDC_BITBTN5));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN3, true));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN4, false));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN5, false));
 }
 
 TEST_F(ScannerWindow, ScanWithNoDriveTickedReportsNoneAndShowsDrives) {
     ASSERT_EQ(Scan(), "Scan results: 0 infections found.");
-    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
-    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 0);
-    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
-    EXPECT_EQ(log, (Strings{"Spyware Definitions Base e2e.bvx loaded", "", "", "Scan Complete"}));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW2, 0));
+    EXPECT_TRUE(ListIs(IDC_LOGLIST, Strings{"Spyware Definitions Base e2e.bvx loaded", "", "", "Scan Complete"}));
     std::vector<Opening> opened = WaitOpened(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0])) << opened[0];
@@ -385,6 +458,7 @@ TEST_F(ScannerWindow, ScanWithNoDriveTickedReportsNoneAndShowsDrives) {
 TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) {
     ScanDriveD();
     const SampleFile &agent = drive_.file("spyagent.exe");
+    size_t logBefore = List(IDC_LOGLIST).Texts().size();
     FixAndContinue(agent.path, "&Yes");
 
     EXPECT_FALSE(testsupport::FileExists(agent.path));
@@ -397,11 +471,13 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini", record[2].str()}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + record[2].str()), agent.content);
 
-    // The unticked rows stay; the page goes back to the drives.
+    // The unticked rows stay; the page goes back to the drives; a move that
+    // worked writes nothing to the log.
     std::vector<std::string> rest = drive_.DetectedPaths();
     rest.erase(std::find(rest.begin(), rest.end(), agent.path));
-    EXPECT_EQ(Sorted(List(IDC_LISTVIEW2).Texts()), Sorted(rest));
-    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(SortedListIs(IDC_LISTVIEW2, rest));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(LogSinceIs(logBefore, Strings{}));
 
     // Yes to "more spyware" opens the trial page again, after the scan's own.
     std::vector<Opening> opened = WaitOpened(2);
@@ -411,45 +487,58 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     // The quarantine page lists the record until the next scan empties it;
     // that scan lists afresh and no longer finds the quarantined file.
     ChooseMenu(main_, IDM_QUARANTINE1);
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
-    EXPECT_EQ(List(IDC_LISTVIEW1).Texts(), (Strings{agent.path}));
-    size_t logBefore = List(IDC_LOGLIST).Texts().size();
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
+    EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{agent.path}));
+    size_t logBeforeScan = List(IDC_LOGLIST).Texts().size();
     ASSERT_EQ(Scan(), "Scan results: 2 infections found.");
-    EXPECT_EQ(List(IDC_LISTVIEW1).Count(), 0);
-    EXPECT_EQ(Sorted(List(IDC_LISTVIEW2).Texts()), Sorted(rest));
-    EXPECT_GT(List(IDC_LOGLIST).Texts().size(), logBefore) << "the log is never emptied";
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
+    EXPECT_TRUE(SortedListIs(IDC_LISTVIEW2, rest));
+    EXPECT_TRUE(Becomes([&] { return List(IDC_LOGLIST).Texts().size() > logBeforeScan; }, true))
+        << "the log is never emptied";
 }
 
-TEST_F(ScannerWindow, FixAndContinueKeepsRowOfFileThatCouldNotBeMoved) {
+// A ticked file locked by another program and one removed behind the
+// program's back: both rows stay, unticked; the log names each with the
+// system's reason; the box warns how many failed; the page change and the
+// question follow as usual.
+TEST_F(ScannerWindow, FixAndContinueKeepsAndCountsRowsOfFilesThatCouldNotBeMoved) {
     ScanDriveD();
     const SampleFile &agent = drive_.file("spyagent.exe");
     const SampleFile &marker = drive_.file("virtual.txt");
-    size_t logBefore = List(IDC_LOGLIST).Count();
-    RemoteListView results = List(IDC_LISTVIEW2);
-    ASSERT_TRUE(results.SetChecked(results.Find(marker.path), true));
+    const SampleFile &dropper = drive_.file("dropper.dll");
+    size_t logBefore = List(IDC_LOGLIST).Texts().size();
+    Tick(IDC_LISTVIEW2, marker.path);
+    Tick(IDC_LISTVIEW2, agent.path);
+    Tick(IDC_LISTVIEW2, dropper.path);
+    ASSERT_TRUE(DeleteFileA(dropper.path.c_str()));
     {
         ExclusiveOpen inUse(agent.path); // the system refuses to move an open file
         ASSERT_TRUE(inUse.held());
-        FixAndContinue(agent.path, "&No");
+        ClickButton(IDC_BITBTN9);
+        Answer("Warning",
+               "2 of 3 selected infections could not be moved to Quarantine. See the report for the reasons.",
+               "OK");
+        EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+        Answer("Confirm", kCloseQuestion, "&No");
     }
-    // The file in use stays, with its row, unticked; the other one moved.
+    // The file in use stays, and so does the record of the one that is gone.
     EXPECT_EQ(testsupport::ReadFile(agent.path), agent.content);
     EXPECT_FALSE(testsupport::FileExists(marker.path));
-    int agentRow = results.Find(agent.path);
-    ASSERT_GE(agentRow, 0) << "the row of the file that was not moved is gone";
-    EXPECT_FALSE(results.Checked(agentRow));
-    EXPECT_EQ(results.Find(marker.path), -1);
+    EXPECT_TRUE(SortedListIs(IDC_LISTVIEW2, Strings{agent.path, dropper.path}));
+    EXPECT_TRUE(TickIs(IDC_LISTVIEW2, agent.path, false));
+    EXPECT_TRUE(TickIs(IDC_LISTVIEW2, dropper.path, false));
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
     EXPECT_EQ(index.compare(0, marker.path.size() + 2, marker.path + "\r\n"), 0) << index;
     EXPECT_EQ(Lines(index).size(), 4u);
     EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
-    // The log names the file that could not be moved.
-    std::vector<std::string> log = List(IDC_LOGLIST).Texts();
-    ASSERT_GT(log.size(), logBefore);
-    bool named = std::any_of(log.begin() + logBefore, log.end(), [&](const std::string &line) {
-        return line.find("[" + agent.path + "]") != std::string::npos;
-    });
-    EXPECT_TRUE(named) << "no log line names " << agent.path;
+    // One line per failure, in the order of the rows, with the system's reason.
+    std::vector<std::string> rows = List(IDC_LISTVIEW2).Texts();
+    Strings expected;
+    for (const std::string &path : rows)
+        expected.push_back("Could not move [" + path + "] to Quarantine: " +
+                           SystemText(path == agent.path ? ERROR_SHARING_VIOLATION : ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(LogSinceIs(logBefore, expected));
+    EXPECT_EQ(WaitOpened(1).size(), 1u) << "No opened nothing: only the scan's trial page";
 }
 
 TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
@@ -459,54 +548,57 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
     ASSERT_FALSE(testsupport::FileExists(dropper.path));
 
     OpenQuarantinePage();
-    RemoteListView quarantine = List(IDC_LISTVIEW1);
-    ASSERT_EQ(quarantine.Texts(), (Strings{dropper.path}));
-    EXPECT_FALSE(quarantine.Checked(0));
+    ASSERT_TRUE(ListIs(IDC_LISTVIEW1, Strings{dropper.path}));
+    EXPECT_TRUE(TickIs(IDC_LISTVIEW1, dropper.path, false));
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+    size_t logBefore = List(IDC_LOGLIST).Texts().size();
 
     // Nothing ticked: the box shows, nothing moves.
     ClickButton(IDC_BITBTN14);
     Answer("Warning", kRestoredMessage, "OK");
-    EXPECT_EQ(quarantine.Count(), 1);
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 1));
     EXPECT_FALSE(testsupport::FileExists(dropper.path));
 
-    // A new file in the way: the restore fails and keeps row, record and file.
+    // A new file in the way: the restore fails, keeps row, record and file,
+    // says so in the box and gives the system's reason in the log.
     testsupport::WriteFile(dropper.path, "newer file");
-    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    Tick(IDC_LISTVIEW1, dropper.path);
     ClickButton(IDC_BITBTN14);
-    Answer("Warning", kRestoredMessage, "OK");
-    EXPECT_EQ(quarantine.Texts(), (Strings{dropper.path}));
-    EXPECT_FALSE(quarantine.Checked(0));
+    Answer("Warning", "The selected infection could not be restored. See the report for the reason.", "OK");
+    EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{dropper.path}));
+    EXPECT_TRUE(TickIs(IDC_LISTVIEW1, dropper.path, false));
     EXPECT_EQ(testsupport::ReadFile(dropper.path), "newer file");
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), index);
     EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
+    EXPECT_TRUE(LogSinceIs(logBefore, Strings{"Could not restore [" + dropper.path + "]: " +
+                                              SystemText(ERROR_ALREADY_EXISTS)}));
 
     DeleteFileA(dropper.path.c_str());
-    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    Tick(IDC_LISTVIEW1, dropper.path);
     ClickButton(IDC_BITBTN14);
     Answer("Warning", kRestoredMessage, "OK");
 
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     ASSERT_TRUE(testsupport::FileExists(dropper.path));
     EXPECT_EQ(testsupport::ReadFile(dropper.path), dropper.content);
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
-    EXPECT_EQ(quarantine.Count(), 0);
+    EXPECT_EQ(LogSince(logBefore).size(), 1u) << "a restore that worked logs nothing";
 
     // No to the question opened nothing: only the scan's trial page.
-    std::vector<Opening> opened = Opened();
+    std::vector<Opening> opened = WaitOpened(1);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(IsTrialPage(opened[0]));
 
     ClickButton(IDC_BITBTN13); // Cancel
-    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
 }
 
 TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
     ScanDriveD();
     const SampleFile &agent = drive_.file("spyagent.exe");
     const SampleFile &marker = drive_.file("virtual.txt");
-    RemoteListView results = List(IDC_LISTVIEW2);
-    ASSERT_TRUE(results.SetChecked(results.Find(marker.path), true));
+    Tick(IDC_LISTVIEW2, marker.path);
     FixAndContinue(agent.path, "&No");
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
     std::vector<std::string> lines = Lines(index);
@@ -514,11 +606,9 @@ TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
     ASSERT_TRUE(DeleteFileA((QuarantineFolder() + lines[1]).c_str())); // first record's file
 
     OpenQuarantinePage();
+    ASSERT_TRUE(ListIs(IDC_LISTVIEW1, Strings{lines[0], lines[4]}));
     RemoteListView quarantine = List(IDC_LISTVIEW1);
-    ASSERT_EQ(quarantine.Count(), 2);
-    int missing = quarantine.Find(lines[0]), present = quarantine.Find(lines[4]);
-    ASSERT_EQ(missing, 0);
-    ASSERT_EQ(present, 1);
+    const int missing = 0, present = 1;
     const COLORREF lightRed = RGB(255, 208, 208);
     RECT missingLabel = quarantine.LabelOnScreen(missing);
     int labelArea = (missingLabel.right - missingLabel.left) * (missingLabel.bottom - missingLabel.top);
@@ -527,19 +617,24 @@ TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
         << "no missing mark: " << CountScreenPixels(missingLabel, lightRed) << " of " << labelArea
         << " pixels at " << missingLabel.left << "," << missingLabel.top << " "
         << missingLabel.right << "," << missingLabel.bottom;
-    EXPECT_EQ(CountScreenPixels(quarantine.LabelOnScreen(present), lightRed), 0);
+    EXPECT_TRUE(Becomes([&] { return CountScreenPixels(quarantine.LabelOnScreen(present), lightRed); }, 0));
 
-    // Neither command can act on the missing file: row, tick-free, and record stay.
-    ASSERT_TRUE(quarantine.SetChecked(missing, true));
+    // Neither command can act on the missing file: row, tick-free, and record
+    // stay, and the boxes say it could not be done.
+    size_t logBefore = List(IDC_LOGLIST).Texts().size();
+    Tick(IDC_LISTVIEW1, lines[0]);
     ClickButton(IDC_BITBTN14);
-    Answer("Warning", kRestoredMessage, "OK");
-    ASSERT_TRUE(quarantine.SetChecked(missing, true));
+    Answer("Warning", "The selected infection could not be restored. See the report for the reason.", "OK");
+    Tick(IDC_LISTVIEW1, lines[0]);
     ClickButton(IDC_BITBTN11);
-    Answer("Information", kDeletedMessage, "OK");
-    EXPECT_EQ(quarantine.Texts(), (Strings{lines[0], lines[4]}));
-    EXPECT_FALSE(quarantine.Checked(missing));
+    Answer("Warning", "The selected infection could not be deleted. See the report for the reason.", "OK");
+    EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{lines[0], lines[4]}));
+    EXPECT_TRUE(TickIs(IDC_LISTVIEW1, lines[0], false));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), index);
     EXPECT_FALSE(testsupport::FileExists(lines[0]));
+    const std::string reason = "\"" + QuarantineFolder() + lines[1] + "\": " + SystemText(ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(LogSinceIs(logBefore, Strings{"Could not restore [" + lines[0] + "]: " + reason,
+                                              "Could not delete [" + lines[0] + "]: " + reason}));
 }
 
 TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
@@ -547,48 +642,77 @@ TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
     const SampleFile &marker = drive_.file("virtual.txt");
     FixAndContinue(marker.path, "&No");
     OpenQuarantinePage();
-    RemoteListView quarantine = List(IDC_LISTVIEW1);
-    ASSERT_EQ(quarantine.Texts(), (Strings{marker.path}));
+    ASSERT_TRUE(ListIs(IDC_LISTVIEW1, Strings{marker.path}));
 
     // Nothing ticked: nothing changes, the box shows all the same.
     ClickButton(IDC_BITBTN11);
     Answer("Information", kDeletedMessage, "OK");
-    EXPECT_EQ(quarantine.Count(), 1);
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 1));
     EXPECT_EQ(FolderFiles(QuarantineFolder()).size(), 2u);
 
-    ASSERT_TRUE(quarantine.SetChecked(0, true));
+    Tick(IDC_LISTVIEW1, marker.path);
     ClickButton(IDC_BITBTN11);
     Answer("Information", kDeletedMessage, "OK");
-    EXPECT_EQ(quarantine.Count(), 0);
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
     EXPECT_FALSE(testsupport::FileExists(marker.path));
 }
 
+// A restore or delete of several ticked rows that all work shows the usual
+// boxes, and every other row keeps standing for its own record.
+TEST_F(ScannerWindow, RestoreAndDeleteOfSeveralRowsKeepTheOthersMatched) {
+    ScanDriveD();
+    const SampleFile &agent = drive_.file("spyagent.exe");
+    const SampleFile &marker = drive_.file("virtual.txt");
+    const SampleFile &dropper = drive_.file("dropper.dll");
+    for (const SampleFile *file : {&agent, &marker})
+        Tick(IDC_LISTVIEW2, file->path);
+    FixAndContinue(dropper.path, "&No");
+    OpenQuarantinePage();
+    ASSERT_TRUE(CountIs(IDC_LISTVIEW1, 3));
+    Strings rows = List(IDC_LISTVIEW1).Texts();
+
+    Tick(IDC_LISTVIEW1, rows[0]);
+    Tick(IDC_LISTVIEW1, rows[2]);
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+    EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{rows[1]}));
+    EXPECT_TRUE(testsupport::FileExists(rows[0]));
+    EXPECT_TRUE(testsupport::FileExists(rows[2]));
+    EXPECT_FALSE(testsupport::FileExists(rows[1]));
+    EXPECT_EQ(Lines(testsupport::ReadFile(QuarantineFolder() + "Files.ini")).at(0), rows[1]);
+
+    Tick(IDC_LISTVIEW1, rows[1]);
+    ClickButton(IDC_BITBTN11);
+    Answer("Information", kDeletedMessage, "OK");
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
+    EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
+}
+
 TEST_F(ScannerWindow, PageButtonsSwitchPagesAndFixWithNothingTickedMovesNothing) {
     ScanDriveD();
     ClickButton(IDC_BITBTN6); // Report
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
-    EXPECT_FALSE(PageShown(IDC_TABSHEET3));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET2));
     ClickButton(IDC_BITBTN15); // Scan Results
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
-    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 3);
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET3));
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW2, 3));
 
     // Fix & Continue with nothing ticked moves nothing but still says its say.
     ClickButton(IDC_BITBTN9);
     Answer("Information", kMovedMessage, "OK");
     Answer("Confirm", kCloseQuestion, "&No");
-    EXPECT_EQ(List(IDC_LISTVIEW2).Count(), 3);
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW2, 3));
     EXPECT_FALSE(testsupport::FileExists(QuarantineFolder()));
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET1));
     ClickButton(IDC_BITBTN8); // Quarantine
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
     ClickButton(IDC_BITBTN13); // Cancel
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET1));
     ChooseMenu(main_, IDM_REPORT1);
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); }));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET2));
     ClickButton(IDC_BITBTN12); // Continue
-    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET1); }));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
 }
 
 TEST_F(ScannerWindow, UpdateShowsUpToDateBoxFromButtonAndMenu) {
@@ -596,7 +720,8 @@ TEST_F(ScannerWindow, UpdateShowsUpToDateBoxFromButtonAndMenu) {
     Answer("Information", kUpdateMessage, "OK");
     ChooseMenu(main_, IDM_UPDATE1);
     Answer("Information", kUpdateMessage, "OK");
-    EXPECT_TRUE(PageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+    EXPECT_TRUE(ListIs(IDC_LOGLIST, Strings{"Spyware Definitions Base e2e.bvx loaded", ""}));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -604,11 +729,14 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     std::string verIni = appFolder() + "ver.ini";
     ASSERT_TRUE(testsupport::FileExists(verIni)) << "ver.ini is not installed beside the program";
     std::string shipped = testsupport::ReadFile(verIni);
+    auto versionLine = [](HWND about) {
+        return [about] { return GetText(FindControl(about, IDC_ABOUT_LABEL2)); };
+    };
 
     ClickButton(IDC_BITBTN2);
     HWND about = WaitTopWindow(app_->id(), "About", nullptr);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 1.0");
+    EXPECT_TRUE(Becomes(versionLine(about), std::string("Version 1.0")));
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
     RECT client{};
     GetClientRect(about, &client);
@@ -627,7 +755,7 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     ChooseMenu(main_, IDM_ABOUT1);
     about = WaitTopWindow(app_->id(), "About", nullptr);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
+    EXPECT_TRUE(Becomes(versionLine(about), std::string("Version 2.5")));
     ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 
@@ -641,7 +769,7 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     ASSERT_TRUE(PressBoxButton(error, "OK"));
     about = WaitTopWindow(app_->id(), "About", nullptr);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL2)), "Version 2.5");
+    EXPECT_TRUE(Becomes(versionLine(about), std::string("Version 2.5")));
     ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
 }
@@ -677,16 +805,18 @@ TEST_F(ScannerWindow, MenuAndAboutLinksOpenSiteMailAndTrialPage) {
 TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     StartLongScan();
     ClickButton(IDC_BITBTN4);
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); })) << "Pause did not enable Scan";
-    EXPECT_TRUE(Enabled(IDC_BITBTN4));
-    EXPECT_TRUE(Enabled(IDC_BITBTN5));
-    int paused = ScannedFiles();
-    Sleep(1500);
-    EXPECT_EQ(ScannedFiles(), paused) << "files were checked while paused";
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "Pause did not enable Scan";
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN4, true));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN5, true));
+    // Scan is enabled by the Pause handler itself, before the walk takes its
+    // next file: from here on nothing may be counted until the resume.
+    const int paused = ScannedFiles();
+    EXPECT_TRUE(HoldsFor([&] { return ScannedFiles() == paused; }, 1500)) << "files were checked while paused";
     EXPECT_LT(paused, kFillers) << "the scan ended before the pause took hold";
     // One step per checked file, up to 93; the status names the waiting file.
-    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), std::min(paused, 93));
-    EXPECT_EQ(TextOf(IDC_LABEL4).compare(0, 6, "Scan: "), 0) << TextOf(IDC_LABEL4);
+    EXPECT_TRUE(ProgressIs(std::min(paused, 93)));
+    EXPECT_TRUE(Becomes([&] { return TextOf(IDC_LABEL4).compare(0, 6, "Scan: ") == 0; }, true))
+        << TextOf(IDC_LABEL4);
 
     ClickButton(IDC_BITBTN3); // resumes
     ModalBox end = WaitBox(app_->id(), "Information");
@@ -694,18 +824,18 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     EXPECT_EQ(end.text, "Scan results: 3 infections found.");
     ASSERT_TRUE(PressBoxButton(end, "OK"));
     // The file that waited during the pause is checked once, none is lost.
-    EXPECT_EQ(ScannedFiles(), kFillers + drive_.SelectedCount());
-    EXPECT_EQ(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0), 1000);
+    EXPECT_TRUE(TextIs(IDC_LB_SCANNEDFILES, std::to_string(kFillers + drive_.SelectedCount())));
+    EXPECT_TRUE(ProgressIs(1000));
 }
 
 TEST_F(ScannerWindow, OtherCommandsWorkInTheMiddleOfAScan) {
     StartLongScan();
     ClickButton(IDC_BITBTN4);
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true));
     ClickButton(IDC_BITBTN7);
     Answer("Information", kUpdateMessage, "OK");
     ClickButton(IDC_BITBTN8);
-    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); }));
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
     ClickButton(IDC_BITBTN2);
     HWND about = WaitTopWindow(app_->id(), "About", nullptr);
     ASSERT_NE(about, nullptr);
@@ -717,27 +847,27 @@ TEST_F(ScannerWindow, OtherCommandsWorkInTheMiddleOfAScan) {
     ASSERT_NE(end.window, nullptr);
     EXPECT_EQ(end.text, "Scan results: 3 infections found.");
     ASSERT_TRUE(PressBoxButton(end, "OK"));
-    EXPECT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); }));
-    EXPECT_EQ(ScannedFiles(), kFillers + drive_.SelectedCount());
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET3));
+    EXPECT_TRUE(TextIs(IDC_LB_SCANNEDFILES, std::to_string(kFillers + drive_.SelectedCount())));
 }
 
 TEST_F(ScannerWindow, StopWhilePausedFromTheMenuEndsTheRunWithItsSummary) {
     StartLongScan();
     ChooseMenu(main_, IDM_PAUSE1);
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
-    int paused = ScannedFiles();
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true));
+    const int paused = ScannedFiles();
     ChooseMenu(main_, IDM_STOP1);
     ModalBox end = WaitBox(app_->id(), "Information");
     ASSERT_NE(end.window, nullptr);
     EXPECT_TRUE(std::regex_match(end.text, std::regex("Scan results: \\d infections found\\."))) << end.text;
     ASSERT_TRUE(PressBoxButton(end, "OK"));
     // The waiting file was not checked, and the walk went no further.
-    EXPECT_EQ(ScannedFiles(), paused);
-    EXPECT_EQ(List(IDC_LOGLIST).Texts().back(), "Scan Complete");
-    EXPECT_EQ(TextOf(IDC_LABEL4), "Complete");
-    EXPECT_TRUE(Enabled(IDC_BITBTN3));
-    EXPECT_FALSE(Enabled(IDC_BITBTN4));
-    EXPECT_FALSE(Enabled(IDC_BITBTN5));
+    EXPECT_TRUE(TextIs(IDC_LB_SCANNEDFILES, std::to_string(paused)));
+    EXPECT_TRUE(Becomes([&] { return List(IDC_LOGLIST).Texts().back(); }, std::string("Scan Complete")));
+    EXPECT_TRUE(TextIs(IDC_LABEL4, "Complete"));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN3, true));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN4, false));
+    EXPECT_TRUE(EnabledIs(IDC_BITBTN5, false));
 }
 
 TEST_F(ScannerWindow, ExitDuringScanStopsAsksAndCloses) {
@@ -765,7 +895,7 @@ TEST_F(ScannerWindow, TitleBarCloseDuringScanStopsAsksAndClosesCleanly) {
 TEST_F(ScannerWindow, TitleBarCloseWhilePausedEndsThePauseAndCloses) {
     StartLongScan();
     ClickButton(IDC_BITBTN4);
-    ASSERT_TRUE(WaitUntil([&] { return Enabled(IDC_BITBTN3); }));
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true));
     PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
     Answer("Confirm", kCloseQuestion, "&No");
     ASSERT_TRUE(app_->WaitExit());

@@ -20,8 +20,11 @@ std::string syncFolder;
 
 bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool PageShown(HWND window, int pageId) { return IsWindowVisible(FindControl(window, pageId)) != FALSE; }
+
 // Lets the window settle, tells the script to take the picture and waits
-// until it has.
+// until it has. The settle is for painting only: every pose first waits for
+// its page or dialog to show.
 bool Pose(const std::string &name) {
     Sleep(800);
     const std::string ready = syncFolder + name + ".ready";
@@ -86,13 +89,16 @@ int main(int argc, char **argv) {
     posed = PoseCounters(app, window) && posed;
     if (!IsWindowVisible(FindControl(window, IDC_TABSHEET3))) {
         ChooseMenu(window, IDM_REPORT1);
-        Sleep(300);
+        WaitUntil([&] { return PageShown(window, IDC_TABSHEET2); });
         Click(FindControl(window, IDC_BITBTN15));
     }
+    WaitUntil([&] { return PageShown(window, IDC_TABSHEET3); });
     posed = Pose("page3-results") && posed;
     Click(FindControl(window, IDC_BITBTN6));
+    WaitUntil([&] { return PageShown(window, IDC_TABSHEET2); });
     posed = Pose("page2-log") && posed;
     ChooseMenu(window, IDM_QUARANTINE1);
+    WaitUntil([&] { return PageShown(window, IDC_TABSHEET5); });
     posed = Pose("page5-quarantine") && posed;
     posed = PoseAbout(app, window) && posed;
 

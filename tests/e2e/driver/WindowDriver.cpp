@@ -1,6 +1,7 @@
 #include "WindowDriver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 namespace e2e {
 
@@ -99,6 +100,24 @@ bool AppProcess::WaitExit(DWORD timeoutMs) const {
 
 bool AppProcess::Running() const {
     return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+static bool ProcessRuns(const std::string &exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return true; // cannot tell yet
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool WaitProcessesGone(const std::string &exeName, DWORD timeoutMs) {
+    return WaitUntil([&] { return !ProcessRuns(exeName); }, timeoutMs);
 }
 
 HWND FindTopWindow(DWORD processId, const std::string &caption, const char *className) {
@@ -309,20 +328,28 @@ int CountScreenPixels(const RECT &area, COLORREF colour) {
     return count;
 }
 
+static std::string BoxText(HWND box) {
+    std::string joined;
+    for (HWND label : Children(box, "Static")) {
+        std::string text = GetText(label);
+        if (text.empty())
+            continue;
+        if (!joined.empty())
+            joined += "\n";
+        joined += text;
+    }
+    return joined;
+}
+
 ModalBox WaitBox(DWORD processId, const std::string &caption, DWORD timeoutMs) {
     ModalBox box;
     box.window = WaitTopWindow(processId, caption, "#32770", timeoutMs);
     if (!box.window)
         return box;
     box.caption = GetText(box.window);
-    for (HWND label : Children(box.window, "Static")) {
-        std::string text = GetText(label);
-        if (text.empty())
-            continue;
-        if (!box.text.empty())
-            box.text += "\n";
-        box.text += text;
-    }
+    // Every box of the program says something: wait until its text is there.
+    WaitUntil([&] { return !(box.text = BoxText(box.window)).empty() || !IsWindow(box.window); },
+              timeoutMs);
     return box;
 }
 

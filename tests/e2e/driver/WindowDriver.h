@@ -37,6 +37,10 @@ private:
     DWORD processId_ = 0;
 };
 
+// Waits until no process runs this program file (a name such as
+// "e2e_url_recorder.exe", compared without regard to case).
+bool WaitProcessesGone(const std::string &exeName, DWORD timeoutMs = kWaitMs);
+
 // The visible top-level window of the process with this caption; a null
 // class name accepts any class, a class starting with "!" excludes one.
 HWND FindTopWindow(DWORD processId, const std::string &caption, const char *className);
@@ -114,7 +118,8 @@ struct ModalBox {
     std::string text; // its static texts joined by line breaks
 };
 
-// Waits for a box with the caption; an empty caption takes any box.
+// Waits for a box with the caption, and for its text; an empty caption
+// takes any box.
 ModalBox WaitBox(DWORD processId, const std::string &caption, DWORD timeoutMs = kWaitMs);
 // Presses the button with this caption ("OK", "&Yes", "&No") and waits for
 // the box to close.
