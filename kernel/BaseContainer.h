@@ -13,8 +13,9 @@ namespace kernel {
 // the decompressor to its end, so trailing data ("error -1"), corrupt data
 // ("error -4") and data that is no bzip2 ("error -5") are raised as if the
 // whole container had been unpacked before the append. On a container
-// failure the table's header is as it was before; on any failure its
-// RecordCount is the count from before the base.
+// failure the table's header, RecordCount included, is as it was before; an
+// append failure leaves RecordCount as AppendBase does (for a full table, the
+// count from before plus the slots the base filled).
 void AppendContainerToTable(TStream &container, uint8_t *table);
 
 } // namespace kernel

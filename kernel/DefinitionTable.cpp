@@ -46,18 +46,23 @@ size_t ReadRecordIntoSlot(TStream &content, uint8_t *slot) {
     return got;
 }
 
-// Once the content has ended no read brings anything, so the remaining
-// slots are only checked against the table's bounds. A negative start (a
-// damaged table count) is out of bounds as well: nothing is written before
-// the first slot.
-void AppendRecords(TStream &content, uint8_t *table, int64_t firstSlot, int32_t lastIndex) {
+// Counts in filled the records that arrived whole: their slots are the ones
+// the base really filled. Once the content has ended no read brings anything,
+// so the remaining slots are only checked against the table's bounds. A
+// negative start (a damaged table count) is out of bounds as well: nothing is
+// written before the first slot.
+void AppendRecords(TStream &content, uint8_t *table, int64_t firstSlot, int32_t lastIndex,
+                   int64_t &filled) {
     bool exhausted = false;
     for (int64_t i = firstSlot; i <= firstSlot + lastIndex; ++i) {
         if (i < 0 || i > kMaxDefinitionIndex)
             throw ERangeError("Range check error");
+        if (exhausted)
+            continue;
+        exhausted = ReadRecordIntoSlot(content, table + SlotPosition(static_cast<size_t>(i))) <
+                    kRecordSize;
         if (!exhausted)
-            exhausted = ReadRecordIntoSlot(content, table + SlotPosition(static_cast<size_t>(i))) <
-                        kRecordSize;
+            ++filled;
     }
 }
 
@@ -72,19 +77,20 @@ int32_t StrToInt(std::string_view text) {
 
 void AppendBase(TStream &content, uint8_t *table) {
     const int32_t used = StrToInt(RecordCountText(table));
+    int64_t filled = 0;
     try {
         content.ReadBuffer(table, kHeaderSize);
         const int32_t lastIndex = StrToInt(RecordCountText(table));
-        if (lastIndex < 0) {
-            WriteRecordCount(table, used);
-            return;
-        }
-        AppendRecords(content, table, used, lastIndex);
-        WriteRecordCount(table, int64_t{used} + lastIndex + 1);
+        if (lastIndex >= 0)
+            AppendRecords(content, table, used, lastIndex, filled);
+    } catch (const ERangeError &) {
+        WriteRecordCount(table, int64_t{used} + filled);
+        throw;
     } catch (...) {
         WriteRecordCount(table, used);
         throw;
     }
+    WriteRecordCount(table, int64_t{used} + filled);
 }
 
 } // namespace kernel

@@ -100,24 +100,43 @@ TBZDecompressionStream::TBZDecompressionStream(TStream &source) : TCustomBZip2St
 
 TBZDecompressionStream::~TBZDecompressionStream() { BZ2_bzDecompressEnd(&bzRec_); }
 
-// A step's failure is raised with the compression error class, as the
-// adapters always have; callers catch EBZip2Error for both directions.
+// A read gives every byte that bzip2 can produce from the input there is:
+// once the underlying stream has run dry, bzip2 is still asked for the output
+// of the block it decoded last, which also makes it check that block's CRC.
+// So the same bytes come out, and the same errors are raised, whatever sizes
+// the caller reads in. A step's failure is raised with the compression error
+// class, as the adapters always have; callers catch EBZip2Error for both
+// directions.
 size_t TBZDecompressionStream::Read(void *buffer, size_t count) {
     bzRec_.next_out = static_cast<char *>(buffer);
     bzRec_.avail_out = static_cast<unsigned int>(count);
     RestorePosition();
     while (bzRec_.avail_out > 0) {
-        if (bzRec_.avail_in == 0) {
-            size_t got = strm_.Read(buffer_.data(), kBufferSize);
-            if (got == 0)
-                return count - bzRec_.avail_out;
-            bzRec_.next_in = buffer_.data();
-            bzRec_.avail_in = static_cast<unsigned int>(got);
-            RememberPosition();
+        if (bzRec_.avail_in == 0 && !FillInput()) {
+            if (streamEnded_ || !Step())
+                break;
+            continue;
         }
-        Check<EBZCompressionError>(BZ2_bzDecompress(&bzRec_));
+        Step();
     }
-    return count;
+    return count - bzRec_.avail_out;
+}
+
+bool TBZDecompressionStream::FillInput() {
+    size_t got = strm_.Read(buffer_.data(), kBufferSize);
+    if (got == 0)
+        return false;
+    bzRec_.next_in = buffer_.data();
+    bzRec_.avail_in = static_cast<unsigned int>(got);
+    RememberPosition();
+    return true;
+}
+
+bool TBZDecompressionStream::Step() {
+    unsigned int roomBefore = bzRec_.avail_out;
+    if (Check<EBZCompressionError>(BZ2_bzDecompress(&bzRec_)) == BZ_STREAM_END)
+        streamEnded_ = true;
+    return bzRec_.avail_out != roomBefore;
 }
 
 size_t TBZDecompressionStream::Write(const void *, size_t) {

@@ -52,8 +52,8 @@ private:
 };
 
 // Read-only. A read returns fewer bytes than asked only when the underlying
-// stream has no more data; bytes after the end of the bzip2 stream raise
-// "error -1".
+// stream has no more data and bzip2 holds no more output; bytes after the end
+// of the bzip2 stream raise "error -1".
 class TBZDecompressionStream : public TCustomBZip2Stream {
 public:
     explicit TBZDecompressionStream(TStream &source);
@@ -64,6 +64,13 @@ public:
     // Only a query of the position (offset 0 or more from the current one):
     // the number of plain bytes produced so far; nothing is skipped.
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
+
+private:
+    // Reads the next input from the underlying stream; false when it has none.
+    bool FillInput();
+    // One decompression step; true when it produced output.
+    bool Step();
+    bool streamEnded_ = false;
 };
 
 // Packs the whole of source into target as one bzip2 stream.

@@ -4,6 +4,7 @@
 
 #include "ContainerTestSupport.h"
 #include "KernelErrors.h"
+#include "RepeatedBlocks.h"
 
 #include <gtest/gtest.h>
 
@@ -94,4 +95,113 @@ TEST(MemoryStream, GrowthBeyondMemoryIsAnError) {
     EXPECT_THROW(stream.Write("xy", 2), kernel::EOutOfMemory);
     EXPECT_EQ(stream.Size(), 3u);
     EXPECT_EQ(std::memcmp(stream.Memory(), "abc", 3), 0);
+}
+
+// --- Reads of every size ---
+
+namespace {
+
+// Everything the adapter yields from a container, read in pieces of one
+// size until a read brings nothing; the error text when it raises one.
+std::string UnpackInPieces(const std::string &container, size_t pieceSize, std::string &error) {
+    TMemoryStream source;
+    Fill(source, container);
+    TBZDecompressionStream unpacker(source);
+    std::string plain, piece(pieceSize, '\0');
+    error = ErrorOf([&] {
+        for (;;) {
+            size_t got = unpacker.Read(piece.data(), piece.size());
+            if (got == 0)
+                return;
+            plain.append(piece.data(), got);
+        }
+    });
+    return plain;
+}
+
+const size_t kPieceSizes[] = {1, 213, 314, 4096, 65535, 65536, 65537, 1000000, 3000000};
+
+} // namespace
+
+TEST(BzStream, EveryReadSizeGivesEveryByteOfTheCompleteBlocks) {
+    // One block; a second stream of two blocks, cut inside its second.
+    const std::string oneBlock = NoiseBytes(300000);
+    const std::string twoBlocks = NoiseBytes(1300000, 99);
+    const std::string packedOne = Pack(oneBlock);
+    const std::string packedTwo = Pack(twoBlocks);
+    struct Case {
+        const char *what;
+        std::string container;
+        const std::string &plain;
+        bool lastBlockLost;
+    } cases[] = {
+        {"whole", packedOne, oneBlock, false},
+        // Without its last 10 bytes the end marker is cut, the block is whole.
+        {"end marker cut", packedOne.substr(0, packedOne.size() - 10), oneBlock, false},
+        {"end marker cut but 1 byte", packedOne.substr(0, packedOne.size() - 9), oneBlock, false},
+        {"second block cut", packedTwo.substr(0, packedTwo.size() - 5000), twoBlocks, true},
+    };
+    for (const Case &c : cases) {
+        std::string first;
+        for (size_t pieceSize : kPieceSizes) {
+            std::string error;
+            std::string plain = UnpackInPieces(c.container, pieceSize, error);
+            EXPECT_EQ(error, "<no error>") << c.what << ", pieces of " << pieceSize;
+            if (pieceSize == kPieceSizes[0])
+                first = plain;
+            EXPECT_TRUE(plain == first) << c.what << ", pieces of " << pieceSize << ": "
+                                        << plain.size() << " bytes, not " << first.size();
+        }
+        if (c.lastBlockLost) {
+            // A block holds at most 900 000 bytes; noise fills it nearly.
+            EXPECT_GE(first.size(), 850000u) << c.what;
+            EXPECT_LE(first.size(), 900000u) << c.what;
+            EXPECT_TRUE(c.plain.compare(0, first.size(), first) == 0) << c.what;
+        } else {
+            EXPECT_TRUE(first == c.plain) << c.what << ": " << first.size() << " bytes";
+        }
+    }
+}
+
+TEST(BzStream, ACorruptBlockIsErrorMinusFourForEveryReadSize) {
+    const std::string plain = NoiseBytes(300000, 7);
+    const std::string packed = Pack(plain);
+    // Bytes 4 to 9 are the block's magic number, 10 to 13 its stored CRC.
+    std::string badCrc = packed;
+    badCrc[10] ^= 0x20;
+    std::string badCrcCut = badCrc.substr(0, badCrc.size() - 10);
+    std::string badData = packed;
+    badData[packed.size() / 2] ^= 0x01;
+    for (const std::string *container : {&badCrc, &badCrcCut, &badData})
+        for (size_t pieceSize : kPieceSizes) {
+            std::string error;
+            UnpackInPieces(*container, pieceSize, error);
+            EXPECT_EQ(error, "error -4") << "pieces of " << pieceSize << ", container of "
+                                         << container->size();
+        }
+}
+
+TEST(BzStream, BytesAfterTheStreamAreErrorMinusOneForEveryReadSize) {
+    const std::string packed = Pack(NoiseBytes(5000, 3));
+    for (const std::string &container : {packed + packed, packed + "\n"})
+        for (size_t pieceSize : kPieceSizes) {
+            std::string error;
+            UnpackInPieces(container, pieceSize, error);
+            EXPECT_EQ(error, "error -1") << "pieces of " << pieceSize;
+        }
+    for (size_t pieceSize : kPieceSizes) {
+        std::string error;
+        EXPECT_EQ(UnpackInPieces(packed, pieceSize, error), NoiseBytes(5000, 3));
+        EXPECT_EQ(error, "<no error>");
+    }
+}
+
+TEST(BzStream, RepeatedBlocksOfTheTestsUnpackToTheirPieces) {
+    const std::string noise = NoiseBytes(3000, 11);
+    const std::string container = testsupport::RepeatedBlockContainer(
+        {{"head", 1}, {noise, 3}, {"", 5}, {"tail", 2}});
+    std::string error;
+    EXPECT_EQ(UnpackInPieces(container, 4096, error), "head" + noise + noise + noise + "tailtail");
+    EXPECT_EQ(error, "<no error>");
+    EXPECT_THROW(testsupport::RepeatedBlockContainer({{NoiseBytes(1000000), 1}}), std::runtime_error);
 }

@@ -273,12 +273,17 @@ TEST(ContainerTable, ContainerFailuresLeaveTheHeaderAsItWas) {
     std::string good = ReadFile(PackedBase(dir, "good", BaseContent("1", SampleRecords(2, 5))));
     std::string corrupt = good;
     corrupt[corrupt.size() / 2] ^= 0x04;
+    // Bytes 10 to 13 hold the block's stored CRC.
+    std::string badBlockCrc = good;
+    badBlockCrc[11] ^= 0x01;
     struct Case {
         std::string content, error;
     } cases[] = {
         {good + good, "error -1"},
         {good + "\n", "error -1"},
         {corrupt, "error -4"},
+        {badBlockCrc, "error -4"},
+        {badBlockCrc.substr(0, badBlockCrc.size() - 10), "error -4"},
         {BaseContent("0", SampleRecords(1)), "error -5"},
         // The container failure comes first, as if unpacked before the append.
         {ReadFile(PackedBase(dir, "abc", BaseContent("abc", {}))) + good, "error -1"},
@@ -287,13 +292,14 @@ TEST(ContainerTable, ContainerFailuresLeaveTheHeaderAsItWas) {
         WriteFile(dir.file("bad.bvx"), c.content);
         EXPECT_EQ(ErrorOf([&] { Load(dir.file("bad.bvx"), table); }), c.error);
         EXPECT_TRUE(Header(table) == header) << c.error;
+        EXPECT_EQ(Count(table), "1") << c.error;
     }
     Load(dir.file("good.bvx"), table);
     EXPECT_EQ(Count(table), "3");
     ExpectSlot(table, 2, SampleRecord(6));
 }
 
-TEST(ContainerTable, AppendFailuresKeepTheCountFromBefore) {
+TEST(ContainerTable, AppendFailuresLeaveOnlySlotsInUse) {
     TempDir dir;
     uint8_t *table = FreshTable("7");
     EXPECT_EQ(ErrorOf([&] { Load(PackedBase(dir, "abc", BaseContent("abc", SampleRecords(1))), table); }),
@@ -303,27 +309,61 @@ TEST(ContainerTable, AppendFailuresKeepTheCountFromBefore) {
     EXPECT_EQ(ErrorOf([&] { Load(PackedBase(dir, "short", shortHeader), table); }), "Stream read error");
     EXPECT_EQ(Count(table), "7");
 
+    // A base that overflows the table keeps the slot it filled.
     table = FreshTable("1000000");
     EXPECT_EQ(ErrorOf([&] { Load(PackedBase(dir, "over", BaseContent("1", SampleRecords(2, 3))), table); }),
               "Range check error");
     ExpectSlot(table, 1000000, SampleRecord(3));
-    EXPECT_EQ(Count(table), "1000000");
+    EXPECT_EQ(Count(table), "1000001");
 }
 
-TEST(ContainerTable, ACutBaseCountsSlotsItNeverReached) {
+TEST(ContainerTable, ABaseCutInsideItsEndMarkerLoadsWhole) {
     TempDir dir;
-    uint8_t *table = FreshTable();
+    const std::string content = BaseContent("2", SampleRecords(3, 40));
+    std::string packed = ReadFile(PackedBase(dir, "sample", content));
+    for (size_t cut : {1, 5, 10}) {
+        WriteFile(dir.file("cut.bvx"), packed.substr(0, packed.size() - cut));
+        uint8_t *table = FreshTable("2");
+        Load(dir.file("cut.bvx"), table);
+        EXPECT_EQ(Count(table), "5") << "cut by " << cut;
+        for (int i = 0; i < 3; ++i)
+            ExpectSlot(table, 2 + static_cast<size_t>(i), SampleRecord(40 + i));
+        Unpack(dir.file("cut.bvx"), dir.file("cut.plain"));
+        EXPECT_TRUE(ReadFile(dir.file("cut.plain")) == content) << "cut by " << cut;
+    }
+}
+
+TEST(ContainerTable, ACutBaseCountsOnlyTheRecordsThatArrivedAsUnpackGivesThem) {
+    TempDir dir;
     // 3 000 records: 942 213 bytes, more than one 900 000-byte block.
     std::vector<testsupport::BaseRecord> records;
     for (int i = 0; i < 3000; ++i)
         records.push_back(FullRecord(i));
-    std::string packed = ReadFile(PackedBase(dir, "big", BaseContent("2999", records)));
+    const std::string content = BaseContent("2999", records);
+    std::string packed = ReadFile(PackedBase(dir, "big", content));
     WriteFile(dir.file("cut.bvx"), packed.substr(0, packed.size() - 200));
+    Unpack(dir.file("cut.bvx"), dir.file("cut.plain"));
+    const std::string unpacked = ReadFile(dir.file("cut.plain"));
+    ASSERT_LT(unpacked.size(), content.size());
+    ASSERT_TRUE(content.compare(0, unpacked.size(), unpacked) == 0);
+    const size_t whole = (unpacked.size() - kHeaderSize) / kRecordSize;
+    ASSERT_GT(whole, 2800u); // the first block
+
+    uint8_t *table = FreshTable("1");
     Load(dir.file("cut.bvx"), table);
-    EXPECT_EQ(Count(table), "3000");
-    ExpectSlot(table, 0, records[0]);
-    ExpectSlot(table, 2800, records[2800]); // inside the first block
-    EXPECT_EQ(table[SlotPosition(2999)], 0xA5); // never reached
+    EXPECT_EQ(Count(table), std::to_string(1 + whole));
+    // Slot by slot, the table holds what unpack wrote, Kind moved behind Offset.
+    for (size_t i = 0; i < whole; ++i) {
+        const uint8_t *slot = table + SlotPosition(1 + i);
+        const char *record = unpacked.data() + kHeaderSize + kRecordSize * i;
+        ASSERT_EQ(std::memcmp(slot, record, kBaseKindOffset), 0) << "record " << i;
+        ASSERT_EQ(slot[kSlotKindOffset], static_cast<uint8_t>(record[kBaseKindOffset])) << i;
+        ASSERT_EQ(std::memcmp(slot + kSlotOffsetOffset, record + kBaseOffsetOffset,
+                              kOffsetCapacity + 1),
+                  0)
+            << "record " << i;
+    }
+    EXPECT_EQ(table[SlotPosition(1 + 2999)], 0xA5); // never reached
 }
 
 TEST(ContainerTable, AMissingTableIsRefused) {

@@ -135,19 +135,41 @@ TEST(DefinitionTable, CountsAreParsedByTheIntegerRules) {
     ExpectSlot(table, 3, SampleRecord(1));
 }
 
-TEST(DefinitionTable, ARecordCutShortFillsOnlyTheFieldsThatArrived) {
+TEST(DefinitionTable, ARecordCutShortFillsOnlyTheFieldsThatArrivedAndIsNotCounted) {
     uint8_t *table = FreshTable();
     std::string content = BaseContent("1", {{"Spy.Cut", "0123456789", '1', "55"}});
     content.resize(kHeaderSize + 101 + 5); // Name and the first 5 bytes of Signature
     Append(content, table);
-    EXPECT_EQ(Count(table), "2");
+    EXPECT_EQ(Count(table), "0");
     const uint8_t *slot = table + SlotPosition(0);
     EXPECT_EQ(ReadCountedText(slot, kNameCapacity), "Spy.Cut");
     EXPECT_EQ(std::memcmp(slot + 101, "\x0a" "0123", 5), 0);
     EXPECT_EQ(slot[106], 0xA5);
     EXPECT_EQ(slot[kSlotOffsetOffset], 0xA5);
     EXPECT_EQ(slot[kSlotKindOffset], 0xA5);
-    EXPECT_TRUE(SlotUntouched(table, 1)); // counted, never reached
+    EXPECT_TRUE(SlotUntouched(table, 1)); // never reached
+}
+
+TEST(DefinitionTable, ContentEndingEarlyCountsTheWholeRecordsOnly) {
+    const std::string content = BaseContent("2", SampleRecords(3));
+    struct Case {
+        size_t length;
+        const char *count;
+    } cases[] = {
+        {kHeaderSize, "5"},
+        {kHeaderSize + 1, "5"},
+        {kHeaderSize + kRecordSize - 1, "5"},
+        {kHeaderSize + kRecordSize, "6"},
+        {kHeaderSize + 2 * kRecordSize + 303, "7"}, // the last one without its Offset
+        {kHeaderSize + 3 * kRecordSize, "8"},
+    };
+    for (const Case &c : cases) {
+        uint8_t *table = FreshTable("5");
+        Append(content.substr(0, c.length), table);
+        EXPECT_EQ(Count(table), c.count) << c.length << " bytes";
+        for (int i = 0; i < std::stoi(c.count) - 5; ++i)
+            ExpectSlot(table, 5 + static_cast<size_t>(i), SampleRecord(i));
+    }
 }
 
 TEST(DefinitionTable, MinusOneCountAddsNothing) {
@@ -211,7 +233,8 @@ TEST(DefinitionTable, TheLastSlotIsOneMillionAndTheNextIsARangeError) {
     std::string content = BaseContent("1", SampleRecords(2, 70));
     EXPECT_EQ(AppendError<kernel::ERangeError>(content, table), "Range check error");
     ExpectSlot(table, 1000000, SampleRecord(70));
-    EXPECT_EQ(Count(table), "1000000");
+    // The slot that fit stays in use.
+    EXPECT_EQ(Count(table), "1000001");
     EXPECT_EQ(ReadCountedText(table + kHeaderText1Offset, kHeaderTextCapacity), "Header one");
 
     // A table already full takes no record at all.
@@ -219,11 +242,27 @@ TEST(DefinitionTable, TheLastSlotIsOneMillionAndTheNextIsARangeError) {
     EXPECT_EQ(AppendError<kernel::ERangeError>(BaseContent("0", SampleRecords(1)), table),
               "Range check error");
     EXPECT_EQ(Count(table), "1000001");
-    // A base that ends early still may not count past the last slot.
+    // A base that ends early still may not announce more than the table
+    // holds; the one record it carries stays.
     table = FreshTable("999999");
     EXPECT_EQ(AppendError<kernel::ERangeError>(BaseContent("5", SampleRecords(1)), table),
               "Range check error");
-    EXPECT_EQ(Count(table), "999999");
+    EXPECT_EQ(Count(table), "1000000");
+    ExpectSlot(table, 999999, SampleRecord(0));
+}
+
+TEST(DefinitionTable, ABaseThatOverflowsKeepsTheSlotsItFilled) {
+    uint8_t *table = FreshTable("999998");
+    EXPECT_EQ(AppendError<kernel::ERangeError>(BaseContent("4", SampleRecords(5, 20)), table),
+              "Range check error");
+    EXPECT_EQ(Count(table), "1000001");
+    for (int i = 0; i < 3; ++i)
+        ExpectSlot(table, 999998 + static_cast<size_t>(i), SampleRecord(20 + i));
+    // The full table takes nothing more, and its count stays.
+    EXPECT_EQ(AppendError<kernel::ERangeError>(BaseContent("0", SampleRecords(1)), table),
+              "Range check error");
+    EXPECT_EQ(Count(table), "1000001");
+    ExpectSlot(table, 1000000, SampleRecord(22));
 }
 
 TEST(DefinitionTable, ADamagedNegativeCountNeverWritesBeforeTheSlots) {
