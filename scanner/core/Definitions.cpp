@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 namespace scanner {
 
 namespace {
@@ -55,6 +57,7 @@ bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host
         return false;
     }
     tableStart_ = table_.get();
+    failures_.clear();
     brenvald::WriteCountedText(table_.get() + brenvald::kRecordCountOffset,
                                brenvald::kRecordCountCapacity, "0");
     TEnteredFolders entered;
@@ -83,14 +86,22 @@ void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine 
 
 void TDefinitions::LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
                             IEngine &engine) {
-    // A base that cannot be opened, unpacked or appended is passed over
-    // without a word; whatever it appended before failing stays.
+    // A base that cannot be opened, unpacked or appended gets no log line;
+    // whatever the engine kept of it stays, and the failure is noted for
+    // callers that report it.
+    const int32_t countBefore = RecordCount();
+    std::string reason;
     try {
         host.ProcessMessages();
         engine.UnPakBaseToStream(folder + name, &tableStart_);
         host.AddToLog("Spyware Definitions Base " + name + " loaded", LogKind::BaseLoaded);
+        return;
+    } catch (const std::exception &error) {
+        reason = error.what();
     } catch (...) {
+        reason = "unknown error";
     }
+    failures_.push_back({folder + name, reason, RecordCount() - countBefore});
 }
 
 int32_t TDefinitions::RecordCount() const { return table_ ? ReadRecordCount(table_.get()) : 0; }

@@ -10,11 +10,22 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace scanner {
 
 class IEngine;
 class IScanHost;
+
+// A base that did not load. The window passes over it without a word; the
+// console tool reports it.
+struct BaseFailure {
+    std::string Path;   // as handed to the engine
+    std::string Reason; // the engine's error text
+    // Slots the base filled that stay in use: a base that overflows the
+    // table keeps the records that fit.
+    int32_t SlotsKept = 0;
+};
 
 // The table's memory; a null block when it could not be allocated.
 using TableBlock = std::unique_ptr<uint8_t[], void (*)(uint8_t *)>;
@@ -51,6 +62,8 @@ public:
                        IEngine &engine) const;
     // The table's first byte, for readers of its layout.
     const uint8_t *Table() const { return table_.get(); }
+    // The bases of the last load that failed, in load order.
+    const std::vector<BaseFailure> &Failures() const { return failures_; }
 
 private:
     void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
@@ -63,6 +76,7 @@ private:
     // The variable whose address the engine is handed: it holds the table's start.
     void *tableStart_ = nullptr;
     TDefinitionIndex index_;
+    std::vector<BaseFailure> failures_;
 };
 
 // The folder of the running program file, ending with a backslash.

@@ -1,5 +1,6 @@
 // Loading definition bases from the program folder's Bases tree.
 #include "FolderSearch.h"
+#include "RepeatedBlocks.h"
 #include "ScanTestHost.h"
 #include "UnixSide.h"
 
@@ -90,6 +91,76 @@ TEST(BaseLoading, SkipsCorruptBasesSilentlyAndGoesOn) {
     EXPECT_EQ(LoadedLines(fixture.Host), lines);
     EXPECT_EQ(SlotNames(fixture.Definitions), names);
     EXPECT_TRUE(fixture.Prompts.Errors.empty());
+
+    // Nothing was shown, but the loader knows each failure and its reason.
+    std::vector<std::string> failures;
+    for (const scanner::BaseFailure &failure : fixture.Definitions.Failures()) {
+        failures.push_back(failure.Path + " | " + failure.Reason);
+        EXPECT_EQ(failure.SlotsKept, 0) << failure.Path;
+    }
+    std::sort(failures.begin(), failures.end());
+    EXPECT_EQ(failures, (std::vector<std::string>{
+                            fixture.BasePath("badcount.bvx") + " | 'many' is not a valid integer value",
+                            fixture.BasePath("cut.bvx") + " | Stream read error",
+                            fixture.BasePath("garbage.bvx") + " | error -5",
+                        }));
+}
+
+TEST(BaseLoading, ABaseCutInsideItsEndMarkerLoadsAndDetects) {
+    TScanFixture fixture;
+    const std::string spy = fixture.MakeFile("spy.exe", "spy content");
+    scantest::WriteBase(fixture.BasePath("whole.bvx"),
+                        {BaseRecord{"Spy.Whole", scantest::Fingerprint(spy), '0', "0"}});
+    const std::string whole = testsupport::ReadFile(fixture.BasePath("whole.bvx"));
+    testsupport::WriteFile(fixture.BasePath("whole.bvx"), whole.substr(0, whole.size() - 10));
+    fixture.Load();
+    EXPECT_EQ(LoadedLines(fixture.Host), std::vector<std::string>{LoadedLine("whole.bvx")});
+    EXPECT_EQ(SlotNames(fixture.Definitions), std::vector<std::string>{"Spy.Whole"});
+    fixture.Run.State().Scanning = true;
+    fixture.Run.ScanFile(spy);
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::Detection),
+              std::vector<std::string>{"Found infection in [" + spy + "] - [Spy.Whole]"});
+}
+
+TEST(BaseLoading, ABaseThatOverflowsTheTableKeepsTheSlotsThatFit) {
+    TScanFixture fixture;
+    const std::string spy = fixture.MakeFile("spy.exe", "spy content");
+    const std::string pattern = fixture.MakeFile("pattern.exe", "..QQPAT..");
+    const std::string offset = fixture.MakeFile("offset.exe", "xxQQ only");
+    // The listing order decides which base comes second; it depends on the
+    // names only, so empty files show it before the contents are written.
+    testsupport::WriteFile(fixture.BasePath("x.bvx"), "");
+    testsupport::WriteFile(fixture.BasePath("y.bvx"), "");
+    const std::vector<std::string> order = EntryOrder(fixture.BasePath(""));
+    ASSERT_EQ(order.size(), 2u);
+    testsupport::WriteFile(fixture.BasePath(order[0]), testsupport::FillerBaseContainer({}, 500000));
+    testsupport::WriteFile(
+        fixture.BasePath(order[1]),
+        testsupport::FillerBaseContainer({{"Spy.Fingerprint", scantest::Fingerprint(spy), '0', "0"},
+                                          {"Spy.Pattern", "51 51 50 41 54", '1', "0"},
+                                          {"Spy.Offset", "120-120-81-81", '2', "0"}},
+                                         500002));
+    fixture.Load();
+
+    EXPECT_EQ(LoadedLines(fixture.Host), std::vector<std::string>{LoadedLine(order[0])});
+    EXPECT_EQ(fixture.Definitions.RecordCount(), 1000001);
+    EXPECT_EQ(fixture.Definitions.Slot(500000).Name, "Spy.Fingerprint");
+    EXPECT_EQ(fixture.Definitions.Slot(500002).Name, "Spy.Offset");
+    EXPECT_EQ(fixture.Definitions.Slot(1000000).Name, "Filler");
+    ASSERT_EQ(fixture.Definitions.Failures().size(), 1u);
+    const scanner::BaseFailure &failure = fixture.Definitions.Failures()[0];
+    EXPECT_EQ(failure.Path, fixture.BasePath(order[1]));
+    EXPECT_EQ(failure.Reason, "Range check error");
+    EXPECT_EQ(failure.SlotsKept, 500001);
+
+    fixture.Run.State().Scanning = true;
+    fixture.Run.ScanFile(spy);
+    fixture.Run.ScanFile(pattern);
+    fixture.Run.ScanFile(offset);
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::Detection),
+              (std::vector<std::string>{"Found infection in [" + spy + "] - [Spy.Fingerprint]",
+                                        "Found infection in [" + pattern + "] - [Spy.Pattern]",
+                                        "Found infection in [" + offset + "] - [Spy.Offset]"}));
 }
 
 TEST(BaseLoading, AcceptsTheExtensionInAnyCaseAndHiddenReadOnlyBases) {
