@@ -48,6 +48,23 @@ size_t AnnouncedRecords(std::string_view countText) {
 
 } // namespace
 
+std::string BaseErrorText(const std::string &engineMessage) {
+    static const struct {
+        const char *message, *text;
+    } kTexts[] = {
+        {"error -5", "not a definition base (not bzip2 data)"},
+        {"error -4", "the compressed data is damaged (bzip2 error -4)"},
+        {"error -3", "not enough memory to unpack it (bzip2 error -3)"},
+        {"error -1", "data follows the end of its compressed data (bzip2 error -1)"},
+        {"Stream read error", "the content is shorter than a base header (Stream read error)"},
+        {"Range check error", "the definition table is full (Range check error)"},
+    };
+    for (const auto &entry : kTexts)
+        if (engineMessage == entry.message)
+            return entry.text;
+    return engineMessage;
+}
+
 std::string EncodeBase(const DefinitionList &list) {
     size_t count = list.definitions.size();
     std::string content(kHeaderSize + kRecordSize * count, '\0');

@@ -28,6 +28,11 @@ struct DecodedBase {
     std::vector<std::string> warnings;
 };
 
+// What a failure of the engine's base exports means for a base file, in
+// words, with the engine's own text kept in brackets ("error -5" becomes "not
+// a definition base (not bzip2 data)"); other texts come back unchanged.
+std::string BaseErrorText(const std::string &engineMessage);
+
 // Reads a base's header and records. Throws BaseError when the content is
 // shorter than a header or its count is not an integer; anything that would
 // keep a list of it from rebuilding the same bytes becomes a warning.

@@ -28,7 +28,7 @@ const char *const kUsage =
     "  bvxtool unpack BASE.bvx PLAIN    unpack a base container into a plain file\n"
     "  bvxtool fingerprint FILE...      print a kind 0 definition line for each file\n"
     "  bvxtool import-hdb FILE.hdb...   turn MD5:Size:Name hash lists into definition lines\n"
-    "  bvxtool scan [--bases DIR] PATH...\n"
+    "  bvxtool scan [--bases DIR] [--strict] PATH...\n"
     "                                   scan folders; exit code 0 clean, 1 found, 2 error\n";
 
 int Usage(std::ostream &err, const std::string &problem) {
@@ -104,7 +104,7 @@ int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
             err << basePath << ": warning: " << warning << "\n";
         return kDone;
     } catch (const std::exception &error) {
-        err << basePath << ": " << error.what() << "\n";
+        err << basePath << ": " << BaseErrorText(error.what()) << "\n";
         return kFailed;
     }
 }

@@ -160,8 +160,9 @@ private:
         if (seen)
             Fail("header" + std::to_string(number) + " is set twice");
         seen = true;
-        if (text.size() > kHeaderTextCapacity)
-            Fail(TooLong("header text", kHeaderTextCapacity, text.size()));
+        std::string problem = HeaderProblem(text);
+        if (!problem.empty())
+            Fail(problem);
         (number == 1 ? list_.header1 : list_.header2) = std::string(text);
     }
 

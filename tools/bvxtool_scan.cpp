@@ -1,8 +1,15 @@
 #include "bvxtool_scan.h"
 
+#include "bvxtool_base.h"
+#include "bvxtool_files.h"
+
 #include "Definitions.h"
 #include "Engine.h"
 #include "ScanRun.h"
+
+#include <brenvald/DefinitionTable.h>
+#include <brenvald/IntegerText.h>
+#include <brenvald/Kernel.h>
 
 #include <windows.h>
 
@@ -10,6 +17,8 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <optional>
 #include <ostream>
 
 namespace bvxtool {
@@ -129,6 +138,7 @@ private:
 struct ScanOptions {
     std::string basesFolder;  // where the bases are, with a backslash
     std::vector<std::string> roots;
+    bool strict = false;      // a base that fails to load stops the scan
 };
 
 std::string FullPath(const std::string &path) {
@@ -165,6 +175,8 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
                 return false;
             }
             options.basesFolder = WithBackslash(FullPath(basesFolder));
+        } else if (argument == "--strict") {
+            options.strict = true;
         } else if (IsFolder(argument)) {
             options.roots.push_back(WithBackslash(FullPath(argument)));
         } else {
@@ -173,10 +185,48 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
         }
     }
     if (options.roots.empty()) {
-        err << "scan: no folder to scan\nUsage: bvxtool scan [--bases DIR] PATH...\n";
+        err << "scan: no folder to scan\nUsage: bvxtool scan [--bases DIR] [--strict] PATH...\n";
         return false;
     }
     return true;
+}
+
+// The records a base announces in its header (its RecordCount + 1), read
+// through the engine's unpacking; false when the header cannot be read.
+bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
+    TempFile plain;
+    if (!plain.valid())
+        return false;
+    try {
+        UnPakBase(basePath.c_str(), plain.path().c_str());
+    } catch (const std::exception &) {
+        return false;
+    }
+    std::ifstream in(plain.path(), std::ios::binary);
+    uint8_t header[brenvald::kHeaderSize];
+    if (!in.read(reinterpret_cast<char *>(header), sizeof header))
+        return false;
+    std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
+        header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
+    if (!lastIndex)
+        return false;
+    records = *lastIndex < 0 ? 0 : int64_t{*lastIndex} + 1;
+    return true;
+}
+
+// One warning line for a base that did not load: its path and the reason;
+// for a base that overflowed the table, how many of its records were kept
+// and how many did not fit.
+std::string FailureWarning(const scanner::BaseFailure &failure) {
+    std::string warning = "warning: " + failure.Path + ": ";
+    if (failure.Reason != "Range check error")
+        return warning + "not loaded: " + BaseErrorText(failure.Reason);
+    warning += BaseErrorText(failure.Reason) + ": " + std::to_string(failure.SlotsKept) + " of its ";
+    int64_t announced = 0;
+    if (AnnouncedRecords(failure.Path, announced) && announced >= failure.SlotsKept)
+        return warning + std::to_string(announced) + " records loaded, " +
+               std::to_string(announced - failure.SlotsKept) + " did not fit";
+    return warning + "records loaded, the rest did not fit";
 }
 
 void PrintSummary(const ScanState &state, std::ostream &out) {
@@ -228,6 +278,14 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
     scanner::TDefinitions definitions;
     if (!definitions.LoadBasesFrom(options.basesFolder, host, prompts, scanner::KernelEngine()))
         return kScanError;
+    out.flush();
+    for (const scanner::BaseFailure &failure : definitions.Failures())
+        err << "scan: " << FailureWarning(failure) << "\n";
+    if (options.strict && !definitions.Failures().empty()) {
+        err << "scan: " << definitions.Failures().size()
+            << " definition base(s) did not load; nothing scanned (--strict)\n";
+        return kScanError;
+    }
     if (definitions.RecordCount() == 0) {
         err << "scan: no definitions loaded from " << options.basesFolder << "\n";
         return kScanError;

@@ -15,8 +15,10 @@ constexpr int kScanClean = 0;
 constexpr int kScanFound = 1;
 constexpr int kScanError = 2;
 
-// arguments: [--bases DIR] PATH...; DIR is a folder named Bases (by default
-// the one beside the program). showProgress: out is a console.
+// arguments: [--bases DIR] [--strict] PATH...; DIR is the bases folder (by
+// default Bases beside the program). Every base that fails to load gets one
+// warning on err; with --strict such a failure ends the command with
+// kScanError before anything is scanned. showProgress: out is a console.
 int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err,
                 bool showProgress);
 

@@ -75,6 +75,13 @@ TEST(Commands, ABadLineGivesItsMessageAndNoFile) {
     WriteFile(dir.file("bad2.list"), "2\tShort\t1-2-3\t0\n");
     EXPECT_EQ(RunTool({"make", dir.file("bad2.list"), dir.file("old.bvx")}).status, 2);
     EXPECT_EQ(ReadFile(dir.file("old.bvx")), "old");
+
+    // A header with a CR inside would make a base that list warns about.
+    WriteFile(dir.file("cr.list"), "#header1 a\rb\r\n" + kList.substr(kList.find('\n') + 1));
+    result = RunTool({"make", dir.file("cr.list"), dir.file("cr.bvx")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, dir.file("cr.list") + ":1: header text holds a line break\n");
+    EXPECT_FALSE(FileExists(dir.file("cr.bvx")));
 }
 
 TEST(Commands, MakeReportsFilesItCannotUse) {
@@ -111,8 +118,30 @@ TEST(Commands, ListRefusesWhatIsNoBase) {
     WriteFile(dir.file("plain.bvx"), "not compressed at all");
     Result plain = RunTool({"list", dir.file("plain.bvx")});
     EXPECT_EQ(plain.status, 2);
-    EXPECT_EQ(plain.err, dir.file("plain.bvx") + ": error -5\n");
+    EXPECT_EQ(plain.err, dir.file("plain.bvx") + ": not a definition base (not bzip2 data)\n");
+    EXPECT_EQ(plain.out, "");
     EXPECT_EQ(RunTool({"list", dir.file("missing.bvx")}).status, 2);
+
+    // The other container failures say what they mean and keep the code.
+    WriteFile(dir.file("t.list"), kList);
+    ASSERT_EQ(RunTool({"make", dir.file("t.list"), dir.file("t.bvx")}).status, 0);
+    const std::string packed = ReadFile(dir.file("t.bvx"));
+    std::string damaged = packed;
+    damaged[11] ^= 0x01; // the block's stored CRC
+    const struct {
+        std::string content, message;
+    } cases[] = {
+        {damaged, "the compressed data is damaged (bzip2 error -4)"},
+        {packed + packed, "data follows the end of its compressed data (bzip2 error -1)"},
+        // Cut inside its only block: nothing comes out.
+        {packed.substr(0, 30), "the content is 0 bytes, shorter than a base header (213)"},
+    };
+    for (const auto &c : cases) {
+        WriteFile(dir.file("bad.bvx"), c.content);
+        Result listed = RunTool({"list", dir.file("bad.bvx")});
+        EXPECT_EQ(listed.status, 2);
+        EXPECT_EQ(listed.err, dir.file("bad.bvx") + ": " + c.message + "\n");
+    }
 }
 
 TEST(Commands, PackAndUnpackRoundTrip) {

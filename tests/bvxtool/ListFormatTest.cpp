@@ -79,6 +79,10 @@ TEST(ListFormat, RejectsEachBadLineFormWithFileLineAndReason) {
         {"2\tN\t77-90-144-0\t", "offset must be a decimal integer"},
         {"0\tN\t" + kFingerprint + "\t 1", "offset must be a decimal integer"},
         {"#header1 " + std::string(101, 'h'), "header text is longer than 100 characters (101)"},
+        // A line ends at its line feed; a CR inside would reach the base.
+        {"#header1 a\rb", "header text holds a line break"},
+        {"#header2 a\r\r", "header text holds a line break"},
+        {"#header2 \r\r", "header text holds a line break"},
     };
     for (const auto &c : cases) {
         // The bad line is line 3, after a good line and a comment.

@@ -5,6 +5,7 @@
 #include "bvxtool_scan.h"
 
 #include "Definitions.h"
+#include "RepeatedBlocks.h"
 #include "ScanRun.h"
 #include "TempDir.h"
 
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,7 +38,8 @@ HANDLE InheritableFile(const std::string &path) {
 }
 
 // Runs bvxtool.exe from beside this test with stdout and stderr in files.
-ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments) {
+ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments,
+                DWORD waitMilliseconds = 60000) {
     std::string commandLine = "\"" + scanner::ProgramFolder() + "bvxtool.exe\"";
     for (const std::string &argument : arguments)
         commandLine += " \"" + argument + "\"";
@@ -52,7 +55,7 @@ ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments) {
     ToolRun run;
     if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
+        WaitForSingleObject(process.hProcess, waitMilliseconds);
         GetExitCodeProcess(process.hProcess, &run.status);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -146,6 +149,30 @@ void MakeInfectedTree(const TempDir &dir) {
     WriteFile(dir.file("scan\\worm.com"), "BVX!more");
     WriteFile(dir.file("scan\\readme.txt"), "PAT");
     WriteFile(dir.file("scan\\Quarantine\\virus.exe"), "abc");
+}
+
+// The lines of text that begin with prefix.
+std::vector<std::string> LinesStartingWith(const std::string &text, const std::string &prefix) {
+    std::vector<std::string> lines;
+    for (const std::string &line : LinesOf(text))
+        if (line.rfind(prefix, 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+// The names in a folder in the order the system lists them.
+std::vector<std::string> ListingOrder(const std::string &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (entry.cFileName[0] != '.')
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
 }
 
 size_t CountContaining(const std::vector<std::string> &lines, const std::string &part) {
@@ -242,6 +269,89 @@ TEST(ConsoleScan, ErrorsExitWithTwo) {
 
     ToolRun noPath = RunTool(dir, {"scan", "--bases", dir.file("Bases")});
     EXPECT_EQ(noPath.status, 2u);
+}
+
+TEST(ConsoleScan, EachFailedBaseGetsOneWarningAndStrictRefusesToScan) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeInfectedTree(dir);
+    WriteFile(dir.file("Bases\\garbage.bvx"), "this is no base at all");
+    const std::string whole = ReadFile(dir.file("Bases\\t.bvx"));
+    std::string damaged = whole;
+    damaged[11] ^= 0x01; // the block's stored CRC
+    WriteFile(dir.file("Bases\\damaged.bvx"), damaged);
+    std::vector<std::string> warnings = {
+        "scan: warning: " + dir.file("Bases\\damaged.bvx") +
+            ": not loaded: the compressed data is damaged (bzip2 error -4)",
+        "scan: warning: " + dir.file("Bases\\garbage.bvx") +
+            ": not loaded: not a definition base (not bzip2 data)",
+    };
+
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    std::vector<std::string> printed = LinesStartingWith(run.err, "scan: warning: ");
+    std::sort(printed.begin(), printed.end());
+    EXPECT_EQ(printed, warnings);
+    EXPECT_EQ(LinesOf(run.err).size(), 2u) << run.err;
+    // The log keeps the window's silence about them.
+    EXPECT_EQ(CountContaining(LinesOf(run.out), "Spyware Definitions Base"), 1u);
+    EXPECT_EQ(CountContaining(LinesOf(run.out), "Found infection in ["), 3u);
+
+    ToolRun strict =
+        RunTool(dir, {"scan", "--strict", "--bases", dir.file("Bases"), dir.file("scan")});
+    EXPECT_EQ(strict.status, 2u) << strict.err;
+    printed = LinesStartingWith(strict.err, "scan: warning: ");
+    std::sort(printed.begin(), printed.end());
+    EXPECT_EQ(printed, warnings);
+    EXPECT_NE(strict.err.find("scan: 2 definition base(s) did not load; nothing scanned (--strict)"),
+              std::string::npos)
+        << strict.err;
+    EXPECT_EQ(CountContaining(LinesOf(strict.out), "Found infection"), 0u);
+
+    // Without a failed base --strict changes nothing.
+    DeleteFileA(dir.file("Bases\\garbage.bvx").c_str());
+    DeleteFileA(dir.file("Bases\\damaged.bvx").c_str());
+    ToolRun clean =
+        RunTool(dir, {"scan", "--bases", dir.file("Bases"), "--strict", dir.file("scan")});
+    EXPECT_EQ(clean.status, 1u) << clean.err;
+    EXPECT_EQ(clean.err, "");
+}
+
+TEST(ConsoleScan, ABaseThatOverflowsTheTableProtectsWithWhatFitsAndSaysWhatDidNot) {
+    TempDir dir;
+    MakeDir(dir.file("Bases"));
+    MakeDir(dir.file("scan"));
+    WriteFile(dir.file("scan\\spy.exe"), "abc");
+    WriteFile(dir.file("scan\\pattern.exe"), "..QQPAT..");
+    WriteFile(dir.file("scan\\offset.exe"), "xxQQ only");
+    // The listing order decides which base comes second; it depends on the
+    // names only, so empty files show it before the contents are written.
+    WriteFile(dir.file("Bases\\x.bvx"), "");
+    WriteFile(dir.file("Bases\\y.bvx"), "");
+    const std::vector<std::string> order = ListingOrder(dir.file("Bases"));
+    ASSERT_EQ(order.size(), 2u);
+    WriteFile(dir.file("Bases\\" + order[0]), testsupport::FillerBaseContainer({}, 500000));
+    WriteFile(dir.file("Bases\\" + order[1]),
+              testsupport::FillerBaseContainer(
+                  {{"Spy.Fingerprint", "900150983cd24fb0d6963f7d28e17f72:3", '0', "0"},
+                   {"Spy.Pattern", "51 51 50 41 54", '1', "0"},
+                   {"Spy.Offset", "120-120-81-81", '2', "0"}},
+                  500002));
+
+    ToolRun run =
+        RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")}, 15 * 60 * 1000);
+    EXPECT_EQ(run.status, 1u) << run.err;
+    EXPECT_EQ(LinesOf(run.err),
+              std::vector<std::string>{"scan: warning: " + dir.file("Bases\\" + order[1]) +
+                                       ": the definition table is full (Range check error): "
+                                       "500001 of its 500002 records loaded, 1 did not fit"});
+    const std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base " + order[0] + " loaded"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base " + order[1]), 0u);
+    for (const char *found : {"spy.exe] - [Spy.Fingerprint]", "pattern.exe] - [Spy.Pattern]",
+                              "offset.exe] - [Spy.Offset]"})
+        EXPECT_EQ(CountContaining(lines, found), 1u) << found;
+    EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
 }
 
 TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
