@@ -35,6 +35,19 @@ private:
     int &depth_;
 };
 
+// The bytes to count for a file whose size text reads sizeText (not "-1"):
+// the size text wraps at 2 GiB, so the file system's 64-bit size is taken
+// when its low 32 bits agree with the text; else (the file changed or
+// vanished in between) the text read as an unsigned 32-bit number.
+uint64_t CountedFileSize(const std::string &path, int32_t sizeText) {
+    const uint32_t textBytes = static_cast<uint32_t>(sizeText);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        data.nFileSizeLow != textBytes)
+        return textBytes;
+    return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
 } // namespace
 
 std::string MegabytesText(double megabytes) {
@@ -212,8 +225,10 @@ void TScanRun::WaitWhilePaused() {
 void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint) {
     try {
         const int32_t size = IntegerFromText(engine_.GetSize(path));
-        const int32_t kilobytes = size / 1024;
-        state_.ScannedMB += kilobytes / 1024.0;
+        if (size != -1) {
+            const uint64_t kilobytes = CountedFileSize(path, size) / 1024;
+            state_.ScannedMB += static_cast<double>(kilobytes) / 1024.0;
+        }
         fingerprint = engine_.GetFileMd5Hash(path);
     } catch (...) {
         // Counted here, and once more as an ignored file, since the
