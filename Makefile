@@ -33,5 +33,12 @@ screenshots: build
 bench: build
 	@scripts/bench $(BUILD); status=$$?; $(STOP_WINE); exit $$status
 
+# Each libFuzzer target of the pure units for FUZZ_SECONDS, on the host with
+# the sanitizers; findings land in BUILD/native/findings/ (scripts/native-check).
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz: setup
+	@scripts/native-check --fuzz $(BUILD) $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD)
