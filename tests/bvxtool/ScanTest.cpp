@@ -367,6 +367,22 @@ TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
     EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
 }
 
+TEST(ConsoleScan, TheSampleBaseCutInsideItsEndMarkerStillFindsAllThreeKinds) {
+    TempDir dir;
+    MakeDir(dir.file("Bases"));
+    const std::string sample = ReadFile(scanner::ProgramFolder() + "Bases\\sample.bvx");
+    ASSERT_GT(sample.size(), 10u);
+    WriteFile(dir.file("Bases\\sample.bvx"), sample.substr(0, sample.size() - 10));
+    ToolRun run = RunTool(dir, {"scan", "--strict", "--bases", dir.file("Bases"),
+                                scanner::ProgramFolder() + "Demo"});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base sample.bvx loaded"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Found infection in ["), 3u);
+    EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
+}
+
 TEST(ConsoleScan, ProgressTextShowsFilesMegabytesAndRate) {
     EXPECT_EQ(bvxtool::ProgressText(120, 35.26, 4.0), "120 files, 35.3 MB, 30 files/s");
     EXPECT_EQ(bvxtool::ProgressText(0, 0.0, 0.0), "0 files, 0.0 MB, 0 files/s");
