@@ -1,15 +1,15 @@
 #include "bvxtool_scan.h"
 
 #include "bvxtool_base.h"
-#include "bvxtool_files.h"
 
 #include "Definitions.h"
 #include "Engine.h"
+#include "FileStream.h"
 #include "ScanRun.h"
+#include "bzLib.h"
 
 #include <brenvald/DefinitionTable.h>
 #include <brenvald/IntegerText.h>
-#include <brenvald/Kernel.h>
 
 #include <windows.h>
 
@@ -17,7 +17,6 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <optional>
 #include <ostream>
 
@@ -191,21 +190,19 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
     return true;
 }
 
-// The records a base announces in its header (its RecordCount + 1), read
-// through the engine's unpacking; false when the header cannot be read.
+// The records a base announces in its header (its RecordCount + 1). Only
+// the start of the container is unpacked, so a base whose content is huge
+// costs nothing here; false when no header can be read.
 bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
-    TempFile plain;
-    if (!plain.valid())
-        return false;
+    uint8_t header[brenvald::kHeaderSize];
     try {
-        UnPakBase(basePath.c_str(), plain.path().c_str());
+        kernel::THandleStream file = kernel::OpenFileForReading(basePath);
+        kernel::TBZDecompressionStream content(file);
+        if (content.ReadFully(header, sizeof header) != sizeof header)
+            return false;
     } catch (const std::exception &) {
         return false;
     }
-    std::ifstream in(plain.path(), std::ios::binary);
-    uint8_t header[brenvald::kHeaderSize];
-    if (!in.read(reinterpret_cast<char *>(header), sizeof header))
-        return false;
     std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
         header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
     if (!lastIndex)
