@@ -29,7 +29,7 @@ bool Win32QuarantineFiles::Exists(const std::string &path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-QuarantineEntry Win32QuarantineFiles::Inspect(const std::string &path) {
+QuarantineEntry Win32QuarantineFiles::FindEntry(const std::string &path) {
     QuarantineEntry entry;
     WIN32_FIND_DATAA found;
     brenvald::FindHandle search(FindFirstFileA(path.c_str(), &found));

@@ -43,7 +43,7 @@ public:
     // True when a file or folder stands at path.
     virtual bool Exists(const std::string &path) = 0;
     // The entry at path, which must hold no wildcard.
-    virtual QuarantineEntry Inspect(const std::string &path) = 0;
+    virtual QuarantineEntry FindEntry(const std::string &path) = 0;
     virtual FileResult CreateFolder(const std::string &path) = 0;
     // Plain move: fails when something already stands at the target; a move to
     // another volume is a copy followed by a delete.
@@ -75,7 +75,7 @@ public:
 class Win32QuarantineFiles : public IQuarantineFiles {
 public:
     bool Exists(const std::string &path) override;
-    QuarantineEntry Inspect(const std::string &path) override;
+    QuarantineEntry FindEntry(const std::string &path) override;
     FileResult CreateFolder(const std::string &path) override;
     FileResult Move(const std::string &from, const std::string &to) override;
     FileResult Delete(const std::string &path) override;

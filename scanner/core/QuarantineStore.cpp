@@ -145,7 +145,7 @@ FileResult QuarantineStore::CheckStoredFile(const std::string &storedName) {
         return FileResult::Failure("The stored name \"" + storedName +
                                    "\" does not name a file in the quarantine folder.");
     const std::string storedPath = folder_ + storedName;
-    QuarantineEntry entry = files_.Inspect(storedPath);
+    QuarantineEntry entry = files_.FindEntry(storedPath);
     if (entry.kind == EntryKind::Missing)
         return FileResult::Failure("\"" + storedPath + "\": " + entry.error);
     if (entry.kind == EntryKind::Folder)
