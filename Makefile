@@ -1,8 +1,10 @@
 # Brenvald: the whole set-up is `make run` and `make test` on a Debian machine
 # (as root). Both install what is missing first (scripts/setup).
 BUILD ?= build
+# The build folder as an absolute path: BUILD may be relative or absolute.
+BUILD_DIR = $(abspath $(BUILD))
 
-.PHONY: all setup configure build run test bench screenshots clean
+.PHONY: all setup configure build run test bench screenshots package clean
 
 all: build
 
@@ -18,7 +20,7 @@ build: configure
 
 # The persistent Wine server of the build's prefix is ended afterwards, as
 # after the tests.
-STOP_WINE = WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k 2>/dev/null
+STOP_WINE = WINEPREFIX=$(BUILD_DIR)/wineprefix wineserver -k 2>/dev/null
 
 run: build
 	@scripts/run $(BUILD); status=$$?; $(STOP_WINE); exit $$status
@@ -32,6 +34,10 @@ screenshots: build
 
 bench: build
 	@scripts/bench $(BUILD); status=$$?; $(STOP_WINE); exit $$status
+
+# The portable zip and the per-user installer, in BUILD/package/.
+package: build
+	@scripts/package $(BUILD)
 
 # Each libFuzzer target of the pure units for FUZZ_SECONDS, on the host with
 # the sanitizers; findings land in BUILD/native/findings/ (scripts/native-check).
