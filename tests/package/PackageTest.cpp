@@ -1,0 +1,500 @@
+// What a user receives, tried as a user would: the unpacked zip and the
+// per-user installer. run-package.sh makes the package, unpacks the zip and
+// passes the paths and the version in the environment:
+//   BVX_PKG_UNZIPPED  the zip's top folder (ending in a backslash)
+//   BVX_PKG_SETUP     the installer
+//   BVX_PKG_BIN       the build's bin folder (for kernelinfo.exe)
+//   BVX_PKG_VERSION   the version in the zip's name
+#include "TempDir.h"
+#include "WindowDriver.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+using testsupport::MakeDir;
+using testsupport::ReadFile;
+using testsupport::RemoveTree;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+std::string Env(const char *name) {
+    char value[MAX_PATH * 2] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+const std::string &Version() {
+    static const std::string version = Env("BVX_PKG_VERSION");
+    return version;
+}
+
+bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Every file below the folder, as relative paths.
+void ListFiles(const std::string &folder, const std::string &relative, std::set<std::string> &files) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + relative + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFiles(folder, relative + name + "\\", files);
+        else
+            files.insert(relative + name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+std::set<std::string> FilesBelow(const std::string &folder) {
+    std::set<std::string> files;
+    ListFiles(folder, "", files);
+    return files;
+}
+
+struct ConsoleRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output; // standard output and standard error
+};
+
+// Runs a console program with its output going to a file, and waits for it.
+ConsoleRun RunConsole(const std::string &commandLine) {
+    TempDir scratch;
+    const std::string outputPath = scratch.file("output.txt");
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ConsoleRun run;
+    if (output == INVALID_HANDLE_VALUE)
+        return run;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info{};
+    std::string mutableLine = commandLine;
+    const bool started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, "C:\\", &startup, &info);
+    CloseHandle(output);
+    if (!started)
+        return run;
+    if (WaitForSingleObject(info.hProcess, kWaitMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &run.exitCode);
+    else
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    run.output = ReadFile(outputPath);
+    return run;
+}
+
+std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
+
+// A base author's round: a definition list made into a base in the
+// program's Bases folder with its bvxtool, then a scan of a folder with one
+// matching file, which must be found.
+void MakeBaseAndScan(const std::string &programFolder) {
+    TempDir work;
+    WriteFile(work.file("author.list"),
+              "#header1 Package test\n1\tPackage.Pattern\t50 4B 47 2D 54 45 53 54\t0\n");
+    const std::string bvxtool = Quoted(programFolder + "bvxtool.exe");
+    ConsoleRun made = RunConsole(bvxtool + " make " + Quoted(work.file("author.list")) + " " +
+                                 Quoted(programFolder + "Bases\\author.bvx"));
+    ASSERT_EQ(made.exitCode, 0u) << made.output;
+    ASSERT_TRUE(Exists(programFolder + "Bases\\author.bvx"));
+
+    MakeDir(work.file("drive"));
+    WriteFile(work.file("drive\\sample.exe"), "MZ....PKG-TEST....");
+    WriteFile(work.file("drive\\clean.exe"), "MZ nothing here");
+    ConsoleRun scan = RunConsole(bvxtool + " scan " + Quoted(work.file("drive")));
+    EXPECT_EQ(scan.exitCode, 1u) << scan.output;
+    EXPECT_NE(scan.output.find("Found infection in [" + work.file("drive\\sample.exe") +
+                               "] - [Package.Pattern]"),
+              std::string::npos)
+        << scan.output;
+    EXPECT_EQ(scan.output.find("clean.exe] - ["), std::string::npos) << scan.output;
+}
+
+// ---- version resources and manifests of the shipped programs ----
+
+struct VersionRow {
+    const char *file;
+    bool fromBin; // not shipped: checked in the build's bin folder
+    const char *block;
+    const char *fileDescription;
+    const char *productName;
+    const char *internalName; // null: not checked
+};
+
+std::string VersionString(const std::vector<char> &data, const std::string &block,
+                          const std::string &key) {
+    void *value = nullptr;
+    UINT length = 0;
+    const std::string query = "\\StringFileInfo\\" + block + "\\" + key;
+    if (!VerQueryValueA(data.data(), query.c_str(), &value, &length) || length == 0)
+        return "<missing>";
+    return std::string(static_cast<const char *>(value));
+}
+
+std::vector<char> VersionData(const std::string &path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> data(size);
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, data.data()))
+        data.clear();
+    return data;
+}
+
+std::string ProgramPath(const VersionRow &row) {
+    return (row.fromBin ? Env("BVX_PKG_BIN") : Env("BVX_PKG_UNZIPPED")) + row.file;
+}
+
+// "1.0" as the four numbers 1.0.0.0.
+std::string Dotted(const std::string &version) {
+    std::string dotted = version;
+    for (size_t parts = std::count(version.begin(), version.end(), '.') + 1; parts < 4; ++parts)
+        dotted += ".0";
+    return dotted;
+}
+
+TEST(ShippedPrograms, VersionResourcesCarryTheProductVersion) {
+    ASSERT_FALSE(Version().empty()) << "BVX_PKG_VERSION is not set";
+    const VersionRow rows[] = {
+        {"bvxscan.exe", false, "040904B0", "Brenvald anti-spyware scanner", "Brenvald", "bvxscan"},
+        {"bvxtool.exe", false, "040904B0", "Brenvald definition base tool", "Brenvald", "bvxtool"},
+        {"kernelinfo.exe", true, "040904B0", "Brenvald engine information", "Brenvald", "kernelinfo"},
+    };
+    for (const VersionRow &row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::vector<char> data = VersionData(ProgramPath(row));
+        ASSERT_FALSE(data.empty()) << "no version resource";
+        EXPECT_EQ(VersionString(data, row.block, "FileDescription"), row.fileDescription);
+        EXPECT_EQ(VersionString(data, row.block, "ProductName"), row.productName);
+        EXPECT_EQ(VersionString(data, row.block, "InternalName"), row.internalName);
+        EXPECT_EQ(VersionString(data, row.block, "OriginalFilename"), row.file);
+        EXPECT_EQ(VersionString(data, row.block, "ProductVersion"), Version());
+        EXPECT_EQ(VersionString(data, row.block, "FileVersion"), Dotted(Version()));
+        EXPECT_EQ(VersionString(data, row.block, "LegalCopyright"),
+                  "(C) The owner of Brenvald. All rights reserved.");
+
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
+        char numbers[64];
+        snprintf(numbers, sizeof numbers, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
+                 LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                 LOWORD(fixed->dwFileVersionLS));
+        EXPECT_EQ(numbers, Dotted(Version()));
+        EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    }
+}
+
+TEST(ShippedPrograms, KernelKeepsItsOwnVersionResource) {
+    const std::vector<char> data = VersionData(Env("BVX_PKG_UNZIPPED") + "Kernel.dll");
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(VersionString(data, "041904E3", "FileDescription"), "BVX Kernel");
+    EXPECT_EQ(VersionString(data, "041904E3", "ProductName"), "BVX Kernel");
+    EXPECT_EQ(VersionString(data, "041904E3", "FileVersion"), "1.0.0.0");
+    EXPECT_EQ(VersionString(data, "041904E3", "ProductVersion"), "1.0");
+    EXPECT_EQ(VersionString(data, "040904B0", "ProductName"), "<missing>");
+}
+
+std::string ManifestOf(const std::string &path) {
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return "";
+    std::string text;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (HGLOBAL loaded = found ? LoadResource(module, found) : nullptr)
+        text.assign(static_cast<const char *>(LockResource(loaded)), SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
+TEST(ShippedPrograms, ManifestsRunAsInvokerOnEverySupportedSystem) {
+    const char *const supportedSystems[] = {
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
+    };
+    const struct {
+        const char *file;
+        bool fromBin;
+        bool commonControls6;
+    } programs[] = {{"bvxscan.exe", false, true}, {"bvxtool.exe", false, false},
+                    {"kernelinfo.exe", true, false}};
+    for (const auto &program : programs) {
+        SCOPED_TRACE(program.file);
+        const std::string manifest =
+            ManifestOf((program.fromBin ? Env("BVX_PKG_BIN") : Env("BVX_PKG_UNZIPPED")) + program.file);
+        ASSERT_FALSE(manifest.empty()) << "no manifest";
+        EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"),
+                  std::string::npos);
+        for (const char *system : supportedSystems)
+            EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + system + "\"/>"),
+                      std::string::npos)
+                << system;
+        EXPECT_NE(manifest.find("version=\"" + Dotted(Version()) + "\" processorArchitecture"),
+                  std::string::npos);
+        EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos,
+                  program.commonControls6);
+    }
+}
+
+// Every line ends in CR LF, as Notepad of every Windows version shows it.
+bool WindowsLineEnds(const std::string &text) {
+    size_t lineFeeds = std::count(text.begin(), text.end(), '\n');
+    size_t pairs = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++pairs;
+    return lineFeeds > 0 && lineFeeds == pairs;
+}
+
+TEST(ZipCopy, VersionFileAndTextsBesideTheProgram) {
+    const std::string folder = Env("BVX_PKG_UNZIPPED");
+    const std::string versionLine = ReadFile(folder + "ver.ini");
+    EXPECT_EQ(versionLine.substr(0, versionLine.find_first_of("\r\n")), Version());
+    const std::string readme = ReadFile(folder + "README.txt");
+    EXPECT_EQ(readme.find("Brenvald " + Version() + "\r\n"), 0u) << "title with Windows line ends";
+    EXPECT_TRUE(WindowsLineEnds(readme));
+    EXPECT_TRUE(WindowsLineEnds(ReadFile(folder + "Bases\\README.txt")));
+    const std::string notices = ReadFile(folder + "NOTICES.txt");
+    EXPECT_TRUE(WindowsLineEnds(notices));
+    EXPECT_EQ(notices.find("MISSING:"), std::string::npos);
+    for (const char *section : {"==== libbzip2 ====", "==== GCC runtime libraries ====",
+                                "==== GNU General Public License version 3 ====",
+                                "==== MinGW-w64 runtime and winpthreads ===="})
+        EXPECT_NE(notices.find(section), std::string::npos) << section;
+}
+
+TEST(ZipCopy, ItsBvxtoolMakesABaseThatItsScanUses) {
+    MakeBaseAndScan(Env("BVX_PKG_UNZIPPED"));
+    // The unpacked copy is the others' reference for what the zip holds.
+    DeleteFileA((Env("BVX_PKG_UNZIPPED") + "Bases\\author.bvx").c_str());
+}
+
+// ---- the installer ----
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brenvald";
+
+std::string ShellFolder(int folderId) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string InstallFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Brenvald\\"; }
+std::string StartMenuFolder() { return ShellFolder(CSIDL_PROGRAMS) + "\\Brenvald\\"; }
+
+std::string UninstallValue(const char *name) {
+    char value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+bool UninstallKeyExists() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void Install() {
+    ConsoleRun setup = RunConsole(Quoted(Env("BVX_PKG_SETUP")) + " /S");
+    ASSERT_EQ(setup.exitCode, 0u) << setup.output;
+    ASSERT_TRUE(UninstallKeyExists());
+}
+
+// The uninstaller hands over to a copy of itself in the temporary folder and
+// ends at once; the copy removes the registration last.
+void WaitUninstalled() {
+    ASSERT_TRUE(WaitUntil([] { return !UninstallKeyExists(); })) << "the uninstaller did not finish";
+}
+
+void Uninstall() {
+    ConsoleRun uninstall = RunConsole(Quoted(InstallFolder() + "Uninstall.exe") + " /S");
+    ASSERT_EQ(uninstall.exitCode, 0u) << uninstall.output;
+    WaitUninstalled();
+}
+
+void PutIntoQuarantine(const std::string &folder) {
+    MakeDir(folder + "Quarantine");
+    WriteFile(folder + "Quarantine\\INFECTED(1).Vir", "the user's file");
+    WriteFile(folder + "Quarantine\\Files.ini", "C:\\was\\here.exe\r\nINFECTED(1).Vir\r\nPackage.Pattern\r\n2026-12-09\r\n");
+}
+
+void ExpectQuarantineKept(const std::string &folder) {
+    EXPECT_EQ(ReadFile(folder + "Quarantine\\INFECTED(1).Vir"), "the user's file");
+    EXPECT_TRUE(Exists(folder + "Quarantine\\Files.ini"));
+}
+
+class Installed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveTree(InstallFolder());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+        Install();
+    }
+    void TearDown() override { RemoveTree(InstallFolder()); }
+};
+
+TEST_F(Installed, HoldsTheZipsFilesWithItsRegistrationAndStartMenuEntries) {
+    std::set<std::string> expected = FilesBelow(Env("BVX_PKG_UNZIPPED"));
+    expected.insert("Uninstall.exe");
+    EXPECT_EQ(FilesBelow(InstallFolder()), expected);
+    EXPECT_TRUE(Exists(StartMenuFolder() + "Brenvald.lnk"));
+    EXPECT_TRUE(Exists(StartMenuFolder() + "Uninstall Brenvald.lnk"));
+    std::string folderWithoutSlash = InstallFolder();
+    folderWithoutSlash.pop_back();
+    EXPECT_EQ(UninstallValue("InstallLocation"), folderWithoutSlash);
+    EXPECT_EQ(UninstallValue("UninstallString"), Quoted(InstallFolder() + "Uninstall.exe"));
+    EXPECT_EQ(UninstallValue("DisplayVersion"), Version());
+    EXPECT_EQ(UninstallValue("DisplayName"), "Brenvald");
+}
+
+constexpr int kCaptionSlack = 8;
+
+// Asks a button of another process how wide its caption and glyph want it.
+int IdealWidth(HANDLE process, HWND button) {
+    RemoteBuffer remote(process, sizeof(SIZE));
+    SIZE ideal{0, 0};
+    remote.Write(&ideal, sizeof ideal);
+    if (!SendMessageTimeoutA(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote.address()),
+                             SMTO_BLOCK, kWaitMs, nullptr))
+        return -1;
+    remote.Read(&ideal, sizeof ideal);
+    return ideal.cx;
+}
+
+TEST_F(Installed, ScannerStartsEveryCaptionFitsAndItClosesCleanly) {
+    AppProcess app(InstallFolder() + "bvxscan.exe");
+    ASSERT_TRUE(app.started());
+    HWND window = WaitTopWindow(app.id(), "Brenvald", "TMainForm");
+    ASSERT_NE(window, nullptr) << "the installed scanner shows no window";
+
+    const int glyphButtons[] = {IDC_BITBTN3, IDC_BITBTN4, IDC_BITBTN5, IDC_BITBTN8,  IDC_BITBTN7,
+                                IDC_BITBTN2, IDC_BITBTN1, IDC_BITBTN15, IDC_BITBTN12, IDC_BITBTN9,
+                                IDC_BITBTN6, IDC_BITBTN11, IDC_BITBTN14, IDC_BITBTN13};
+    for (int id : glyphButtons) {
+        HWND button = FindControl(window, id);
+        ASSERT_NE(button, nullptr) << id;
+        RECT client;
+        GetClientRect(button, &client);
+        const int ideal = IdealWidth(app.handle(), button);
+        ASSERT_GT(ideal, 0) << GetText(button);
+        // Room beyond the button's own ideal width, so that the caption
+        // never touches the themed border.
+        EXPECT_GE(client.right - ideal, kCaptionSlack) << GetText(button);
+        RECT onScreen, page;
+        GetWindowRect(button, &onScreen);
+        GetWindowRect(GetParent(button), &page);
+        EXPECT_GE(onScreen.left, page.left) << GetText(button);
+        EXPECT_LE(onScreen.right, page.right) << GetText(button);
+    }
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ModalBox question = WaitBox(app.id(), "Confirm");
+    ASSERT_NE(question.window, nullptr);
+    ASSERT_TRUE(PressBoxButton(question, "&No"));
+    ASSERT_TRUE(app.WaitExit());
+    DWORD exitCode = 1;
+    GetExitCodeProcess(app.handle(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(Installed, SilentUninstallLeavesQuarantineAndAddedBases) {
+    MakeBaseAndScan(InstallFolder());
+    PutIntoQuarantine(InstallFolder());
+    Uninstall();
+    ExpectQuarantineKept(InstallFolder());
+    // What the user added stays; everything the installer put there is gone.
+    EXPECT_EQ(FilesBelow(InstallFolder()),
+              (std::set<std::string>{"Bases\\author.bvx", "Quarantine\\Files.ini",
+                                     "Quarantine\\INFECTED(1).Vir"}));
+    EXPECT_FALSE(Exists(StartMenuFolder()));
+}
+
+TEST_F(Installed, SilentUninstallRemovesAnEmptyQuarantineAndTheFolder) {
+    MakeDir(InstallFolder() + "Quarantine");
+    Uninstall();
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_FALSE(Exists(StartMenuFolder()));
+}
+
+struct WindowSearch {
+    std::string captionStart;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchCaptionStart(HWND window, LPARAM context) {
+    auto *search = reinterpret_cast<WindowSearch *>(context);
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsWindowVisible(window) && std::string(caption).rfind(search->captionStart, 0) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window whose caption starts with this text, in any
+// process: the uninstaller's caption goes on with the page's name.
+HWND WaitWindowOfAnyProcess(const std::string &captionStart) {
+    WindowSearch search{captionStart};
+    WaitUntil([&] {
+        EnumWindows(MatchCaptionStart, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
+TEST_F(Installed, UninstallTellsTheUserThatTheQuarantineStays) {
+    PutIntoQuarantine(InstallFolder());
+    ConsoleRun handOver = RunConsole(Quoted(InstallFolder() + "Uninstall.exe"));
+    ASSERT_EQ(handOver.exitCode, 0u);
+
+    const std::string caption = "Brenvald " + Version() + " Uninstall";
+    HWND wizard = WaitWindowOfAnyProcess(caption);
+    ASSERT_NE(wizard, nullptr) << "no uninstaller window";
+    DWORD uninstallerId = 0;
+    GetWindowThreadProcessId(wizard, &uninstallerId);
+    HWND next = FindControl(wizard, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return Click(next); })) << "no Uninstall button";
+
+    ModalBox told = WaitBox(uninstallerId, caption);
+    ASSERT_NE(told.window, nullptr) << "the user was not told";
+    EXPECT_NE(told.text.find("The Quarantine folder still holds files"), std::string::npos) << told.text;
+    EXPECT_NE(told.text.find(InstallFolder() + "Quarantine"), std::string::npos) << told.text;
+    ASSERT_TRUE(PressBoxButton(told, "OK"));
+
+    // The last page: Close ends the uninstaller.
+    ASSERT_TRUE(WaitUntil([&] { return GetText(next) == "&Close" && Click(next); }));
+    WaitUninstalled();
+    ExpectQuarantineKept(InstallFolder());
+    EXPECT_FALSE(Exists(InstallFolder() + "bvxscan.exe"));
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+#!/bin/sh
+# The package test: makes the zip and the installer from the build
+# (scripts/package), checks the zip's file list, unpacks it, and runs
+# test_package.exe in a Wine prefix of its own (BUILD/package-test/, made on
+# first use and kept) on a virtual display of its own.
+# Usage: run-package.sh <build folder> [gtest arguments...]
+set -eu
+build=$(cd "$1" && pwd); shift
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$build/package-test
+prefix=$work/wineprefix
+
+# Z: maps to the root in every prefix, so a Unix path becomes Z:\...
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+for needed in test_package.exe bvxscan.exe bvxtool.exe kernelinfo.exe; do
+    if [ ! -f "$build/bin/$needed" ]; then
+        echo "package: $build/bin/$needed is missing; build it first" >&2
+        exit 1
+    fi
+done
+
+"$root/scripts/package" "$build" >/dev/null
+. "$build/generated/package/version.env"
+name=Brenvald-$version
+zip=$build/package/$name-win32.zip
+setup=$build/package/$name-setup.exe
+
+# The zip holds exactly this; an empty Bases folder apart from its note.
+expected=$(cat <<LIST
+$name/
+$name/Bases/
+$name/Bases/README.txt
+$name/Kernel.dll
+$name/NOTICES.txt
+$name/README.txt
+$name/bvxscan.exe
+$name/bvxtool.exe
+$name/libgcc_s_dw2-1.dll
+$name/libstdc++-6.dll
+$name/libwinpthread-1.dll
+$name/ver.ini
+LIST
+)
+actual=$(unzip -Z1 "$zip" | LC_ALL=C sort)
+if [ "$actual" != "$expected" ]; then
+    echo "package: the zip's file list differs from the expected one:" >&2
+    printf '%s\n' "$expected" >"$work.expected"
+    printf '%s\n' "$actual" | diff "$work.expected" - >&2 || true
+    rm -f "$work.expected"
+    exit 1
+fi
+if [ ! -s "$setup" ]; then
+    echo "package: no installer $setup" >&2
+    exit 1
+fi
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=,winebrowser.exe="
+mkdir -p "$work"
+rm -rf "$work/unzipped"
+unzip -q "$zip" -d "$work/unzipped"
+if [ -d "$prefix" ]; then
+    wineserver -k 2>/dev/null || true
+fi
+if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    # A virtual desktop: without a window manager on the display, Wine waits
+    # two seconds for every top-level window that is hidden or destroyed.
+    {
+        printf 'REGEDIT4\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n\r\n'
+    } >"$work/desktop.reg"
+    wine regedit /S "$(winpath "$work/desktop.reg")" >/dev/null 2>&1 </dev/null
+    wineserver -w
+fi
+
+export BVX_PKG_UNZIPPED="$(winpath "$work/unzipped/$name")\\"
+export BVX_PKG_SETUP="$(winpath "$setup")"
+export BVX_PKG_BIN="$(winpath "$build/bin")\\"
+export BVX_PKG_VERSION="$version"
+
+# A display of our own: Xvfb picks a free number itself (-displayfd).
+rm -f "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 </dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "package: Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$work/display")"
+
+# Output through a file: Wine's service processes would hold a pipe open.
+output=$work/test-output.txt
+status=0
+taskset -c 1 wine "$build/bin/test_package.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+wineserver -k 2>/dev/null || true
+cat "$output"
+exit $status
