@@ -7,6 +7,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace window {
 
 namespace {
@@ -14,8 +18,16 @@ namespace {
 constexpr int kLeftPanelWidth = 115;
 constexpr int kButtonWidth = 98;
 constexpr int kButtonHeight = 27;
-// Page buttons are wider than the left panel's: "Fix & Continue" and its glyph.
+// The narrowest page button; a wider caption widens its button (see
+// FitButtonRow).
 constexpr int kPageButtonWidth = 112;
+// A glyph button's content: the 16-pixel glyph with its margins (as given to
+// BCM_SETIMAGELIST), the caption, and room for the themed border and focus
+// rectangle on both sides.
+constexpr int kGlyphSize = 16;
+constexpr int kGlyphMarginLeft = 6;
+constexpr int kGlyphMarginRight = 2;
+constexpr int kCaptionPadding = 16;
 constexpr int kPageLeft = 119;
 constexpr int kPageTop = 4;
 constexpr int kPageWidth = 411;
@@ -76,6 +88,58 @@ HIMAGELIST LoadImageStrip(int bitmapId, int frames) {
         DeleteObject(strip);
     }
     return list;
+}
+
+// The width the caption needs in the button's own font, the mnemonic's
+// ampersand not counted.
+int CaptionWidth(HWND button) {
+    char caption[128] = {};
+    GetWindowTextA(button, caption, sizeof caption);
+    HDC context = GetDC(button);
+    HGDIOBJ previousFont =
+        SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(context, caption, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(context, previousFont);
+    ReleaseDC(button, context);
+    return extent.right - extent.left;
+}
+
+int GlyphButtonWidthFor(HWND button) {
+    return kGlyphMarginLeft + kGlyphSize + kGlyphMarginRight + CaptionWidth(button) +
+           kCaptionPadding;
+}
+
+// The buttons at the bottom of a page, right to left.
+std::vector<HWND> BottomButtons(HWND page) {
+    std::vector<std::pair<int, HWND>> byRightEdge;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        RECT bounds;
+        GetWindowRect(child, &bounds);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT *>(&bounds), 2);
+        if (lstrcmpiA(className, "Button") == 0 && bounds.top == kPageButtonTop)
+            byRightEdge.emplace_back(bounds.right, child);
+    }
+    std::sort(byRightEdge.begin(), byRightEdge.end(),
+              [](const auto &left, const auto &right) { return left.first > right.first; });
+    std::vector<HWND> buttons;
+    for (const auto &entry : byRightEdge)
+        buttons.push_back(entry.second);
+    return buttons;
+}
+
+// Widens every bottom button whose caption and glyph do not fit, and lines
+// the row up again from the right edge with the usual gaps.
+void FitButtonRow(HWND page) {
+    int right = kPageWidth - kMargin;
+    for (HWND button : BottomButtons(page)) {
+        const int width = std::max(kPageButtonWidth, GlyphButtonWidthFor(button));
+        SetWindowPos(button, nullptr, right - width, kPageButtonTop, width, kButtonHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        right -= width + kMargin;
+    }
 }
 
 } // namespace
@@ -140,6 +204,9 @@ void TMainForm::CreateControls() {
     CreateLeftPanel();
     CreatePages();
     ApplyFonts();
+    // Captions are measured in the fonts just applied.
+    for (HWND page : pages_)
+        FitButtonRow(page);
 }
 
 HWND TMainForm::CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId,
