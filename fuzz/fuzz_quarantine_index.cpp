@@ -56,8 +56,8 @@ public:
     explicit FakeFiles(std::string index) : index_(std::move(index)) {}
 
     bool Exists(const std::string &path) override { return InFolder(path); }
-    QuarantineEntry Inspect(const std::string &path) override {
-        Require(InFolder(path), "only plain names inside the quarantine folder are inspected");
+    QuarantineEntry FindEntry(const std::string &path) override {
+        Require(InFolder(path), "only plain names inside the quarantine folder are looked up");
         return {EntryKind::File, path.substr(kFolder.size()), ""};
     }
     FileResult CreateFolder(const std::string &) override { return FileResult::Success(); }
