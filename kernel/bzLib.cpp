@@ -1,6 +1,8 @@
 #include "bzLib.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace kernel {
@@ -108,6 +110,8 @@ TBZDecompressionStream::~TBZDecompressionStream() { BZ2_bzDecompressEnd(&bzRec_)
 // class, as the adapters always have; callers catch EBZip2Error for both
 // directions.
 size_t TBZDecompressionStream::Read(void *buffer, size_t count) {
+    // bzip2 counts its room in 32 bits; a bigger read is a short one.
+    count = std::min<size_t>(count, std::numeric_limits<unsigned int>::max());
     bzRec_.next_out = static_cast<char *>(buffer);
     bzRec_.avail_out = static_cast<unsigned int>(count);
     RestorePosition();
