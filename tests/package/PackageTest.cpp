@@ -460,6 +460,25 @@ BOOL CALLBACK MatchCaptionStart(HWND window, LPARAM context) {
     return TRUE;
 }
 
+TEST_F(Installed, UninstallRefusesWhileTheScannerRuns) {
+    AppProcess app(InstallFolder() + "bvxscan.exe");
+    ASSERT_TRUE(app.started());
+    HWND window = WaitTopWindow(app.id(), "Brenvald", "TMainForm");
+    ASSERT_NE(window, nullptr);
+    const std::set<std::string> installed = FilesBelow(InstallFolder());
+    // _?= runs the uninstaller in place, so its end is the end of the work.
+    std::string folder = InstallFolder();
+    folder.pop_back();
+    ConsoleRun uninstall =
+        RunConsole(Quoted(InstallFolder() + "Uninstall.exe") + " /S _?=" + folder);
+    EXPECT_EQ(uninstall.exitCode, 2u) << "an aborted uninstall ends with 2";
+    EXPECT_EQ(FilesBelow(InstallFolder()), installed);
+    EXPECT_TRUE(UninstallKeyExists());
+    EXPECT_TRUE(app.Running());
+    TerminateProcess(app.handle(), 0);
+    app.WaitExit();
+}
+
 // A visible top-level window whose caption starts with this text, in any
 // process: the uninstaller's caption goes on with the page's name.
 HWND WaitWindowOfAnyProcess(const std::string &captionStart) {
