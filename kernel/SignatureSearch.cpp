@@ -3,6 +3,7 @@
 // next so that no occurrence is lost between two reads.
 #include "SignatureSearch.h"
 
+#include "HexPattern.h"
 #include "PatternScan.h"
 
 #include <algorithm>
@@ -19,16 +20,6 @@ SearchPattern::SearchPattern(std::string first, std::string second)
 
 namespace {
 
-int HexDigitValue(char digit) {
-    if (digit >= '0' && digit <= '9')
-        return digit - '0';
-    if (digit >= 'A' && digit <= 'F')
-        return digit - 'A' + 10;
-    if (digit >= 'a' && digit <= 'f')
-        return digit - 'a' + 10;
-    return -1;
-}
-
 // Where the data of one read goes: right after a region that holds the tail
 // kept from the previous read, rounded up so that reads land aligned.
 size_t CarryRoom(size_t patternSize) { return (patternSize - 1 + 63) / 64 * 64; }
@@ -36,20 +27,7 @@ size_t CarryRoom(size_t patternSize) { return (patternSize - 1 + 63) / 64 * 64; 
 } // namespace
 
 SearchPattern HexPattern(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::string bytes;
-    int highHalf = -1;
-    for (char character : text) {
-        int value = HexDigitValue(character);
-        if (value < 0)
-            continue;
-        if (highHalf < 0) {
-            highHalf = value;
-        } else {
-            bytes.push_back(static_cast<char>(highHalf * 16 + value));
-            highHalf = -1;
-        }
-    }
+    std::string bytes = HexPatternBytes(text);
     return SearchPattern(bytes, bytes);
 }
 

@@ -1,13 +1,22 @@
 // Finds the first slot of a DefinitionTable that matches a file, in table
-// order, without walking every slot: kind "0" signatures go into a hash map
-// (lowest slot per signature), and only the slots of kinds "1" and "2" that
-// come before that slot are tried one by one. The slots tried, the order of
-// the engine calls and the slot reported are those of a walk from slot 0.
+// order, without asking the engine about every slot. Kind "0" signatures go
+// into a hash map (lowest slot per signature). For kinds "1" and "2" the file
+// is read once: a pattern set finds every kind "1" pattern that occurs, a
+// table of offsets gives the four bytes that each kind "2" slot compares,
+// and only the slots that can match (the candidates) go to the engine, in
+// table order, below the kind "0" slot found. The engine's answer decides,
+// so the slot reported is that of a walk from slot 0 asking about each slot.
 #pragma once
+
+#include "Engine.h"
+#include "PatternSet.h"
 
 #include <brenvald/DefinitionTable.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -21,21 +30,63 @@ using DefinitionSlot = brenvald::DefinitionRecordView;
 // or negative, at most the table's slot count.
 int32_t ReadRecordCount(const uint8_t *table);
 
-// Asks the engine about one file for the slots of kinds "1" and "2".
+// How much the check's own read of a file asks for at a time.
+constexpr size_t kContentChunkSize = 1 << 20;
+
+using ContentConsumer = std::function<void(const unsigned char *, size_t)>;
+
+// One file, as the check sees it: the engine's answers for the slots of
+// kinds "1" and "2", and the check's own read of the file's bytes.
 class ISlotProbe {
 public:
     virtual ~ISlotProbe() = default;
     virtual bool HexMatches(const std::string &signature) = 0;
     virtual bool OffsetMatches(const std::string &signature, int32_t offset) = 0;
+    // All the file's bytes in order, in chunks; false when the file could
+    // not be opened or read (what was delivered then counts for nothing).
+    virtual bool ReadContent(const ContentConsumer &consume) = 0;
+    // After the engine said no for a slot of this kind: true when it could
+    // not have opened the file at all.
+    virtual bool EngineLockedOut(char kind) = 0;
+};
+
+// The probe through an IEngine, for one path.
+class TEngineProbe : public ISlotProbe {
+public:
+    TEngineProbe(const std::string &path, IEngine &engine, size_t chunkSize = kContentChunkSize)
+        : path_(path), engine_(engine), chunkSize_(chunkSize) {}
+    bool HexMatches(const std::string &signature) override;
+    bool OffsetMatches(const std::string &signature, int32_t offset) override;
+    bool ReadContent(const ContentConsumer &consume) override;
+    bool EngineLockedOut(char kind) override;
+
+private:
+    const std::string &path_;
+    IEngine &engine_;
+    size_t chunkSize_;
+};
+
+struct TSlotMatch {
+    // The lowest matching slot, -1 when none matches.
+    int32_t Slot = -1;
+    // The file's bytes held a candidate that the engine refused to look at
+    // (it could not open the file): the file may not pass as clean.
+    bool Unconfirmed = false;
 };
 
 class TDefinitionIndex {
 public:
+    TDefinitionIndex();
+    ~TDefinitionIndex();
+    TDefinitionIndex(const TDefinitionIndex &) = delete;
+    TDefinitionIndex &operator=(const TDefinitionIndex &) = delete;
+
     // Indexes slots 0 to recordCount - 1 of the table, which must stay
     // unchanged while the index is used.
     void Build(const uint8_t *table, int32_t recordCount);
-    // The lowest matching slot, -1 when none matches.
-    int32_t FirstMatch(std::string_view fingerprint, ISlotProbe &probe) const;
+    TSlotMatch FirstMatch(std::string_view fingerprint, ISlotProbe &probe) const;
+    // Bytes held by the pattern set and the offset table.
+    size_t MatcherBytes() const;
 
 private:
     // A slot of kind "1" or "2"; a kind "2" slot whose Offset is not an
@@ -43,12 +94,40 @@ private:
     struct ProbeSlot {
         int32_t Index;
         char Kind;
-        std::string Signature;
+        std::string_view Signature;
         int32_t Offset;
     };
+    // A kind "2" slot whose signature the four bytes at Position can give.
+    struct OffsetEntry {
+        uint32_t Position;
+        uint32_t Expected; // the four bytes, first byte lowest
+        int32_t Probe;     // index into probeSlots_
+    };
+    // What one read of a file found: candidates, as indexes into probeSlots_.
+    class TContentPass;
+
+    int32_t FingerprintBound(std::string_view fingerprint) const;
+    bool Ask(const ProbeSlot &slot, ISlotProbe &probe) const;
+    TSlotMatch AskEverySlot(int32_t bound, ISlotProbe &probe) const;
+    TSlotMatch AskCandidates(const std::vector<int32_t> &candidates, int32_t bound,
+                             ISlotProbe &probe) const;
+    void BuildHexSlots(const std::vector<int32_t> &patternOfProbe);
+    void BuildOffsets();
 
     std::unordered_map<std::string_view, int32_t> fingerprintSlots_;
     std::vector<ProbeSlot> probeSlots_;
+    kernel::TPatternSet patterns_;
+    // The probe slots of each pattern id: hexSlots_[hexStarts_[id], hexStarts_[id + 1]).
+    std::vector<uint32_t> hexStarts_;
+    std::vector<int32_t> hexSlots_;
+    // Sorted by position, then expected bytes; the distinct positions; and
+    // the entries that expect four zero bytes, sorted by position (they match
+    // wherever the position lies at or past the end of the file).
+    std::vector<OffsetEntry> offsets_;
+    std::vector<uint32_t> offsetPositions_;
+    std::vector<OffsetEntry> zeroOffsets_;
+    // Scratch of one file's pass, kept between files.
+    std::unique_ptr<TContentPass> pass_;
 };
 
 } // namespace scanner

@@ -110,31 +110,11 @@ DefinitionSlot TDefinitions::Slot(int32_t index) const {
     return brenvald::ReadTableSlot(table_.get(), static_cast<size_t>(index));
 }
 
-namespace {
-
-// The engine calls for the kind "1" and "2" slots of one file.
-class TFileProbe : public ISlotProbe {
-public:
-    TFileProbe(const std::string &path, IEngine &engine) : path_(path), engine_(engine) {}
-    bool HexMatches(const std::string &signature) override {
-        return engine_.FindHEXSignature(path_, signature);
-    }
-    bool OffsetMatches(const std::string &signature, int32_t offset) override {
-        return engine_.FindVirSignat(signature, offset, path_);
-    }
-
-private:
-    const std::string &path_;
-    IEngine &engine_;
-};
-
-} // namespace
-
-int32_t TDefinitions::FirstMatch(const std::string &fingerprint, const std::string &path,
-                                 IEngine &engine) const {
+TSlotMatch TDefinitions::FirstMatch(const std::string &fingerprint, const std::string &path,
+                                    IEngine &engine) const {
     if (!table_)
-        return -1;
-    TFileProbe probe(path, engine);
+        return {};
+    TEngineProbe probe(path, engine);
     return index_.FirstMatch(fingerprint, probe);
 }
 

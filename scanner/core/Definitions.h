@@ -57,9 +57,12 @@ public:
     int32_t RecordCount() const;
     DefinitionSlot Slot(int32_t index) const;
     // The lowest slot that matches the file, -1 when none does: the slot a
-    // walk from slot 0 would stop at.
-    int32_t FirstMatch(const std::string &fingerprint, const std::string &path,
+    // walk from slot 0 would stop at; and whether the engine could not open
+    // the file to confirm a candidate.
+    TSlotMatch FirstMatch(const std::string &fingerprint, const std::string &path,
                        IEngine &engine) const;
+    // Bytes held by the index's pattern set and offset table.
+    size_t MatcherBytes() const { return index_.MatcherBytes(); }
     // The table's first byte, for readers of its layout.
     const uint8_t *Table() const { return table_.get(); }
     // The bases of the last load that failed, in load order.

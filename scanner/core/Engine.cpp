@@ -5,6 +5,10 @@
 #include "AVKERNEL_HEADER.h"
 
 #include <brenvald/StringValue.h>
+#include <brenvald/WinHandle.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace scanner {
 
@@ -39,6 +43,31 @@ public:
 };
 
 } // namespace
+
+bool IEngine::ReadContent(const std::string &path, size_t chunkSize,
+                          const std::function<void(const unsigned char *, size_t)> &consume) {
+    brenvald::FileHandle file =
+        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!file.valid())
+        return false;
+    // One buffer for the whole run: a fresh large block per file costs more
+    // than reading a small file.
+    static thread_local std::vector<unsigned char> buffer;
+    buffer.resize(std::clamp<size_t>(chunkSize, 1, size_t{1} << 26));
+    for (;;) {
+        DWORD delivered = 0;
+        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &delivered, nullptr))
+            return false;
+        if (delivered == 0)
+            return true;
+        consume(buffer.data(), delivered);
+    }
+}
+
+bool IEngine::OpensLikeEngine(const std::string &path, char kind) {
+    const DWORD share = kind == '1' ? FILE_SHARE_READ : 0;
+    return brenvald::OpenFile(path.c_str(), GENERIC_READ, share).valid();
+}
 
 IEngine &KernelEngine() {
     static TKernelEngine engine;

@@ -3,7 +3,9 @@
 // goes through Kernel.dll; tests wrap it to make a step fail on purpose.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace scanner {
@@ -22,6 +24,18 @@ public:
                                const std::string &path) = 0;
     // Appends a base to the table that *table points to; throws on failure.
     virtual void UnPakBaseToStream(const std::string &basePath, void **table) = 0;
+
+    // Not engine exports: the check's own read of a file and a test of the
+    // engine's opens, done here through Win32 so that tests can fail them.
+    //
+    // Opens the file for reading while others may read and write it and
+    // hands all its bytes, in order, to `consume` in chunks of at most
+    // chunkSize; false when it cannot be opened or a read fails.
+    virtual bool ReadContent(const std::string &path, size_t chunkSize,
+                             const std::function<void(const unsigned char *, size_t)> &consume);
+    // Whether the file opens the way the engine opens it for a definition of
+    // this kind: "1" reading while others may only read, "2" with no sharing.
+    virtual bool OpensLikeEngine(const std::string &path, char kind);
 };
 
 // The engine behind Kernel.dll's exports.

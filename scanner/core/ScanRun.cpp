@@ -205,14 +205,21 @@ void TScanRun::ScanFile(const std::string &path) {
     TakeSizeAndFingerprint(path, fingerprint);
     if (fingerprint.empty()) {
         ++state_.Skipped;
-        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+        host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
     }
     host_.ShowCounters(state_);
     if (!definitions_ || !state_.Scanning)
         return;
-    const int32_t slot = definitions_->FirstMatch(fingerprint, path, engine_);
-    if (slot >= 0)
-        ReportDetection(path, slot);
+    const TSlotMatch match = definitions_->FirstMatch(fingerprint, path, engine_);
+    // The file's bytes held a definition the engine could not look at, as
+    // another process holds the file open for writing: it is not clean. A
+    // file already ignored for its fingerprint is not counted twice.
+    if (match.Unconfirmed && !fingerprint.empty()) {
+        ++state_.Skipped;
+        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+    }
+    if (match.Slot >= 0)
+        ReportDetection(path, match.Slot);
 }
 
 void TScanRun::WaitWhilePaused() {
