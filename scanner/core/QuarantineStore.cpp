@@ -98,6 +98,10 @@ QuarantineOutcome QuarantineStore::QuarantineFile(const std::string &path,
         return Outcome(QuarantineStatus::Refused,
                        "The quarantine index \"" + IndexPath() + "\" cannot be read. " +
                            index.error + " No file was moved, so that no record in it is lost.");
+    // A detected file replaced by a folder since the scan: a folder is never
+    // taken into quarantine.
+    if (files_.FindEntry(path).kind == EntryKind::Folder)
+        return Outcome(QuarantineStatus::NotMoved, "\"" + path + "\" is a folder, not a file.");
     std::string storedName;
     if (!DrawFreeName(index.lines, storedName))
         return Outcome(QuarantineStatus::NotMoved,

@@ -148,3 +148,21 @@ TEST(QuarantineStoredNames, AValidRecordBesideABadOneStillWorks) {
     EXPECT_EQ(setup.prompts.shown,
               Lines{"Warning: 1 of 2 selected infections could not be restored. See the report for the reasons."});
 }
+
+TEST(QuarantineStoredNames, AFolderInPlaceOfADetectedFileIsNotTakenIn) {
+    Installation setup;
+    const std::string replaced = setup.user + "spy.exe";
+    MakeDir(replaced);
+    WriteFile(replaced + "\\inside.txt", "inside");
+    MemoryCheckList results;
+    results.rows = {{replaced, true}};
+
+    FixAndContinue(setup.store, results, setup.host);
+
+    EXPECT_EQ(ReadFile(replaced + "\\inside.txt"), "inside");
+    EXPECT_TRUE(setup.StoredFiles().empty());
+    EXPECT_TRUE(setup.IndexLines().empty());
+    EXPECT_EQ(results.rows, (Rows{{replaced, false}}));
+    EXPECT_EQ(setup.log, Lines{"Could not move [" + replaced + "] to Quarantine: \"" + replaced +
+                               "\" is a folder, not a file."});
+}
