@@ -205,7 +205,7 @@ void TScanRun::ScanFile(const std::string &path) {
     TakeSizeAndFingerprint(path, fingerprint);
     if (fingerprint.empty()) {
         ++state_.Skipped;
-        host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
+        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
     }
     host_.ShowCounters(state_);
     if (!definitions_ || !state_.Scanning)
