@@ -73,13 +73,12 @@ void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine 
         return;
     ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
         if (entry.IsFolder) {
-            if (entry.Name != "." && entry.Name != "..")
-                FindBASE(folder + entry.Name + "\\", host, engine, entered);
+            FindBASE(folder + entry.AnsiName + "\\", host, engine, entered);
             return true;
         }
         host.ProcessMessages();
-        if (LowerExtension(entry.Name) == ".bvx")
-            LoadBase(folder, entry.Name, host, engine);
+        if (LowerExtension(entry.AnsiName) == ".bvx")
+            LoadBase(folder, entry.AnsiName, host, engine);
         return true;
     });
 }

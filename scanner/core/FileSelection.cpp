@@ -20,11 +20,6 @@ std::string_view Extension(std::string_view name) {
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
 }
 
-bool IsExcludedFolder(std::string_view folder) {
-    const std::string lower = LowerCase(folder);
-    return lower.find("quarant") != std::string::npos || lower.find("recyc") != std::string::npos;
-}
-
 bool HasSpywareWord(std::string_view name) {
     static const char *const words[] = {"spy", "troj", "worm", "vir", "snif", "keylog", "backdoor"};
     const std::string lower = LowerCase(name);
@@ -41,10 +36,17 @@ bool HasProgramExtension(std::string_view name) {
 
 } // namespace
 
-bool IsFileSelected(std::string_view folder, std::string_view name) {
-    if (IsExcludedFolder(folder))
-        return false;
+bool IsExcludedFolder(std::string_view folder) {
+    const std::string lower = LowerCase(folder);
+    return lower.find("quarant") != std::string::npos || lower.find("recyc") != std::string::npos;
+}
+
+bool IsSelectedName(std::string_view name) {
     return HasSpywareWord(name) || HasProgramExtension(name);
+}
+
+bool IsFileSelected(std::string_view folder, std::string_view name) {
+    return !IsExcludedFolder(folder) && IsSelectedName(name);
 }
 
 } // namespace scanner

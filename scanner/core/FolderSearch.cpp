@@ -1,40 +1,49 @@
+// The path rules of the walk that need no system call: joining names to
+// folders within the ANSI limit, and the "\\?\" form of wide paths.
 #include "FolderSearch.h"
 
-#include <brenvald/WinHandle.h>
-
-#include <windows.h>
+#include "FolderPaths.h"
 
 namespace scanner {
 
-void ForEachFolderEntry(const std::string &folder,
-                        const std::function<bool(const FolderEntry &)> &visit) {
-    WIN32_FIND_DATAA data;
-    brenvald::FindHandle search(FindFirstFileA((folder + "*.*").c_str(), &data));
-    if (!search.valid())
-        return;
-    do {
-        const FolderEntry entry{data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
-        if (!visit(entry))
-            return;
-    } while (FindNextFileA(search.get(), &data));
+std::string JoinWithinAnsiLimit(const std::string &folderAnsi, const std::string &ansiName,
+                                const char *ending) {
+    if (folderAnsi.empty() || ansiName.empty())
+        return {};
+    std::string joined = folderAnsi + ansiName + ending;
+    if (joined.size() > AnsiPathLimit)
+        return {};
+    return joined;
 }
 
-bool IdentifyFolder(const std::string &folder, FolderIdentity &identity) {
-    // Backup semantics open a folder; a link is followed to where it leads.
-    brenvald::FileHandle handle(CreateFileA(folder.c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &information))
-        return false;
-    identity.Volume = information.dwVolumeSerialNumber;
-    identity.Index = (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
-    return true;
+std::wstring LongPathForm(const std::wstring &fullPath) {
+    static const std::wstring longPrefix = L"\\\\?\\";
+    if (fullPath.compare(0, 4, longPrefix) == 0 || fullPath.compare(0, 4, L"\\\\.\\") == 0)
+        return fullPath;
+    if (fullPath.compare(0, 2, L"\\\\") == 0)
+        return longPrefix + L"UNC\\" + fullPath.substr(2);
+    return longPrefix + fullPath;
 }
 
-bool TEnteredFolders::Enter(const std::string &folder) {
-    FolderIdentity identity;
-    return !IdentifyFolder(folder, identity) || entered_.insert(identity).second;
+std::wstring PlainPathForm(const std::wstring &path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\\\" + path.substr(8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path.substr(4);
+    return path;
+}
+
+std::wstring WithFinalBackslash(std::wstring path) {
+    if (path.empty() || path.back() != L'\\')
+        path += L'\\';
+    return path;
+}
+
+bool IsPlainAsciiName(const std::wstring &name) {
+    for (wchar_t c : name)
+        if (c < 0x20 || c > 0x7e)
+            return false;
+    return !name.empty() && name.back() != L'.' && name.back() != L' ';
 }
 
 } // namespace scanner

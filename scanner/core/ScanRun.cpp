@@ -8,6 +8,9 @@
 #include "WebAddresses.h"
 
 #include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
 #include <windows.h>
 
 namespace scanner {
@@ -17,6 +20,11 @@ namespace {
 constexpr int ProgressWalkLimit = 93;
 constexpr int ProgressFull = 1000;
 constexpr DWORD PauseSleepMilliseconds = 2;
+
+const char UnsearchableFolderReason[] = "the folder cannot be searched";
+const char UnspellableNameReason[] =
+    "the ANSI code page cannot spell the name and the system gives it no short name";
+const char TooLongPathReason[] = "the path is too long for the engine, even in its short form";
 
 const char StartMessage[] = "Scan in progress. You have a time to try other software.";
 const char NoDefinitionsMessage[] =
@@ -166,32 +174,86 @@ void TScanRun::EndRun() {
 
 void TScanRun::ScanFolder(const std::string &folder) {
     enteredFolders_.Clear();
-    WalkFolder(folder);
+    WalkFolder(WalkRootFolder(folder));
 }
 
 // A stop ends the walk of each folder at its next file entry; sub-folders met
-// on the way are still entered, but check nothing.
-void TScanRun::WalkFolder(const std::string &folder) {
-    // A folder link back into the tree would otherwise be walked again and
-    // again, its files checked each time.
-    if (!enteredFolders_.Enter(folder))
-        return;
-    ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
-        if (entry.IsFolder) {
-            if (entry.Name != "." && entry.Name != "..")
-                WalkFolder(folder + entry.Name + "\\");
-            return true;
-        }
-        host_.ProcessMessages();
-        if (IsFileSelected(folder, entry.Name)) {
-            host_.SetStatus("Scan: " + entry.Name);
-            ScanFile(folder + entry.Name);
-            const int progress = host_.GetProgress();
-            if (progress < ProgressWalkLimit)
-                host_.SetProgress(progress + 1);
-        }
+// on the way are still entered, but check nothing. The folders of the path
+// being walked are held in a list rather than on the call stack, so no depth
+// of tree can exhaust the stack; each keeps its search open.
+void TScanRun::WalkFolder(const TWalkFolder &root) {
+    struct TLevel {
+        explicit TLevel(TWalkFolder folder)
+            : Folder(std::move(folder)), Listing(Folder.Wide),
+              Excluded(IsExcludedFolder(Folder.Shown)) {}
+        TWalkFolder Folder;
+        TFolderListing Listing;
+        bool Excluded;
+    };
+    std::vector<std::unique_ptr<TLevel>> path;
+    const auto enter = [&](TWalkFolder folder) {
+        // A folder link back into the tree would otherwise be walked again
+        // and again, its files checked each time.
+        if (!enteredFolders_.Enter(folder))
+            return;
+        auto level = std::make_unique<TLevel>(std::move(folder));
+        if (level->Listing.IsOpen())
+            path.push_back(std::move(level));
+        else if (!path.empty())
+            // A drive without a medium lists nothing, as ever; a folder below
+            // the root that cannot be searched hides its files, so it is said.
+            host_.AddToLog("Ignored [" + level->Folder.Shown + "] - [" + UnsearchableFolderReason +
+                               "]",
+                           LogKind::IgnoredFile);
+    };
+    enter(root);
+    FolderEntry entry;
+    while (!path.empty()) {
+        TLevel &level = *path.back();
+        if (!level.Listing.Next(entry))
+            path.pop_back();
+        else if (entry.IsFolder)
+            enter(EnterSubFolder(level.Folder, entry));
+        else if (!WalkFile(level.Folder, level.Excluded, entry))
+            path.pop_back();
+    }
+}
+
+bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry) {
+    host_.ProcessMessages();
+    if (excluded || !IsSelectedName(entry.Name))
         return state_.Scanning;
-    });
+    host_.SetStatus("Scan: " + entry.Name);
+    AnsiPathTrouble trouble;
+    const std::string ansiPath = AnsiFilePath(folder, entry, trouble);
+    shownPath_ = folder.Shown + entry.Name;
+    shownFor_ = ansiPath;
+    if (ansiPath.empty())
+        SkipUnreachableFile(shownPath_, trouble);
+    else
+        ScanFile(ansiPath);
+    const int progress = host_.GetProgress();
+    if (progress < ProgressWalkLimit)
+        host_.SetProgress(progress + 1);
+    return state_.Scanning;
+}
+
+// A file that the engine cannot be given any path for is counted and logged
+// like one it cannot read, with the reason.
+void TScanRun::SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble trouble) {
+    WaitWhilePaused();
+    if (!state_.Scanning)
+        return;
+    ++state_.ScannedFiles;
+    ++state_.Skipped;
+    const char *reason =
+        trouble == AnsiPathTrouble::TooLong ? TooLongPathReason : UnspellableNameReason;
+    host_.AddToLog("Ignored [" + shownPath + "] - [" + reason + "]", LogKind::IgnoredFile);
+    host_.ShowCounters(state_);
+}
+
+const std::string &TScanRun::ShownPath(const std::string &path) const {
+    return !shownFor_.empty() && path == shownFor_ ? shownPath_ : path;
 }
 
 // --- The check of one file ---
@@ -205,7 +267,7 @@ void TScanRun::ScanFile(const std::string &path) {
     TakeSizeAndFingerprint(path, fingerprint);
     if (fingerprint.empty()) {
         ++state_.Skipped;
-        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+        host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
     }
     host_.ShowCounters(state_);
     if (!definitions_ || !state_.Scanning)
@@ -246,8 +308,9 @@ void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fing
 
 void TScanRun::ReportDetection(const std::string &path, int32_t slot) {
     const std::string name(definitions_->Slot(slot).Name);
-    host_.AddToLog("Found infection in [" + path + "] - [" + name + "]", LogKind::Detection);
-    host_.AddResult(path);
+    host_.AddToLog("Found infection in [" + ShownPath(path) + "] - [" + name + "]",
+                   LogKind::Detection);
+    host_.AddResultFile(ShownPath(path), path);
     ++state_.Infected;
 }
 

@@ -18,14 +18,27 @@ class TDefinitions;
 
 // What the scan reports to and asks of whoever shows it. Every call is made
 // on the thread that runs the scan.
+//
+// Texts given to the host are UTF-8 and show each path with its real name,
+// as the user knows it (older callers may still hand in ANSI text, which
+// never reads as UTF-8: hosts fall back to the ANSI code page for it). The
+// engine is given ANSI paths instead, which may be short forms of the real
+// ones; AddResultFile carries both.
 class IScanHost {
 public:
     virtual ~IScanHost() = default;
 
     // Appends one line at the end of the log list (LogList).
     virtual void AddToLog(const std::string &text, LogKind kind) = 0;
-    // Appends one unchecked row to the results list (ListView2).
+    // Appends one unchecked row to the results list (ListView2), showing path.
     virtual void AddResult(const std::string &path) = 0;
+    // The same for a detected file: shownPath is its real path (the row's
+    // caption), ansiPath the path the engine checked. Hosts that act on the
+    // file later (the window's quarantine) keep the second.
+    virtual void AddResultFile(const std::string &shownPath, const std::string &ansiPath) {
+        (void)ansiPath;
+        AddResult(shownPath);
+    }
     // Empties the results list (ListView2) and the quarantine list (ListView1).
     virtual void ClearResults() = 0;
     // Writes the four counter labels from the state, in this order:
@@ -81,7 +94,9 @@ public:
     bool RunInProgress() const { return runDepth_ > 0; }
 
     // The walk of one folder path ending with a backslash, and the check of one
-    // file; both need Scanning set, as a run sets it for each drive.
+    // file; both need Scanning set, as a run sets it for each drive. ScanFile
+    // takes the ANSI path the engine opens; the log and the results show the
+    // walk's real path for it when the walk passed one.
     void ScanFolder(const std::string &folder);
     void ScanFile(const std::string &path);
     // The drive loop of a run over fixed roots (folder paths ending with a
@@ -94,7 +109,10 @@ public:
 private:
     bool StartRun();
     bool WalkRoot(const std::string &root);
-    void WalkFolder(const std::string &folder);
+    void WalkFolder(const TWalkFolder &root);
+    bool WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry);
+    void SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble trouble);
+    const std::string &ShownPath(const std::string &path) const;
     void EndRun();
     void WaitWhilePaused();
     void TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint);
@@ -108,6 +126,9 @@ private:
     int runDepth_ = 0;
     bool windowClosing_ = false;
     TEnteredFolders enteredFolders_;
+    // The real path of the file the walk is checking, for its log lines.
+    std::string shownPath_;
+    std::string shownFor_;
 };
 
 } // namespace scanner

@@ -1,0 +1,23 @@
+// Path text rules of the folder search, apart from the system calls.
+#pragma once
+
+#include <string>
+
+namespace scanner {
+
+// folderAnsi + ansiName + ending when neither part is empty and the whole
+// stays within AnsiPathLimit; empty otherwise.
+std::string JoinWithinAnsiLimit(const std::string &folderAnsi, const std::string &ansiName,
+                                const char *ending);
+// A full path in the "\\?\" form that the wide calls take beyond 260
+// characters (UNC paths as "\\?\UNC\server\share\..."); already long or
+// device paths stay as they are.
+std::wstring LongPathForm(const std::wstring &fullPath);
+// The other way: the path as the ANSI calls and the user know it.
+std::wstring PlainPathForm(const std::wstring &path);
+std::wstring WithFinalBackslash(std::wstring path);
+// Printable ASCII only, and nothing the ANSI calls would trim (a final dot
+// or blank): such a name is its own ANSI spelling in every code page.
+bool IsPlainAsciiName(const std::wstring &name);
+
+} // namespace scanner
