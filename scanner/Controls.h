@@ -45,6 +45,26 @@ public:
                                              reinterpret_cast<LPARAM>(&item)));
     }
 
+    // Appends a row (unchecked) showing a wide caption; returns its position.
+    int AppendWide(const std::wstring &caption, LPARAM data = 0) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = Count();
+        item.pszText = const_cast<wchar_t *>(caption.c_str());
+        item.lParam = data;
+        return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0,
+                                             reinterpret_cast<LPARAM>(&item)));
+    }
+
+    // The value a row was appended with.
+    LPARAM Data(int row) const {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        return SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam
+                                                                                     : 0;
+    }
+
     void SetText(int row, int column, const std::string &text) {
         LVITEMA item{};
         item.iSubItem = column;

@@ -104,15 +104,22 @@ void TMainForm::FillDriveList() {
 
 // --- IScanHost ---
 
+// Log lines and results show real names: wide items from UTF-8 texts.
 void TMainForm::AddToLog(const std::string &text, scanner::LogKind) {
-    TListView(Control(IDC_LOGLIST)).Append(text);
+    TListView(Control(IDC_LOGLIST)).AppendWide(scanner::WideFromShownText(text));
 }
 
-void TMainForm::AddResult(const std::string &path) {
-    TListView(Control(IDC_LISTVIEW2)).Append(path);
+void TMainForm::AddResult(const std::string &path) { AddResultFile(path, path); }
+
+void TMainForm::AddResultFile(const std::string &shownPath, const std::string &ansiPath) {
+    resultAnsiPaths_.push_back(ansiPath);
+    TListView(Control(IDC_LISTVIEW2))
+        .AppendWide(scanner::WideFromShownText(shownPath),
+                    static_cast<LPARAM>(resultAnsiPaths_.size()));
 }
 
 void TMainForm::ClearResults() {
+    resultAnsiPaths_.clear();
     TListView(Control(IDC_LISTVIEW2)).Clear();
     TListView(Control(IDC_LISTVIEW1)).Clear();
 }
@@ -124,7 +131,9 @@ void TMainForm::ShowCounters(const scanner::ScanState &state) {
     SetCaption(Control(IDC_LB_SKIPPED), std::to_string(state.Skipped));
 }
 
-void TMainForm::SetStatus(const std::string &text) { SetCaption(Control(IDC_LABEL4), text); }
+void TMainForm::SetStatus(const std::string &text) {
+    SetWindowTextW(Control(IDC_LABEL4), scanner::WideFromShownText(text).c_str());
+}
 
 int TMainForm::GetProgress() {
     return static_cast<int>(SendMessageA(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0));
@@ -264,7 +273,7 @@ void TMainForm::BitBtn8Click() {
 
 void TMainForm::BitBtn9Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
-    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)));
+    TResultsListAdapter results(TListView(Control(IDC_LISTVIEW2)), resultAnsiPaths_);
     scanner::FixAndContinue(quarantine_->store(), results, host);
 }
 

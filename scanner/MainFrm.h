@@ -35,6 +35,24 @@ private:
     TListView list_;
 };
 
+// The results list for Fix & Continue: each row stands for the file by the
+// ANSI path that the scan checked (a short form where the real name is not
+// ANSI), since the row's caption shows the real path.
+class TResultsListAdapter : public TCheckListAdapter {
+public:
+    TResultsListAdapter(TListView list, const std::vector<std::string> &ansiPaths)
+        : TCheckListAdapter(list), list_(list), ansiPaths_(ansiPaths) {}
+    std::string Caption(int row) const override {
+        const size_t number = static_cast<size_t>(list_.Data(row));
+        return number > 0 && number <= ansiPaths_.size() ? ansiPaths_[number - 1]
+                                                         : TCheckListAdapter::Caption(row);
+    }
+
+private:
+    TListView list_;
+    const std::vector<std::string> &ansiPaths_;
+};
+
 class TMainForm : public scanner::IScanHost {
 public:
     TMainForm();
@@ -53,6 +71,7 @@ public:
     // IScanHost
     void AddToLog(const std::string &text, scanner::LogKind kind) override;
     void AddResult(const std::string &path) override;
+    void AddResultFile(const std::string &shownPath, const std::string &ansiPath) override;
     void ClearResults() override;
     void ShowCounters(const scanner::ScanState &state) override;
     void SetStatus(const std::string &text) override;
@@ -133,6 +152,8 @@ private:
     HFONT boldFont_ = nullptr;
     HIMAGELIST driveImages_ = nullptr;
     std::vector<HIMAGELIST> glyphs_;
+    // The ANSI path of each results row, by the number the row carries.
+    std::vector<std::string> resultAnsiPaths_;
 
     std::string programFolder_;
     TWindowPrompts prompts_;
