@@ -76,6 +76,10 @@
 #define IDM_SUPPORT1        40010
 #define IDM_ABOUT1          40011
 
+// The context menu of the log, results and quarantine lists.
+#define IDM_LISTMENU        101
+#define IDM_COPY            40101
+
 // About dialog (TAboutForm).
 #define IDD_ABOUTFORM       200
 #define IDC_ABOUT_LABEL1    201  // "Brenvald"

@@ -33,6 +33,67 @@ public:
         }
     }
 
+    // A row's text as the list holds it, real names included.
+    std::wstring TextWide(int row, int column = 0) const {
+        std::vector<wchar_t> buffer(512);
+        for (;;) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            const LRESULT length = SendMessageW(list_, LVM_GETITEMTEXTW, row,
+                                                reinterpret_cast<LPARAM>(&item));
+            if (length < static_cast<LRESULT>(buffer.size()) - 1)
+                return std::wstring(buffer.data(), static_cast<size_t>(length));
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    // Columns added with LVM_INSERTCOLUMN; a list without any still shows one.
+    int ColumnCount() const {
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH;
+        int count = 0;
+        while (SendMessageA(list_, LVM_GETCOLUMNA, count, reinterpret_cast<LPARAM>(&column)))
+            ++count;
+        return count;
+    }
+
+    // The pixel width of a text in the list's font.
+    int TextWidth(const std::wstring &text) const {
+        return static_cast<int>(
+            SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+
+    // In list style, the width of every column of items.
+    void SetColumnWidth(int width) {
+        SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
+    }
+
+    // The width of the images shown before each caption (check box, icon).
+    int ImageWidth(int whichList) const {
+        auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list_, LVM_GETIMAGELIST, whichList, 0));
+        int width = 0, height = 0;
+        return images && ImageList_GetIconSize(images, &width, &height) ? width : 0;
+    }
+
+    std::vector<int> SelectedRows() const {
+        std::vector<int> rows;
+        for (int row = -1;;) {
+            row = static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, row, LVNI_SELECTED));
+            if (row < 0)
+                return rows;
+            rows.push_back(row);
+        }
+    }
+
+    void SelectAll() {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    }
+
     // Appends a row (unchecked) and returns its position.
     int Append(const std::string &caption, int image = 0, LPARAM data = 0) {
         LVITEMA item{};

@@ -1,0 +1,40 @@
+// The window side of the lists' text: a list whose column follows its widest
+// line, Copy onto the clipboard, and the lists' context menu.
+#pragma once
+
+#include "Controls.h"
+#include "ListText.h"
+
+#include <windows.h>
+
+namespace window {
+
+// A list in list style whose one column is as wide as its widest line, so
+// that every line shows whole and a scroll bar reaches its end.
+class TFittedList {
+public:
+    explicit TFittedList(HWND list = nullptr) : list_(list) {}
+
+    // After a row was added: measures its caption and widens the column
+    // when it needs more room than the widest line so far.
+    void RowAdded(int row);
+    // After the list was emptied.
+    void Cleared() { fit_.Clear(); }
+    // Sets the column for the list's current size; after every re-layout.
+    void Fit();
+
+private:
+    TListView list_;
+    TColumnFit fit_;
+};
+
+// Puts the rows to copy (the selected ones, or all when none is) on the
+// clipboard as text; false when the clipboard could not be had.
+bool CopyRowsToClipboard(HWND owner, const TListView &list);
+
+// Shows the lists' context menu for the list at the screen position (the
+// position (-1, -1) of the keyboard's menu key places it at the list's
+// focused row) and returns the command chosen, 0 for none.
+int TrackListMenu(HWND owner, HWND list, LPARAM position);
+
+} // namespace window
