@@ -2,6 +2,9 @@
 
 #include <brenvald/DefinitionTable.h>
 
+#include <algorithm>
+#include <tuple>
+
 namespace bvxtool {
 
 namespace {
@@ -150,9 +153,13 @@ public:
         if (!problem.empty())
             Fail(problem);
         list_.definitions.push_back(std::move(definition));
+        lines_.push_back(lineNumber);
     }
 
-    DefinitionList Take() { return std::move(list_); }
+    DefinitionList Take() {
+        FindDuplicates();
+        return std::move(list_);
+    }
 
 private:
     void SetHeader(int number, std::string_view text) {
@@ -166,6 +173,33 @@ private:
         (number == 1 ? list_.header1 : list_.header2) = std::string(text);
     }
 
+    // Sorts the definitions' positions rather than keeping a set of them,
+    // which a list of a million definitions could not afford in 32 bits.
+    void FindDuplicates() {
+        const std::vector<Definition> &definitions = list_.definitions;
+        std::vector<uint32_t> order(definitions.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<uint32_t>(i);
+        const auto fields = [&](uint32_t i) {
+            const Definition &d = definitions[i];
+            return std::tie(d.kind, d.name, d.signature, d.offset);
+        };
+        // Stable: among equal definitions the first line comes first.
+        std::stable_sort(order.begin(), order.end(),
+                         [&](uint32_t a, uint32_t b) { return fields(a) < fields(b); });
+        size_t groupStart = 0;
+        for (size_t i = 1; i < order.size(); ++i) {
+            if (fields(order[i]) != fields(order[groupStart]))
+                groupStart = i;
+            else
+                list_.duplicates.push_back({lines_[order[i]], lines_[order[groupStart]]});
+        }
+        std::sort(list_.duplicates.begin(), list_.duplicates.end(),
+                  [](const DuplicateDefinition &a, const DuplicateDefinition &b) {
+                      return a.line < b.line;
+                  });
+    }
+
     [[noreturn]] void Fail(const std::string &reason) {
         throw ListError(sourceName_ + ":" + std::to_string(lineNumber_) + ": " + reason);
     }
@@ -175,6 +209,8 @@ private:
     size_t lineNumber_ = 0;
     bool seenHeader1_ = false;
     bool seenHeader2_ = false;
+    // The line of each definition.
+    std::vector<size_t> lines_;
 };
 
 } // namespace

@@ -23,10 +23,21 @@ struct Definition {
     std::string offset = "0";
 };
 
+// A definition line that repeats an earlier one exactly: the same kind,
+// name, signature and offset (an offset left out reads as "0").
+struct DuplicateDefinition {
+    size_t line;       // the repeat
+    size_t firstLine;  // where the definition came first
+};
+
 struct DefinitionList {
     std::string header1;
     std::string header2;
     std::vector<Definition> definitions;
+    // Repeats found by ParseDefinitionList, in line order. They stay in
+    // definitions: the base keeps every line, so that a list of it rebuilds
+    // the same bytes.
+    std::vector<DuplicateDefinition> duplicates;
 };
 
 // A list that cannot become a base; what() is "file:line: reason".

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace bvxtool;
 
@@ -142,4 +144,33 @@ TEST(ListFormat, FormattedListReadsBackTheSame) {
         EXPECT_EQ(again.definitions[i].signature, list.definitions[i].signature);
         EXPECT_EQ(again.definitions[i].offset, list.definitions[i].offset);
     }
+}
+
+TEST(ListFormat, FindsExactRepeatsWithTheLineOfTheFirst) {
+    const struct {
+        std::string text;
+        std::vector<std::pair<size_t, size_t>> repeats; // {line, first line}
+    } cases[] = {
+        {"1\tA\t50\t0\n1\tA\t50\t0\n", {{2, 1}}},
+        // An offset left out is "0"; a CR at the end is no part of a field.
+        {"1\tA\t50\n# c\n1\tA\t50\t0\r\n", {{3, 1}}},
+        // Any field that differs makes another definition.
+        {"1\tA\t50\t0\n1\tA\t50\t1\n1\tB\t50\t0\n1\tA\t51\t0\n2\tA\t1-2-3-4\t0\n"
+         "2\tA\t1-2-3-4\t4\n",
+         {}},
+        // Case counts: the engine compares patterns and names as written.
+        {"1\tA\t4d\t0\n1\tA\t4D\t0\n1\ta\t4d\t0\n", {}},
+        // Several repeats, each named after the first line, in line order.
+        {"2\tX\t1-2-3-4\t8\n1\tA\t50\t0\n2\tX\t1-2-3-4\t8\n1\tA\t50\t0\n2\tX\t1-2-3-4\t8\n",
+         {{3, 1}, {4, 2}, {5, 1}}},
+    };
+    for (const auto &c : cases) {
+        const DefinitionList list = ParseDefinitionList(c.text, "r.list");
+        std::vector<std::pair<size_t, size_t>> repeats;
+        for (const DuplicateDefinition &duplicate : list.duplicates)
+            repeats.emplace_back(duplicate.line, duplicate.firstLine);
+        EXPECT_EQ(repeats, c.repeats) << c.text;
+    }
+    // Repeats stay in the list: a base keeps every line.
+    EXPECT_EQ(ParseDefinitionList(cases[0].text, "r.list").definitions.size(), 2u);
 }
