@@ -1,10 +1,13 @@
 #include "bvxtool_commands.h"
 
 #include "bvxtool_base.h"
+#include "bvxtool_check.h"
 #include "bvxtool_files.h"
 #include "bvxtool_hdb.h"
 #include "bvxtool_list.h"
 #include "bvxtool_scan.h"
+#include "bvxtool_text.h"
+#include "bvxtool_version.h"
 
 #include <brenvald/DefinitionTable.h>
 #include <brenvald/Kernel.h>
@@ -20,20 +23,83 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 2;
 
-const char *const kUsage =
-    "Usage:\n"
-    "  bvxtool make LIST OUT.bvx        build a definition base from a definition list\n"
-    "  bvxtool list BASE.bvx            print a base as a definition list\n"
-    "  bvxtool pack PLAIN OUT.bvx       pack a plain file into a base container\n"
-    "  bvxtool unpack BASE.bvx PLAIN    unpack a base container into a plain file\n"
-    "  bvxtool fingerprint FILE...      print a kind 0 definition line for each file\n"
-    "  bvxtool import-hdb FILE.hdb...   turn MD5:Size:Name hash lists into definition lines\n"
-    "  bvxtool scan [--bases DIR] [--strict] PATH...\n"
-    "                                   scan folders; exit code 0 clean, 1 found, 2 error\n";
+struct CommandHelp {
+    const char *name;
+    const char *synopsis;  // the arguments after "bvxtool"
+    const char *summary;   // one line for the overview
+    const char *details;   // what `help NAME` adds
+};
 
-int Usage(std::ostream &err, const std::string &problem) {
-    err << "bvxtool: " << problem << "\n" << kUsage;
+const CommandHelp kCommands[] = {
+    {"make", "make LIST OUT.bvx", "build a definition base from a definition list",
+     "Reads a definition list (one definition a line: kind, name, signature, offset,\n"
+     "separated by tabs; #header1 and #header2 set the headers) and writes the base.\n"
+     "Every line is checked first: a bad line stops with file:line: reason and no\n"
+     "base is written. A definition that repeats an earlier one exactly is kept and\n"
+     "warned about with both line numbers.\n"},
+    {"list", "list BASE.bvx", "print a base as a definition list",
+     "Prints the headers, a count and every record as a definition list that make\n"
+     "rebuilds into the same bytes; records make would refuse are warned about.\n"},
+    {"check", "check BASE...", "load each base as the scanner does and report it",
+     "Loads each base alone into a fresh definition table, the way the scanner\n"
+     "loads it, and prints its headers and its records by kind, or the reason it\n"
+     "did not load. Exit code 0 when every base loaded, 2 otherwise.\n"},
+    {"pack", "pack PLAIN OUT.bvx", "pack a plain file into a base container",
+     "Packs any file, as it is, into a base container.\n"},
+    {"unpack", "unpack BASE.bvx PLAIN", "unpack a base container into a plain file",
+     "Writes the plain content of a base container into a file.\n"},
+    {"fingerprint", "fingerprint FILE...", "print a kind 0 definition line for each file",
+     "Prints one kind 0 definition line per file, named after the file; redirect\n"
+     "the output into a list.\n"},
+    {"import-hdb", "import-hdb FILE.hdb...",
+     "turn MD5:Size:Name hash lists into definition lines",
+     "Converts each line of MD5:Size:Name hash lists into a kind 0 definition line;\n"
+     "lines no fingerprint can say are skipped and counted on standard error.\n"},
+    {"scan", "scan [--bases DIR] [--strict] PATH...",
+     "scan folders and files; exit code 0 clean, 1 found, 2 error",
+     "Scans folders with the scanner's file selection, checks and log lines, and\n"
+     "checks each named file whatever its name. The bases come from Bases beside\n"
+     "bvxtool.exe or from DIR and its subfolders. With --strict a base that does\n"
+     "not load ends the command with exit code 2 before anything is scanned.\n"},
+    {"help", "help [COMMAND]", "print this overview, or the usage of one command", ""},
+};
+
+const CommandHelp *FindCommandHelp(const std::string &name) {
+    for (const CommandHelp &command : kCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+std::string Overview() {
+    std::string text = "Usage:\n";
+    for (const CommandHelp &command : kCommands) {
+        std::string line = std::string("  bvxtool ") + command.synopsis;
+        line += line.size() < 35 ? std::string(35 - line.size(), ' ') : "\n" + std::string(35, ' ');
+        text += line + command.summary + "\n";
+    }
+    text += "  bvxtool --version                print the versions of bvxtool and Kernel.dll\n";
+    return text;
+}
+
+std::string CommandUsage(const CommandHelp &command) {
+    return std::string("Usage: bvxtool ") + command.synopsis + "\n" + command.details;
+}
+
+// An unusable call: the problem, then the usage of the command when known.
+int Usage(std::ostream &err, const std::string &problem, const char *commandName = nullptr) {
+    err << "bvxtool: " << problem << "\n";
+    const CommandHelp *command = commandName ? FindCommandHelp(commandName) : nullptr;
+    if (command)
+        err << "Usage: bvxtool " << command->synopsis << "\n(bvxtool help " << command->name
+            << " says more)\n";
+    else
+        err << Overview();
     return kFailed;
+}
+
+bool AsksForHelp(const std::string &argument) {
+    return argument == "--help" || argument == "-h" || argument == "/?";
 }
 
 // Packs plain content into a container at target, through temporary files:
@@ -68,7 +134,7 @@ std::string UnpackContent(const std::string &base) {
 
 int MakeCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
     if (arguments.size() != 2)
-        return Usage(err, "make needs a list and an output file");
+        return Usage(err, "make needs a list and an output file", "make");
     const std::string &listPath = arguments[0];
     const std::string &basePath = arguments[1];
     std::string text;
@@ -83,19 +149,28 @@ int MakeCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
         err << error.what() << "\n";
         return kFailed;
     }
+    for (const DuplicateDefinition &duplicate : list.duplicates)
+        err << listPath << ":" << duplicate.line << ": warning: the same definition as on line "
+            << duplicate.firstLine << "\n";
     try {
         PackContent(EncodeBase(list), basePath);
     } catch (const std::exception &error) {
         err << basePath << ": " << error.what() << "\n";
         return kFailed;
     }
-    out << basePath << ": " << list.definitions.size() << " definitions\n";
+    out << basePath << ": "
+        << Counted(static_cast<int64_t>(list.definitions.size()), "definition", "definitions");
+    if (!list.duplicates.empty())
+        out << " ("
+            << Counted(static_cast<int64_t>(list.duplicates.size()), "repeat", "repeats")
+            << ")";
+    out << "\n";
     return kDone;
 }
 
 int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
     if (arguments.size() != 1)
-        return Usage(err, "list needs one base");
+        return Usage(err, "list needs one base", "list");
     const std::string &basePath = arguments[0];
     try {
         DecodedBase base = DecodeBase(UnpackContent(basePath));
@@ -111,7 +186,7 @@ int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
 
 int PackCommand(const Arguments &arguments, std::ostream &, std::ostream &err) {
     if (arguments.size() != 2)
-        return Usage(err, "pack needs a plain file and an output file");
+        return Usage(err, "pack needs a plain file and an output file", "pack");
     try {
         brenvald::StringValue source(arguments[0]);
         brenvald::StringValue target(arguments[1]);
@@ -125,7 +200,7 @@ int PackCommand(const Arguments &arguments, std::ostream &, std::ostream &err) {
 
 int UnpackCommand(const Arguments &arguments, std::ostream &, std::ostream &err) {
     if (arguments.size() != 2)
-        return Usage(err, "unpack needs a base and an output file");
+        return Usage(err, "unpack needs a base and an output file", "unpack");
     try {
         UnPakBase(arguments[0].c_str(), arguments[1].c_str());
         return kDone;
@@ -137,7 +212,7 @@ int UnpackCommand(const Arguments &arguments, std::ostream &, std::ostream &err)
 
 int FingerprintCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
     if (arguments.empty())
-        return Usage(err, "fingerprint needs at least one file");
+        return Usage(err, "fingerprint needs at least one file", "fingerprint");
     int status = kDone;
     for (const std::string &path : arguments) {
         brenvald::StringValue pathValue(path);
@@ -163,7 +238,7 @@ int FingerprintCommand(const Arguments &arguments, std::ostream &out, std::ostre
 
 int ImportHdbCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
     if (arguments.empty())
-        return Usage(err, "import-hdb needs at least one hash list");
+        return Usage(err, "import-hdb needs at least one hash list", "import-hdb");
     int status = kDone;
     for (const std::string &path : arguments) {
         std::string text;
@@ -182,16 +257,54 @@ int ImportHdbCommand(const Arguments &arguments, std::ostream &out, std::ostream
     return status;
 }
 
+int HelpCommand(const Arguments &arguments, std::ostream &out, std::ostream &err) {
+    if (arguments.empty()) {
+        out << Overview();
+        return kDone;
+    }
+    if (arguments.size() > 1)
+        return Usage(err, "help takes one command", "help");
+    const CommandHelp *command = FindCommandHelp(arguments[0]);
+    if (!command)
+        return Usage(err, "no command \"" + arguments[0] + "\" to help with");
+    out << CommandUsage(*command);
+    return kDone;
+}
+
+int VersionCommand(std::ostream &out) {
+    out << "bvxtool " << ProgramVersion() << "\n"
+        << "Kernel.dll library version " << ShowVersion() << ", engine version "
+        << GetKernelVersion() << "\n";
+    return kDone;
+}
+
+bool PrintsDefinitionList(const Arguments &commandLine) {
+    if (commandLine.empty())
+        return false;
+    const std::string &command = commandLine[0];
+    return command == "list" || command == "fingerprint" || command == "import-hdb";
+}
+
 int RunCommand(const Arguments &commandLine, std::ostream &out, std::ostream &err,
                bool outputIsTerminal) {
     if (commandLine.empty())
         return Usage(err, "no command given");
     const std::string &command = commandLine[0];
     Arguments arguments(commandLine.begin() + 1, commandLine.end());
+    // "bvxtool make --help" is "bvxtool help make".
+    if (arguments.size() == 1 && AsksForHelp(arguments[0]) && FindCommandHelp(command))
+        return HelpCommand({command}, out, err);
+    if (command == "help" || AsksForHelp(command))
+        return HelpCommand(arguments, out, err);
+    if (command == "--version")
+        return VersionCommand(out);
     if (command == "make")
         return MakeCommand(arguments, out, err);
     if (command == "list")
         return ListCommand(arguments, out, err);
+    if (command == "check")
+        return arguments.empty() ? Usage(err, "check needs at least one base", "check")
+                                 : CheckCommand(arguments, out, err);
     if (command == "pack")
         return PackCommand(arguments, out, err);
     if (command == "unpack")
@@ -202,10 +315,6 @@ int RunCommand(const Arguments &commandLine, std::ostream &out, std::ostream &er
         return ImportHdbCommand(arguments, out, err);
     if (command == "scan")
         return ScanCommand(arguments, out, err, outputIsTerminal);
-    if (command == "help" || command == "--help" || command == "/?") {
-        out << kUsage;
-        return kDone;
-    }
     return Usage(err, "unknown command \"" + command + "\"");
 }
 

@@ -17,6 +17,14 @@ int PackCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
 int UnpackCommand(const Arguments &arguments, std::ostream &out, std::ostream &err);
 int FingerprintCommand(const Arguments &arguments, std::ostream &out, std::ostream &err);
 int ImportHdbCommand(const Arguments &arguments, std::ostream &out, std::ostream &err);
+// arguments: [COMMAND]; the overview, or the usage of one command.
+int HelpCommand(const Arguments &arguments, std::ostream &out, std::ostream &err);
+// The versions of bvxtool and of Kernel.dll (library and engine).
+int VersionCommand(std::ostream &out);
+
+// True for the commands whose standard output is definition list text,
+// which goes to a file as the bytes it is, for make to read back.
+bool PrintsDefinitionList(const Arguments &commandLine);
 
 // Runs the command named by the first argument; usage on a bad call.
 // outputIsTerminal: out is a console, where a scan may show its progress.

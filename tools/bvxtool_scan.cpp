@@ -1,15 +1,11 @@
 #include "bvxtool_scan.h"
 
-#include "bvxtool_base.h"
+#include "bvxtool_check.h"
+#include "bvxtool_text.h"
 
 #include "Definitions.h"
 #include "Engine.h"
-#include "FileStream.h"
 #include "ScanRun.h"
-#include "bzLib.h"
-
-#include <brenvald/DefinitionTable.h>
-#include <brenvald/IntegerText.h>
 
 #include <windows.h>
 
@@ -17,7 +13,6 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
-#include <optional>
 #include <ostream>
 
 namespace bvxtool {
@@ -134,9 +129,16 @@ private:
     bool errorReported_ = false;
 };
 
+// A path to scan: a folder (ending with a backslash) to walk, or a file the
+// user named, checked whatever its name.
+struct ScanRoot {
+    std::string path;
+    bool isFile = false;
+};
+
 struct ScanOptions {
     std::string basesFolder;  // where the bases are, with a backslash
-    std::vector<std::string> roots;
+    std::vector<ScanRoot> roots;
     bool strict = false;      // a base that fails to load stops the scan
 };
 
@@ -149,6 +151,10 @@ std::string FullPath(const std::string &path) {
 bool IsFolder(const std::string &path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Exists(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string WithBackslash(std::string folder) {
@@ -177,53 +183,19 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
         } else if (argument == "--strict") {
             options.strict = true;
         } else if (IsFolder(argument)) {
-            options.roots.push_back(WithBackslash(FullPath(argument)));
+            options.roots.push_back({WithBackslash(FullPath(argument)), false});
+        } else if (Exists(argument)) {
+            options.roots.push_back({FullPath(argument), true});
         } else {
-            err << "scan: " << argument << ": no such folder\n";
+            err << "scan: " << argument << ": no such file or folder\n";
             return false;
         }
     }
     if (options.roots.empty()) {
-        err << "scan: no folder to scan\nUsage: bvxtool scan [--bases DIR] [--strict] PATH...\n";
+        err << "scan: nothing to scan\nUsage: bvxtool scan [--bases DIR] [--strict] PATH...\n";
         return false;
     }
     return true;
-}
-
-// The records a base announces in its header (its RecordCount + 1). Only
-// the start of the container is unpacked, so a base whose content is huge
-// costs nothing here; false when no header can be read.
-bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
-    uint8_t header[brenvald::kHeaderSize];
-    try {
-        kernel::THandleStream file = kernel::OpenFileForReading(basePath);
-        kernel::TBZDecompressionStream content(file);
-        if (content.ReadFully(header, sizeof header) != sizeof header)
-            return false;
-    } catch (const std::exception &) {
-        return false;
-    }
-    std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
-        header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
-    if (!lastIndex)
-        return false;
-    records = *lastIndex < 0 ? 0 : int64_t{*lastIndex} + 1;
-    return true;
-}
-
-// One warning line for a base that did not load: its path and the reason;
-// for a base that overflowed the table, how many of its records were kept
-// and how many did not fit.
-std::string FailureWarning(const scanner::BaseFailure &failure) {
-    std::string warning = "warning: " + failure.Path + ": ";
-    if (failure.Reason != "Range check error")
-        return warning + "not loaded: " + BaseErrorText(failure.Reason);
-    warning += BaseErrorText(failure.Reason) + ": " + std::to_string(failure.SlotsKept) + " of its ";
-    int64_t announced = 0;
-    if (AnnouncedRecords(failure.Path, announced) && announced >= failure.SlotsKept)
-        return warning + std::to_string(announced) + " records loaded, " +
-               std::to_string(announced - failure.SlotsKept) + " did not fit";
-    return warning + "records loaded, the rest did not fit";
 }
 
 void PrintSummary(const ScanState &state, std::ostream &out) {
@@ -233,13 +205,31 @@ void PrintSummary(const ScanState &state, std::ostream &out) {
         << "Skipped: " << state.Skipped << "\n";
 }
 
-// Walks the roots as a run of the window walks its drives, with the same end
-// lines in the log.
-bool RunScan(scanner::TScanRun &run, TConsoleHost &host, const std::vector<std::string> &roots,
+// Checks a file the user named as the walk checks a selected file: the
+// selection by name and folder is the walk's, not the user's.
+void ScanNamedFile(scanner::TScanRun &run, TConsoleHost &host, const std::string &path) {
+    host.ProcessMessages();
+    scanner::ScanState &state = run.State();
+    state.Scanning = !host.Interrupted();
+    state.Paused = false;
+    run.ScanFile(path);
+    state.Scanning = false;
+}
+
+// Walks the folders as a run of the window walks its drives, and checks the
+// files, in the order given, with the same end lines in the log.
+bool RunScan(scanner::TScanRun &run, TConsoleHost &host, const std::vector<ScanRoot> &roots,
              std::ostream &err) {
     try {
         TConsoleCtrlHandler ctrlHandler;
-        run.ScanRoots(roots);
+        for (const ScanRoot &root : roots) {
+            if (host.Interrupted())
+                break;
+            if (root.isFile)
+                ScanNamedFile(run, host, root.path);
+            else
+                run.ScanRoots({root.path});
+        }
     } catch (const std::exception &error) {
         host.ClearProgress();
         err << "error: " << error.what() << "\n";
@@ -277,10 +267,12 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
         return kScanError;
     out.flush();
     for (const scanner::BaseFailure &failure : definitions.Failures())
-        err << "scan: " << FailureWarning(failure) << "\n";
+        err << "scan: warning: " << failure.Path << ": " << BaseFailureText(failure) << "\n";
     if (options.strict && !definitions.Failures().empty()) {
-        err << "scan: " << definitions.Failures().size()
-            << " definition base(s) did not load; nothing scanned (--strict)\n";
+        err << "scan: "
+            << Counted(static_cast<int64_t>(definitions.Failures().size()), "definition base",
+                       "definition bases")
+            << " did not load; nothing scanned (--strict)\n";
         return kScanError;
     }
     if (definitions.RecordCount() == 0) {

@@ -51,6 +51,29 @@ bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
 
 bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host,
                                  IPrompts &prompts, IEngine &engine) {
+    if (!StartTable(prompts))
+        return false;
+    TEnteredFolders entered;
+    FindBASE(basesFolder, host, engine, entered);
+    host.AddToLog("", LogKind::Plain);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
+bool TDefinitions::LoadBaseFile(const std::string &basePath, IScanHost &host,
+                                IPrompts &prompts, IEngine &engine) {
+    if (!StartTable(prompts))
+        return false;
+    const size_t nameStart = basePath.find_last_of("\\/:") + 1;
+    LoadBase(basePath.substr(0, nameStart), basePath.substr(nameStart), host, engine);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
+// A fresh table with RecordCount "0", as before the first base.
+bool TDefinitions::StartTable(IPrompts &prompts) {
+    // The old table goes first: two at once may not fit the address space.
+    table_.reset();
     table_ = allocate_();
     if (!table_) {
         prompts.ErrorReport("Out of memory");
@@ -60,10 +83,6 @@ bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host
     failures_.clear();
     brenvald::WriteCountedText(table_.get() + brenvald::kRecordCountOffset,
                                brenvald::kRecordCountCapacity, "0");
-    TEnteredFolders entered;
-    FindBASE(basesFolder, host, engine, entered);
-    host.AddToLog("", LogKind::Plain);
-    index_.Build(table_.get(), RecordCount());
     return true;
 }
 

@@ -50,6 +50,10 @@ public:
     // callers that keep their bases elsewhere.
     bool LoadBasesFrom(const std::string &basesFolder, IScanHost &host, IPrompts &prompts,
                        IEngine &engine);
+    // The same for one base file alone, in a table of its own: what the scan
+    // would load of it, for tools that check bases.
+    bool LoadBaseFile(const std::string &basePath, IScanHost &host, IPrompts &prompts,
+                      IEngine &engine);
 
     // False when the table could not be allocated: nothing may be scanned.
     bool Available() const { return table_ != nullptr; }
@@ -69,6 +73,7 @@ public:
     const std::vector<BaseFailure> &Failures() const { return failures_; }
 
 private:
+    bool StartTable(IPrompts &prompts);
     void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
                   TEnteredFolders &entered);
     void LoadBase(const std::string &folder, const std::string &name, IScanHost &host,

@@ -205,11 +205,114 @@ TEST(Commands, ImportHdbWritesLinesAndCountsSkipsOnTheErrorStream) {
 }
 
 TEST(Commands, BadCallsGiveUsageAndExitCodeTwo) {
-    for (const Arguments &call : {Arguments{}, Arguments{"frobnicate"}, Arguments{"make", "x"},
-                                  Arguments{"list"}, Arguments{"fingerprint"}}) {
+    for (const Arguments &call : {Arguments{}, Arguments{"frobnicate"}, Arguments{"-x"},
+                                  Arguments{"make", "x"}, Arguments{"list"},
+                                  Arguments{"fingerprint"}, Arguments{"check"},
+                                  Arguments{"help", "make", "list"}}) {
         Result result = RunTool(call);
-        EXPECT_EQ(result.status, 2);
-        EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+        EXPECT_EQ(result.status, 2) << call.size();
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
     }
-    EXPECT_EQ(RunTool({"help"}).status, 0);
+    // A known command's bad call shows that command's usage, not the overview.
+    Result make = RunTool({"make", "x"});
+    EXPECT_EQ(make.err, "bvxtool: make needs a list and an output file\n"
+                        "Usage: bvxtool make LIST OUT.bvx\n(bvxtool help make says more)\n");
+}
+
+TEST(Commands, HelpPrintsTheOverviewOrOneCommandsUsage) {
+    const Result overview = RunTool({"help"});
+    ASSERT_EQ(overview.status, 0);
+    EXPECT_EQ(overview.err, "");
+    for (const char *line : {"  bvxtool make LIST OUT.bvx ", "  bvxtool check BASE... ",
+                             "  bvxtool scan [--bases DIR] [--strict] PATH...\n",
+                             "  bvxtool help [COMMAND] ", "  bvxtool --version "})
+        EXPECT_NE(overview.out.find(line), std::string::npos) << line;
+    for (const char *spelling : {"--help", "-h", "/?"}) {
+        const Result asked = RunTool({spelling});
+        EXPECT_EQ(asked.status, 0) << spelling;
+        EXPECT_EQ(asked.out, overview.out) << spelling;
+    }
+
+    const struct {
+        const char *command, *usageLine;
+    } commands[] = {
+        {"make", "Usage: bvxtool make LIST OUT.bvx\n"},
+        {"list", "Usage: bvxtool list BASE.bvx\n"},
+        {"check", "Usage: bvxtool check BASE...\n"},
+        {"pack", "Usage: bvxtool pack PLAIN OUT.bvx\n"},
+        {"unpack", "Usage: bvxtool unpack BASE.bvx PLAIN\n"},
+        {"fingerprint", "Usage: bvxtool fingerprint FILE...\n"},
+        {"import-hdb", "Usage: bvxtool import-hdb FILE.hdb...\n"},
+        {"scan", "Usage: bvxtool scan [--bases DIR] [--strict] PATH...\n"},
+        {"help", "Usage: bvxtool help [COMMAND]\n"},
+    };
+    for (const auto &c : commands) {
+        const Result help = RunTool({"help", c.command});
+        EXPECT_EQ(help.status, 0) << c.command;
+        EXPECT_EQ(help.out.rfind(c.usageLine, 0), 0u) << help.out;
+        EXPECT_EQ(help.err, "");
+        // COMMAND --help says the same.
+        EXPECT_EQ(RunTool({c.command, "--help"}).out, help.out) << c.command;
+    }
+    EXPECT_NE(RunTool({"help", "check"}).out.find("fresh definition table"), std::string::npos);
+
+    const Result unknown = RunTool({"help", "frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(unknown.err.rfind("bvxtool: no command \"frobnicate\" to help with\nUsage:\n", 0),
+              0u)
+        << unknown.err;
+}
+
+TEST(Commands, VersionNamesTheProgramAndTheEngine) {
+    const Result version = RunTool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.err, "");
+    // The program's version is the first line of ver.ini, as the build read it.
+    EXPECT_EQ(version.out, std::string("bvxtool ") + EXPECTED_PROGRAM_VERSION +
+                               "\nKernel.dll library version 1.0, engine version 0.12\n");
+}
+
+TEST(Commands, MakeWarnsAboutExactRepeatsWithBothLinesAndStillWritesTheBase) {
+    TempDir dir;
+    WriteFile(dir.file("dup.list"),
+              "#header1 Repeats\n"                                  // 1
+              "1\tPat.Pattern\t50 41 54\t0\n"                       // 2
+              "1\tPat.Pattern\t50 41 54\n"                          // 3: offset left out
+              "1\tPat.Pattern\t50 41 54\t4\n"                       // 4: another offset
+              "1\tPat.Other\t50 41 54\t0\n"                         // 5: another name
+              "\n"                                                  // 6
+              "2\tBvx.Offset\t66-86-88-33\t0\n"                     // 7
+              "1\tPat.Pattern\t50 41 54\t0\r\n"                     // 8: third time
+              "0\tAbc.File\t" + kAbcFingerprint + "\t0\n"           // 9
+              "2\tBvx.Offset\t66-86-88-33\t0\n");                   // 10
+    const Result made = RunTool({"make", dir.file("dup.list"), dir.file("dup.bvx")});
+    EXPECT_EQ(made.status, 0) << made.err;
+    const std::string list = dir.file("dup.list");
+    EXPECT_EQ(made.err, list + ":3: warning: the same definition as on line 2\n" + list +
+                            ":8: warning: the same definition as on line 2\n" + list +
+                            ":10: warning: the same definition as on line 7\n");
+    EXPECT_EQ(made.out, dir.file("dup.bvx") + ": 8 definitions (3 repeats)\n");
+    // Every line stays in the base, in order, so its list rebuilds it.
+    const Result listed = RunTool({"list", dir.file("dup.bvx")});
+    EXPECT_NE(listed.out.find("# count 8\n"), std::string::npos) << listed.out;
+}
+
+TEST(Commands, CountLinesSayOneDefinitionAndManyDefinitions) {
+    TempDir dir;
+    const struct {
+        std::string list, count;
+    } cases[] = {
+        {"1\tOne\t50\t0\n", "1 definition"},
+        {"1\tOne\t50\t0\n1\tTwo\t51\t0\n", "2 definitions"},
+        {"# nothing\n", "0 definitions"},
+        {"1\tOne\t50\t0\n1\tOne\t50\t0\n", "2 definitions (1 repeat)"},
+    };
+    for (const auto &c : cases) {
+        WriteFile(dir.file("c.list"), c.list);
+        const Result made = RunTool({"make", dir.file("c.list"), dir.file("c.bvx")});
+        EXPECT_EQ(made.status, 0) << made.err;
+        EXPECT_EQ(made.out, dir.file("c.bvx") + ": " + c.count + "\n");
+    }
 }
