@@ -258,7 +258,8 @@ void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &ro
     TListView list(Control(IDC_LISTVIEW1));
     list.Clear();
     for (const scanner::QuarantineRow &row : rows) {
-        const int position = list.Append(row.caption, 0, row.present ? 0 : kStoredFileMissing);
+        const int position = list.AppendWide(scanner::WideFromShownText(row.caption),
+                                             row.present ? 0 : kStoredFileMissing);
         list.SetText(position, 1, row.storedName);
         list.SetText(position, 2, row.description);
         list.SetText(position, 3, row.timeStamp);
@@ -273,7 +274,7 @@ void TMainForm::BitBtn8Click() {
 
 void TMainForm::BitBtn9Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
-    TResultsListAdapter results(TListView(Control(IDC_LISTVIEW2)), resultAnsiPaths_);
+    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)));
     scanner::FixAndContinue(quarantine_->store(), results, host);
 }
 

@@ -7,6 +7,7 @@
 #include "AboutFrm.h"
 #include "Controls.h"
 #include "Definitions.h"
+#include "FolderSearch.h"
 #include "GradFill.h"
 #include "QuarantineCommands.h"
 #include "ScanRun.h"
@@ -21,36 +22,20 @@
 
 namespace window {
 
-// ICheckList over a list view with check boxes.
+// ICheckList over a list view with check boxes. Captions are read wide and
+// handed on in UTF-8: a row of the results or the quarantine list stands for
+// its file by the real path it shows.
 class TCheckListAdapter : public scanner::ICheckList {
 public:
     explicit TCheckListAdapter(TListView list) : list_(list) {}
     int RowCount() const override { return list_.Count(); }
-    std::string Caption(int row) const override { return list_.Text(row); }
+    std::string Caption(int row) const override { return scanner::Utf8FromWide(list_.TextWide(row)); }
     bool Checked(int row) const override { return list_.Checked(row); }
     void SetChecked(int row, bool checked) override { list_.SetChecked(row, checked); }
     void RemoveRow(int row) override { list_.Remove(row); }
 
 private:
     TListView list_;
-};
-
-// The results list for Fix & Continue: each row stands for the file by the
-// ANSI path that the scan checked (a short form where the real name is not
-// ANSI), since the row's caption shows the real path.
-class TResultsListAdapter : public TCheckListAdapter {
-public:
-    TResultsListAdapter(TListView list, const std::vector<std::string> &ansiPaths)
-        : TCheckListAdapter(list), list_(list), ansiPaths_(ansiPaths) {}
-    std::string Caption(int row) const override {
-        const size_t number = static_cast<size_t>(list_.Data(row));
-        return number > 0 && number <= ansiPaths_.size() ? ansiPaths_[number - 1]
-                                                         : TCheckListAdapter::Caption(row);
-    }
-
-private:
-    TListView list_;
-    const std::vector<std::string> &ansiPaths_;
 };
 
 class TMainForm : public scanner::IScanHost {

@@ -1,6 +1,10 @@
 // The file operations and the name draw of the quarantine store, behind small
 // interfaces so that tests can make any one of them fail. The Win32 versions
 // are the ones the program uses.
+//
+// Paths and texts are UTF-8 throughout, so that a file whose real name the
+// ANSI code page cannot spell is moved and put back under that name; the
+// Win32 operations make wide calls.
 #pragma once
 
 #include "QuarantineIndex.h"
@@ -50,8 +54,10 @@ public:
     virtual FileResult Move(const std::string &from, const std::string &to) = 0;
     // Deletes for good, no recycle bin.
     virtual FileResult Delete(const std::string &path) = 0;
+    // The index as UTF-8 text, whatever form it is stored in.
     virtual IndexContent ReadIndex(const std::string &path) = 0;
-    // Creates or truncates the file, writes the text and flushes it to disk.
+    // Creates or truncates the file, writes the UTF-8 text in the form of
+    // EncodeIndexText and flushes it to disk.
     virtual FileResult WriteTempIndex(const std::string &path, const std::string &text) = 0;
     // Puts the temporary file in the index's place in one step.
     virtual FileResult ReplaceIndex(const std::string &tempPath, const std::string &indexPath) = 0;
@@ -72,6 +78,12 @@ public:
     virtual std::string TimeSeparator() = 0;
 };
 
+class Win32AnsiCodePage : public IAnsiCodePage {
+public:
+    std::string Utf8FromAnsi(const std::string &ansi) const override;
+    bool ExactAnsiFromUtf8(const std::string &utf8, std::string &ansi) const override;
+};
+
 class Win32QuarantineFiles : public IQuarantineFiles {
 public:
     bool Exists(const std::string &path) override;
@@ -82,6 +94,9 @@ public:
     IndexContent ReadIndex(const std::string &path) override;
     FileResult WriteTempIndex(const std::string &path, const std::string &text) override;
     FileResult ReplaceIndex(const std::string &tempPath, const std::string &indexPath) override;
+
+private:
+    Win32AnsiCodePage codePage_;
 };
 
 // Seeded once when constructed: files quarantined within one clock tick still
@@ -102,7 +117,8 @@ public:
     std::string TimeSeparator() override;
 };
 
-// The system's message text for an error code, without the trailing line end.
+// The system's message text for an error code in UTF-8, without the
+// trailing line end.
 std::string SystemMessage(unsigned long code);
 
 } // namespace scanner

@@ -4,6 +4,60 @@
 
 namespace scanner {
 
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+bool StartsWithByteOrderMark(const std::string &bytes) {
+    return bytes.compare(0, sizeof kUtf8ByteOrderMark - 1, kUtf8ByteOrderMark) == 0;
+}
+
+// Converts each line of text on its own and keeps the line ends between them
+// as they are; false when a line does not convert.
+template <typename Convert>
+bool ConvertLines(const std::string &text, std::string &converted, Convert convert) {
+    converted.clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        while (end < text.size() && !IsLineEnd(text[end]))
+            ++end;
+        std::string line;
+        if (end > start && !convert(text.substr(start, end - start), line))
+            return false;
+        converted += line;
+        while (end < text.size() && IsLineEnd(text[end]))
+            converted += text[end++];
+        start = end;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string DecodeIndexText(const std::string &bytes, const IAnsiCodePage &codePage) {
+    if (StartsWithByteOrderMark(bytes))
+        return bytes.substr(sizeof kUtf8ByteOrderMark - 1);
+    std::string text;
+    ConvertLines(bytes, text, [&](const std::string &ansi, std::string &utf8) {
+        utf8 = codePage.Utf8FromAnsi(ansi);
+        return true;
+    });
+    return text;
+}
+
+// ANSI bytes that happened to begin like the mark would be read back as
+// UTF-8, so such a text is written in UTF-8 as well.
+std::string EncodeIndexText(const std::string &text, const IAnsiCodePage &codePage) {
+    std::string ansi;
+    const bool spelled = ConvertLines(text, ansi, [&](const std::string &utf8, std::string &line) {
+        return codePage.ExactAnsiFromUtf8(utf8, line);
+    });
+    if (spelled && !StartsWithByteOrderMark(ansi))
+        return ansi;
+    return kUtf8ByteOrderMark + text;
+}
+
 std::vector<std::string> SplitIndexLines(const std::string &text) {
     std::vector<std::string> lines;
     std::string current;

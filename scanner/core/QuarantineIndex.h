@@ -35,6 +35,28 @@ struct LocalTime {
     int minute = 0;
 };
 
+// The system's ANSI code page, as the index file needs it.
+class IAnsiCodePage {
+public:
+    virtual ~IAnsiCodePage() = default;
+    // The UTF-8 form of a text in the code page.
+    virtual std::string Utf8FromAnsi(const std::string &ansi) const = 0;
+    // True, with ansi set, when the code page spells the UTF-8 text exactly
+    // (no default character, no look-alike) and it converts back the same.
+    virtual bool ExactAnsiFromUtf8(const std::string &utf8, std::string &ansi) const = 0;
+};
+
+// The mark that begins an index written in UTF-8.
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// Index file bytes to UTF-8 text: after a UTF-8 byte-order mark the rest as
+// it is, else every line converted from the ANSI code page. Line ends stay.
+std::string DecodeIndexText(const std::string &bytes, const IAnsiCodePage &codePage);
+// UTF-8 text to index file bytes: in the ANSI code page when it spells every
+// line exactly (the form earlier builds wrote and read), else the UTF-8 text
+// after a byte-order mark, so that no path is lost to the code page.
+std::string EncodeIndexText(const std::string &text, const IAnsiCodePage &codePage);
+
 // Splits index text into lines; CR, LF and CR LF all end a line, and a final
 // line without an ending still counts.
 std::vector<std::string> SplitIndexLines(const std::string &text);

@@ -1,7 +1,8 @@
 // The quarantine store: detected files moved into "Quarantine\" beside the
 // program under generated names, with Files.ini recording where each came
-// from. The store keeps nothing in memory; every operation reads the index
-// afresh and replaces it whole, atomically.
+// from. Paths are UTF-8, so a file keeps its real name there and back. The
+// store keeps nothing in memory; every operation reads the index afresh and
+// replaces it whole, atomically.
 //
 // Nothing a user owns may be lost: a file is either at its original path or
 // in the quarantine folder with exactly one record. To keep that true even
@@ -100,14 +101,16 @@ private:
 };
 
 // The store over the real file system, clock and a generator seeded once;
-// the window keeps one for its whole life.
+// the window keeps one for its whole life. programFolder is in ANSI, as the
+// program's own path gives it; the store works in UTF-8.
 class SystemQuarantine {
 public:
     explicit SystemQuarantine(const std::string &programFolder)
-        : store_(programFolder, files_, draw_, clock_) {}
+        : store_(codePage_.Utf8FromAnsi(programFolder), files_, draw_, clock_) {}
     QuarantineStore &store() { return store_; }
 
 private:
+    Win32AnsiCodePage codePage_;
     Win32QuarantineFiles files_;
     SeededNameDraw draw_;
     SystemClock clock_;

@@ -1,3 +1,4 @@
+#include "Latin1CodePage.h"
 #include "QuarantineIndex.h"
 
 #include <gtest/gtest.h>
@@ -62,4 +63,54 @@ TEST(QuarantineIndexText, StoredNamesMustNameAPlainFileInTheFolder) {
         EXPECT_FALSE(IsStoredFileName(name)) << "\"" << name << "\"";
     EXPECT_TRUE(SameFileName("infected(5).vir", "INFECTED(5).Vir"));
     EXPECT_FALSE(SameFileName("INFECTED(5).Vir", "INFECTED(51).Vir"));
+}
+
+// The index file's two forms: the code page's bytes when it spells every
+// line, else the UTF-8 text after a byte-order mark.
+TEST(QuarantineIndexText, WritesAnsiWhenEveryLineIsSpelledElseUtf8WithItsMark) {
+    const qtest::TLatin1CodePage latin1;
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case {
+        std::string text;  // UTF-8, as the store holds it
+        std::string bytes; // the file
+    } cases[] = {
+        {"", ""},
+        {"C:\\Tools\\spy.exe\r\nINFECTED(907).Vir\r\n\r\n14:37 06.12.26\r\n",
+         "C:\\Tools\\spy.exe\r\nINFECTED(907).Vir\r\n\r\n14:37 06.12.26\r\n"},
+        // Spelled in the code page: its own bytes, no mark.
+        {u8"C:\\Caf\u00e9\\x.exe\r\n", "C:\\Caf\xE9\\x.exe\r\n"},
+        // One line the code page cannot spell puts the whole index in UTF-8,
+        // the lines it could spell included.
+        {u8"C:\\Caf\u00e9\r\nD:\\\u0442\u0440\u043e\u044f\u043d.exe\r\n",
+         bom + u8"C:\\Caf\u00e9\r\nD:\\\u0442\u0440\u043e\u044f\u043d.exe\r\n"},
+        {u8"C:\\\U0001F608.exe\r\n", bom + u8"C:\\\U0001F608.exe\r\n"},
+        // Bytes that would read back as the mark: written in UTF-8 instead.
+        {u8"\u00ef\u00bb\u00bfC:\\x\r\n", bom + u8"\u00ef\u00bb\u00bfC:\\x\r\n"},
+        // Not UTF-8 (a damaged UTF-8 index): kept byte for byte.
+        {"C:\\\xFF\xC3\r\n", bom + "C:\\\xFF\xC3\r\n"},
+        // Line ends stay as they are.
+        {"a\nb\rc", "a\nb\rc"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(EncodeIndexText(c.text, latin1), c.bytes) << c.text;
+        EXPECT_EQ(DecodeIndexText(c.bytes, latin1), c.text) << c.text;
+    }
+}
+
+TEST(QuarantineIndexText, ReadsAnIndexWithoutTheMarkInTheCodePage) {
+    const qtest::TLatin1CodePage latin1;
+    struct Case {
+        std::string bytes;
+        std::string text;
+    } cases[] = {
+        {"C:\\Caf\xE9\\x.exe\r\nINFECTED(1).Vir\r\n", u8"C:\\Caf\u00e9\\x.exe\r\nINFECTED(1).Vir\r\n"},
+        {"\xE9\n\r\xE8", u8"\u00e9\n\r\u00e8"},
+        // Only a whole mark at the very start counts.
+        {"\xEF\xBB", u8"\u00ef\u00bb"},
+        {"x\r\n\xEF\xBB\xBF", u8"x\r\n\u00ef\u00bb\u00bf"},
+        // The mark alone is an empty index.
+        {"\xEF\xBB\xBF", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DecodeIndexText(c.bytes, latin1), c.text) << c.bytes;
 }
