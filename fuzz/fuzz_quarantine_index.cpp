@@ -1,9 +1,11 @@
-// Reading the quarantine index (Files.ini). Its lines split and join back
-// unchanged; the list shows one row per complete record with that record's
+// Reading the quarantine index (Files.ini). Its bytes read and write back as
+// they were, in the code page's form while every line is spelled there; its
+// lines split and join back unchanged; the list shows one row per complete record with that record's
 // texts; a stored name from the index reaches only a plain file inside the
 // quarantine folder; and releasing a record rewrites the index with exactly
 // that record's four lines gone.
 #include "FuzzSupport.h"
+#include "../tests/quarantine/Latin1CodePage.h"
 
 #include "QuarantineFiles.h"
 #include "QuarantineIndex.h"
@@ -107,6 +109,20 @@ public:
     std::string TimeSeparator() override { return ":"; }
 };
 
+// Whatever the store holds, UTF-8 or not, is written so that it reads back
+// the same; an index without the mark (an earlier build's) is written back
+// byte for byte.
+void CheckFileForms(const std::string &bytes) {
+    const qtest::TLatin1CodePage latin1;
+    const std::string text = DecodeIndexText(bytes, latin1);
+    const std::string file = EncodeIndexText(text, latin1);
+    Require(DecodeIndexText(file, latin1) == text, "an index reads back as it was written");
+    Require(DecodeIndexText(EncodeIndexText(bytes, latin1), latin1) == bytes,
+            "any text reads back as it was written");
+    if (bytes.compare(0, sizeof kUtf8ByteOrderMark - 1, kUtf8ByteOrderMark) != 0)
+        Require(file == bytes, "an index without the mark is written back byte for byte");
+}
+
 void CheckLines(const std::vector<std::string> &lines) {
     for (const std::string &line : lines)
         Require(line.find_first_of("\r\n") == std::string::npos, "no line holds a line break");
@@ -119,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     InputReader input(data, size);
     const uint8_t action = input.Byte();
     const std::string text = input.Rest();
+    CheckFileForms(text);
     const std::vector<std::string> lines = SplitIndexLines(text);
     CheckLines(lines);
 
