@@ -122,6 +122,105 @@ std::vector<std::string> FolderFiles(const std::string &folder) {
     return Sorted(names);
 }
 
+// Real names that the ANSI code page cannot spell, kept as UTF-8 here and
+// handed to the wide calls.
+std::wstring WideOf(const std::string &utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                                        static_cast<int>(utf8.size()), &wide[0],
+                                                        static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::string Utf8Of(const std::wstring &wide) {
+    std::string utf8(wide.size() * 4, '\0');
+    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                                        static_cast<int>(wide.size()), &utf8[0],
+                                                        static_cast<int>(utf8.size()), nullptr, nullptr)));
+    return utf8;
+}
+
+bool WriteWideFile(const std::string &path, const std::string &content) {
+    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+    return written == content.size();
+}
+
+// The file's bytes through its real name, or a text saying it is not there.
+std::string ReadWideFile(const std::string &path) {
+    HANDLE file = CreateFileW(WideOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string content;
+    char block[4096];
+    DWORD got = 0;
+    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
+        content.append(block, got);
+    CloseHandle(file);
+    return content;
+}
+
+// A folder the test made with a real name, removed however the test ends:
+// the sample drive's own clearing lists in ANSI and would leave it behind.
+class WideFolder {
+public:
+    explicit WideFolder(const std::string &path) : path_(WideOf(path)) {
+        made_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+    }
+    ~WideFolder() {
+        WIN32_FIND_DATAW entry;
+        HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileW((path_ + L"\\" + entry.cFileName).c_str());
+            } while (FindNextFileW(search, &entry));
+            FindClose(search);
+        }
+        RemoveDirectoryW(path_.c_str());
+    }
+    WideFolder(const WideFolder &) = delete;
+    WideFolder &operator=(const WideFolder &) = delete;
+    bool made() const { return made_; }
+
+private:
+    std::wstring path_;
+    bool made_ = false;
+};
+
+// The captions of another process's list view, read wide, in UTF-8: the
+// driver reads them in ANSI, where a real name it cannot spell shows as "?".
+Strings WideListTexts(HANDLE process, HWND list) {
+    constexpr int kTextRoom = 2048;
+    Strings texts;
+    const int count = static_cast<int>(SendPlain(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int item = 0; item < count; ++item) {
+        RemoteBuffer remote(process, sizeof(LVITEMW) + kTextRoom * sizeof(wchar_t));
+        LVITEMW request{};
+        request.cchTextMax = kTextRoom;
+        request.pszText = reinterpret_cast<wchar_t *>(static_cast<char *>(remote.address()) + sizeof(LVITEMW));
+        DWORD_PTR length = 0;
+        if (!remote.Write(&request, sizeof request) ||
+            !SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                                 reinterpret_cast<LPARAM>(remote.address()), SMTO_ABORTIFHUNG, kWaitMs,
+                                 &length)) {
+            texts.push_back("(unreadable)");
+            continue;
+        }
+        std::wstring text(length, L'\0');
+        if (length > 0)
+            remote.Read(&text[0], length * sizeof(wchar_t), sizeof(LVITEMW));
+        texts.push_back(Utf8Of(text));
+    }
+    return texts;
+}
+
 // Holds a file open with no sharing, so that nothing else can read it.
 class ExclusiveOpen {
 public:
@@ -592,6 +691,46 @@ TEST_F(ScannerWindow, QuarantinePageListsRecordAndRestorePutsFileBack) {
 
     ClickButton(IDC_BITBTN13); // Cancel
     EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
+}
+
+TEST_F(ScannerWindow, ACyrillicNamedDetectionGoesToQuarantineAndComesBackUnderItsRealName) {
+    const SampleFile &dropper = drive_.file("dropper.dll");
+    WideFolder folder(u8"D:\\Загрузки");
+    ASSERT_TRUE(folder.made());
+    const std::string path = u8"D:\\Загрузки\\троян.exe";
+    ASSERT_TRUE(WriteWideFile(path, dropper.content));
+    TickDrive("D:\\");
+    ASSERT_EQ(Scan(), "Scan results: 4 infections found.");
+
+    // The log and the results show the real name.
+    const std::string found = "Found infection in [" + path + "] - [" + dropper.detection + "]";
+    EXPECT_TRUE(Becomes([&] {
+        Strings log = WideListTexts(app_->handle(), Control(IDC_LOGLIST));
+        return std::count(log.begin(), log.end(), found);
+    }, std::ptrdiff_t{1}));
+    Strings results = WideListTexts(app_->handle(), Control(IDC_LISTVIEW2));
+    const auto row = std::find(results.begin(), results.end(), path);
+    ASSERT_NE(row, results.end());
+
+    ASSERT_TRUE(List(IDC_LISTVIEW2).SetChecked(static_cast<int>(row - results.begin()), true));
+    ClickButton(IDC_BITBTN9);
+    Answer("Information", kMovedMessage, "OK");
+    Answer("Confirm", kCloseQuestion, "&No");
+    EXPECT_EQ(ReadWideFile(path), "<missing>");
+    // ANSI cannot spell the record: the index is UTF-8 after its mark.
+    std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
+    EXPECT_EQ(index.substr(0, 3 + path.size() + 2), "\xEF\xBB\xBF" + path + "\r\n");
+
+    OpenQuarantinePage();
+    EXPECT_TRUE(Becomes([&] { return WideListTexts(app_->handle(), Control(IDC_LISTVIEW1)); },
+                        Strings{path}));
+    ASSERT_TRUE(List(IDC_LISTVIEW1).SetChecked(0, true));
+    ClickButton(IDC_BITBTN14);
+    Answer("Warning", kRestoredMessage, "OK");
+    EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
+    EXPECT_EQ(ReadWideFile(path), dropper.content);
+    EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
+    EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
 }
 
 TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
