@@ -1,11 +1,16 @@
 #include "WindowPrompts.h"
 
+#include "FolderSearch.h"
+
 #include <shellapi.h>
 
 namespace window {
 
+// Texts may name files by their real names and quote the system's reasons,
+// both in UTF-8: the box shows them wide.
 int TWindowPrompts::Box(const std::string &text, const char *caption, UINT style) {
-    return MessageBoxA(owner_, text.c_str(), caption, style);
+    return MessageBoxW(owner_, scanner::WideFromShownText(text).c_str(),
+                       scanner::WideFromShownText(caption).c_str(), style);
 }
 
 void TWindowPrompts::Information(const std::string &text) {
