@@ -6,6 +6,7 @@
 #include "FolderSearch.h"
 #include "QuarantineKit.h"
 #include "ScanTestHost.h"
+#include "SparseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -306,4 +307,56 @@ TEST(QuarantineWideNames, ARecordThatIsNotUtf8FailsAndStays) {
                            damaged + "C:\\x.exe\r\nINFECTED(4).Vir\r\n\r\nt\r\n");
     ASSERT_EQ(setup.store.ReleaseQuarantined(1, true).status, ReleaseStatus::Done);
     EXPECT_EQ(setup.IndexText(), damaged);
+}
+
+TEST(QuarantineWideNames, TheSystemCodePageSpellsOnlyWhatComesBackTheSame) {
+    const Win32AnsiCodePage codePage;
+    ASSERT_NE(GetACP(), static_cast<UINT>(CP_UTF8)) << "the test prefix runs an ANSI code page";
+    std::string ansi = "unchanged";
+    EXPECT_TRUE(codePage.ExactAnsiFromUtf8("", ansi));
+    EXPECT_EQ(ansi, "");
+    EXPECT_TRUE(codePage.ExactAnsiFromUtf8("C:\\Tools\\spy.exe", ansi));
+    EXPECT_EQ(ansi, "C:\\Tools\\spy.exe");
+    // No ANSI code page holds an emoji; a fullwidth letter has only a
+    // best-fit look-alike; bytes that are not UTF-8 spell nothing.
+    for (const std::string &refused : {std::string(u8"\U0001F608.exe"), std::string(u8"\uFF43lean.exe"),
+                                       std::string("a\xC3(b"), std::string("\xFF")})
+        EXPECT_FALSE(codePage.ExactAnsiFromUtf8(refused, ansi)) << refused;
+    // What it spells, it reads back the same.
+    for (const std::string &text : {std::string(u8"caf\u00e9"), std::string(u8"\u0442\u0440\u043e\u044f\u043d")})
+        if (codePage.ExactAnsiFromUtf8(text, ansi)) {
+            EXPECT_EQ(codePage.Utf8FromAnsi(ansi), text);
+        }
+}
+
+// Names the plain calls would trim, and a file of more than 4 GiB: each goes
+// and comes back as it was.
+TEST(QuarantineWideNames, TrailingDotsBlanksAndHugeFilesKeepTheirNameAndSize) {
+    TWideInstallation setup;
+    MakeWideFolder(setup.user + u8"Загрузки");
+    const std::string huge = setup.user + u8"Загрузки\\間諜.dll";
+    testsupport::WriteSparseFile(setup.user + "huge.tmp", 5ull << 30, {{(5ull << 30) - 4, "tail"}});
+    ASSERT_TRUE(MoveFileW(LongForm(setup.user + "huge.tmp").c_str(), LongForm(huge).c_str()));
+    const Lines paths = {setup.user + u8"троян.exe.", setup.user + u8"троян.exe ", huge};
+    WriteWideFile(paths[0], "dot");
+    WriteWideFile(paths[1], "blank");
+
+    for (const std::string &path : paths)
+        ASSERT_TRUE(setup.store.QuarantineFile(path, "").moved()) << path;
+    for (const std::string &path : paths)
+        EXPECT_FALSE(WideExists(path)) << path;
+    std::vector<QuarantineRow> rows = setup.store.ListQuarantine();
+    ASSERT_EQ(rows.size(), 3u);
+    MemoryCheckList list;
+    list.rows = Checked(rows);
+    RestoreChecked(setup.store, list, setup.host);
+    EXPECT_TRUE(list.rows.empty());
+    EXPECT_TRUE(setup.log.empty()) << setup.log.at(0);
+
+    EXPECT_EQ(ReadWideFile(paths[0]), "dot");
+    EXPECT_EQ(ReadWideFile(paths[1]), "blank");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(LongForm(huge).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, 5ull << 30);
+    EXPECT_EQ(setup.IndexText(), "");
 }
