@@ -360,3 +360,23 @@ TEST(QuarantineWideNames, TrailingDotsBlanksAndHugeFilesKeepTheirNameAndSize) {
     EXPECT_EQ((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, 5ull << 30);
     EXPECT_EQ(setup.IndexText(), "");
 }
+
+// The window hands over the program folder as the program's ANSI path gives
+// it; the store finds that folder through its UTF-8 form.
+TEST(QuarantineWideNames, TheProgramFolderIsTakenFromItsAnsiPath) {
+    TWideInstallation setup;
+    const std::string program = setup.temp.file("caf\xE9\\");
+    ASSERT_TRUE(CreateDirectoryA(program.substr(0, program.size() - 1).c_str(), nullptr));
+    SystemQuarantine quarantine(program);
+    const std::string spy = setup.UserFile("spy.exe");
+
+    ASSERT_TRUE(quarantine.store().QuarantineFile(spy, "").moved());
+    std::vector<QuarantineRow> rows = quarantine.store().ListQuarantine();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].present);
+    const std::string stored = program + "Quarantine\\" + rows[0].storedName;
+    EXPECT_EQ(testsupport::ReadFile(stored), "spy.exe");
+    EXPECT_EQ(StoredLines(testsupport::ReadFile(program + "Quarantine\\Files.ini")).at(0), spy);
+    ASSERT_EQ(quarantine.store().ReleaseQuarantined(0, false).status, ReleaseStatus::Done);
+    EXPECT_EQ(testsupport::ReadFile(spy), "spy.exe");
+}
