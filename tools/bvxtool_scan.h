@@ -16,7 +16,8 @@ constexpr int kScanFound = 1;
 constexpr int kScanError = 2;
 
 // arguments: [--bases DIR] [--strict] PATH...; DIR is the bases folder (by
-// default Bases beside the program). Every base that fails to load gets one
+// default Bases beside the program). A PATH that is a file is checked
+// whatever its name; folders are walked with the window's selection. Every base that fails to load gets one
 // warning on err; with --strict such a failure ends the command with
 // kScanError before anything is scanned. showProgress: out is a console.
 int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err,

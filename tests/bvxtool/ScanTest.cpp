@@ -37,15 +37,40 @@ HANDLE InheritableFile(const std::string &path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Runs bvxtool.exe from beside this test with stdout and stderr in files.
-ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments,
-                DWORD waitMilliseconds = 60000) {
-    std::string commandLine = "\"" + scanner::ProgramFolder() + "bvxtool.exe\"";
-    for (const std::string &argument : arguments)
-        commandLine += " \"" + argument + "\"";
+std::wstring WideFrom(const std::string &text, UINT codePage) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), size,
+                                                              nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string Utf8From(const std::wstring &wide) {
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), size,
+                                                             nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], static_cast<int>(utf8.size()),
+                        nullptr, nullptr);
+    return utf8;
+}
+
+// Runs bvxtool.exe from beside this test with stdout and stderr in files;
+// the arguments are wide, as a shell passes them.
+ToolRun RunToolWide(const TempDir &dir, const std::vector<std::wstring> &arguments,
+                    DWORD waitMilliseconds = 60000) {
+    std::wstring commandLine = L"\"" + WideFrom(scanner::ProgramFolder(), CP_ACP) +
+                               L"bvxtool.exe\"";
+    for (const std::wstring &argument : arguments)
+        commandLine += L" \"" + argument + L"\"";
     HANDLE out = InheritableFile(dir.file("tool.out"));
     HANDLE err = InheritableFile(dir.file("tool.err"));
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -53,7 +78,7 @@ ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments,
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     ToolRun run;
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process)) {
         WaitForSingleObject(process.hProcess, waitMilliseconds);
         GetExitCodeProcess(process.hProcess, &run.status);
@@ -67,6 +92,15 @@ ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments,
     run.out = ReadFile(dir.file("tool.out"));
     run.err = ReadFile(dir.file("tool.err"));
     return run;
+}
+
+// The same with ANSI arguments.
+ToolRun RunTool(const TempDir &dir, const std::vector<std::string> &arguments,
+                DWORD waitMilliseconds = 60000) {
+    std::vector<std::wstring> wide;
+    for (const std::string &argument : arguments)
+        wide.push_back(WideFrom(argument, CP_ACP));
+    return RunToolWide(dir, wide, waitMilliseconds);
 }
 
 std::vector<std::string> LinesOf(const std::string &text) {
@@ -386,4 +420,105 @@ TEST(ConsoleScan, TheSampleBaseCutInsideItsEndMarkerStillFindsAllThreeKinds) {
 TEST(ConsoleScan, ProgressTextShowsFilesMegabytesAndRate) {
     EXPECT_EQ(bvxtool::ProgressText(120, 35.26, 4.0), "120 files, 35.3 MB, 30 files/s");
     EXPECT_EQ(bvxtool::ProgressText(0, 0.0, 0.0), "0 files, 0.0 MB, 0 files/s");
+}
+
+TEST(ConsoleScan, NamedFilesAreCheckedWhateverTheirNameInTheOrderGiven) {
+    TempDir dir;
+    MakeBases(dir);
+    MakeInfectedTree(dir);
+    // readme.txt and a file in a Quarantine folder are passed over by the
+    // walk, but a user who names them means them.
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan\\readme.txt"),
+                                dir.file("scan\\sub"), dir.file("scan\\Quarantine\\virus.exe"),
+                                dir.file("scan\\setup.exe")});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(LinesStartingWith(run.out, "Found infection in ["),
+              (std::vector<std::string>{
+                  "Found infection in [" + dir.file("scan\\readme.txt") + "] - [Pat.Pattern]",
+                  "Found infection in [" + dir.file("scan\\sub\\tool.dll") + "] - [Pat.Pattern]",
+                  "Found infection in [" + dir.file("scan\\Quarantine\\virus.exe") +
+                      "] - [Abc.File]"}));
+    const std::vector<std::string> lines = LinesOf(run.out);
+    EXPECT_EQ(CountContaining(lines, "Scanned files (total): 4"), 1u) << run.out;
+    EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
+    EXPECT_EQ(CountContaining(lines, "Scan Complete"), 1u);
+
+    // A named file that cannot be read is ignored and counted, as in a walk.
+    WriteFile(dir.file("scan\\held.txt"), "held open");
+    HANDLE held = CreateFileA(dir.file("scan\\held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ToolRun ignored = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan\\held.txt")});
+    CloseHandle(held);
+    EXPECT_EQ(ignored.status, 0u) << ignored.err;
+    EXPECT_EQ(LinesStartingWith(ignored.out, "Ignored ["),
+              std::vector<std::string>{"Ignored [" + dir.file("scan\\held.txt") + "]"});
+    EXPECT_EQ(CountContaining(LinesOf(ignored.out), "Skipped: 1"), 1u);
+
+    // A path that is neither stops the command before anything is scanned.
+    ToolRun missing = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan\\setup.exe"),
+                                    dir.file("scan\\gone.exe")});
+    EXPECT_EQ(missing.status, 2u);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "scan: " + dir.file("scan\\gone.exe") + ": no such file or folder\r\n");
+}
+
+// Names the ANSI code page cannot spell reach a file as UTF-8; so does a
+// definition name, which a base holds in ANSI. A definition list printed
+// to a file keeps its bytes, for make to read back.
+TEST(ConsoleScan, RedirectedOutputIsUtf8AndListsKeepTheirBytes) {
+    TempDir dir;
+    MakeDir(dir.file("Bases"));
+    MakeDir(dir.file("scan"));
+    // "Spy" with e-acute in the ANSI code page, whatever that is.
+    const std::string ansiName = "Spy\xE9.Abc";
+    WriteFile(dir.file("t.list"),
+              "0\t" + ansiName + "\t900150983cd24fb0d6963f7d28e17f72:3\t0\n");
+    std::ostringstream made, madeErr;
+    ASSERT_EQ(bvxtool::RunCommand({"make", dir.file("t.list"), dir.file("Bases\\t.bvx")}, made,
+                                  madeErr, false),
+              0)
+        << madeErr.str();
+    const std::wstring folder = WideFrom(dir.file("scan\\"), CP_ACP);
+    const std::wstring names[] = {L"\u0448\u043F\u0438\u043E\u043D.exe", // Cyrillic
+                                  L"\u6728\u9A6C.exe",                        // CJK
+                                  L"\U0001F608.exe"};                         // an emoji
+    for (const std::wstring &name : names) {
+        HANDLE file = CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, "abc", 3, &written, nullptr);
+        CloseHandle(file);
+    }
+    const std::string utf8Name = Utf8From(WideFrom(ansiName, CP_ACP));
+    ASSERT_NE(utf8Name, ansiName);
+
+    ToolRun run = RunTool(dir, {"scan", "--bases", dir.file("Bases"), dir.file("scan")});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    std::vector<std::string> found = LinesStartingWith(run.out, "Found infection in [");
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> expected;
+    for (const std::wstring &name : names)
+        expected.push_back("Found infection in [" + Utf8From(folder + name) + "] - [" + utf8Name +
+                           "]");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected) << run.out;
+
+    // A named file the code page cannot spell is reached by its short name.
+    ToolRun named = RunToolWide(dir, {L"scan", L"--bases", WideFrom(dir.file("Bases"), CP_ACP),
+                                      folder + names[0]});
+    EXPECT_EQ(named.status, 1u) << named.err;
+    EXPECT_EQ(CountContaining(LinesOf(named.out), "] - [" + utf8Name + "]"), 1u) << named.out;
+
+    ToolRun listed = RunTool(dir, {"list", dir.file("Bases\\t.bvx")});
+    EXPECT_EQ(listed.status, 0u) << listed.err;
+    EXPECT_NE(listed.out.find("0\t" + ansiName + "\t"), std::string::npos) << listed.out;
+
+    // A name nothing on disk answers to and the code page cannot spell is
+    // refused, never taken for another file.
+    ToolRun missing = RunToolWide(dir, {L"check", folder + L"\u6728.bvx"});
+    EXPECT_EQ(missing.status, 2u);
+    EXPECT_NE(missing.out.find(": not loaded: "), std::string::npos) << missing.out;
 }
