@@ -1,18 +1,26 @@
 #include "PatternSet.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace kernel {
 
 namespace {
 
-constexpr size_t kAtomSize = 4;
-constexpr uint32_t kAtomMultiplier = 0x9E3779B1u;
-constexpr unsigned kMinFilterBits = 12;
-constexpr unsigned kMaxFilterBits = 26;
-// Filter bits per atom: about one position in a hundred passes a full filter.
-constexpr size_t kFilterBitsPerAtom = 64;
+constexpr size_t kShortAtom = 4;
+constexpr size_t kLongAtom = 8;
+// A filter block of 32 bits per atom, three bits set per atom: about one
+// position in a thousand that holds no atom passes.
+constexpr unsigned kMinBlockBits = 6;
+// Only the first windows of a very long pattern are weighed for its atom.
+constexpr size_t kAtomChoices = 128;
+// The counts of atom values over the whole set, while choosing: counters per
+// pattern (a hashed sketch; collisions only overstate a count).
+constexpr size_t kSketchCountersPerPattern = 4;
+// Stream positions hashed and prefetched together.
+constexpr size_t kBatch = 32;
 
 uint64_t ContentHash(std::string_view bytes) {
     uint64_t hash = 14695981039346656037ull;
@@ -21,9 +29,32 @@ uint64_t ContentHash(std::string_view bytes) {
     return hash;
 }
 
-uint32_t LoadAtom(const unsigned char *bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+uint32_t Load32(const unsigned char *bytes) {
+    uint32_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+// The two halves of the atom at bytes; a four-byte atom has no high half.
+struct AtomValue {
+    uint32_t Low;
+    uint32_t High;
+};
+
+AtomValue LoadAtom(const unsigned char *bytes, size_t width) {
+    return {Load32(bytes), width == kLongAtom ? Load32(bytes + 4) : 0};
+}
+
+// Only the high bits of the hash are well mixed; every index takes its bits
+// from the top.
+uint32_t AtomHash(uint32_t low, uint32_t high) { return (low * 0x9E3779B1u ^ high * 0x85EBCA77u) * 0x7FEB352Du; }
+
+uint32_t TopBits(uint32_t hash, unsigned bits) { return bits == 0 ? 0 : hash >> (32 - bits); }
+
+// The three filter bits of an atom within its block.
+uint32_t FilterMask(uint32_t hash) {
+    const uint32_t bits = hash * 0x2C1B3C6Du;
+    return uint32_t{1} << (bits >> 27) | uint32_t{1} << ((bits >> 22) & 31) | uint32_t{1} << ((bits >> 17) & 31);
 }
 
 uint32_t LoadTriple(const unsigned char *bytes) {
@@ -43,26 +74,35 @@ int ByteRarity(unsigned char byte) {
     return 4;
 }
 
-// Where in the pattern the four bytes of its atom start: the window of the
-// rarest and most varied bytes, the first of equals.
-uint32_t ChooseAtom(const unsigned char *bytes, size_t length) {
-    uint32_t best = 0;
-    int bestScore = -1;
-    for (size_t start = 0; start + kAtomSize <= length; ++start) {
-        int score = 0;
-        for (size_t k = 0; k < kAtomSize; ++k) {
-            score += 2 * ByteRarity(bytes[start + k]);
-            bool repeated = false;
-            for (size_t j = 0; j < k; ++j)
-                repeated = repeated || bytes[start + j] == bytes[start + k];
-            score += repeated ? 0 : 3;
-        }
-        if (score > bestScore) {
-            bestScore = score;
-            best = static_cast<uint32_t>(start);
-        }
+// How good each window of the pattern is as its atom, from its bytes alone:
+// rare bytes, and bytes that differ from their neighbours, score higher.
+// Kept as running sums, so that weighing every window costs one step each.
+class TWindowScores {
+public:
+    TWindowScores(const unsigned char *bytes, size_t width) : bytes_(bytes), width_(width) {
+        for (size_t k = 0; k < width; ++k)
+            score_ += ByteScore(k);
     }
-    return best;
+    int Score() const { return score_; }
+    // From the window at start to the one at start + 1.
+    void Slide(size_t start) { score_ += ByteScore(start + width_) - ByteScore(start); }
+
+private:
+    int ByteScore(size_t at) const {
+        const bool changes = at == 0 || bytes_[at] != bytes_[at - 1];
+        return 2 * ByteRarity(bytes_[at]) + (changes ? 3 : 0);
+    }
+
+    const unsigned char *bytes_;
+    size_t width_;
+    int score_ = 0;
+};
+
+int Log2Ceil(uint32_t value) {
+    int bits = 0;
+    while (bits < 32 && (uint32_t{1} << bits) < value)
+        ++bits;
+    return bits;
 }
 
 unsigned BitsFor(size_t count) {
@@ -141,7 +181,8 @@ void TPatternSet::Seal() {
     bytes_.shrink_to_fit();
     starts_.shrink_to_fit();
     SealShort();
-    SealQuads();
+    SealAtoms(quads_, kShortAtom, kShortAtom, kLongAtom - 1);
+    SealAtoms(octets_, kLongAtom, kLongAtom, SIZE_MAX);
 }
 
 void TPatternSet::SealShort() {
@@ -173,42 +214,68 @@ void TPatternSet::SealShort() {
         SetBit(tripleFilter_, triple.first);
 }
 
-void TPatternSet::SealQuads() {
-    atomOffsets_.assign(Size(), 0);
-    std::vector<AtomEntry> entries;
-    for (int32_t id = 0; id < static_cast<int32_t>(Size()); ++id) {
-        if (Length(id) < kAtomSize)
-            continue;
-        const uint32_t offset = ChooseAtom(Bytes(id), Length(id));
-        atomOffsets_[static_cast<size_t>(id)] = offset;
-        entries.push_back({LoadAtom(Bytes(id) + offset), id});
-    }
-    if (entries.empty())
+// Chooses each pattern's atom and builds the filter and table. A window's
+// cost grows with how many windows of the whole set share its value, so that
+// patterns with a common part (a shared header, runs of fill) take their
+// atoms from where they differ, and falls with its own score.
+void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength) {
+    index = AtomIndex();
+    index.Width = width;
+    std::vector<int32_t> members;
+    for (int32_t id = 0; id < static_cast<int32_t>(Size()); ++id)
+        if (Length(id) >= minLength && Length(id) <= maxLength)
+            members.push_back(id);
+    if (members.empty())
         return;
-    filterBits_ = std::clamp(BitsFor(entries.size() * kFilterBitsPerAtom), kMinFilterBits, kMaxFilterBits);
-    bucketBits_ = std::clamp(BitsFor(entries.size()), 1u, filterBits_);
-    quadFilter_.assign((size_t{1} << filterBits_) / 64, 0);
-    // Counting sort of the entries by bucket.
-    bucketStarts_.assign((size_t{1} << bucketBits_) + 1, 0);
-    for (const AtomEntry &entry : entries) {
-        const uint32_t hash = entry.Atom * kAtomMultiplier;
-        SetBit(quadFilter_, hash >> (32 - filterBits_));
-        ++bucketStarts_[(hash >> (32 - bucketBits_)) + 1];
+    const auto windowsOf = [&](int32_t id) { return std::min<size_t>(Length(id) - width + 1, kAtomChoices); };
+
+    const unsigned sketchBits = BitsFor(members.size() * kSketchCountersPerPattern);
+    std::vector<uint8_t> sketch(size_t{1} << sketchBits, 0);
+    for (int32_t id : members)
+        for (size_t start = 0; start < windowsOf(id); ++start) {
+            const AtomValue atom = LoadAtom(Bytes(id) + start, width);
+            uint8_t &count = sketch[TopBits(AtomHash(atom.Low, atom.High), sketchBits)];
+            count = static_cast<uint8_t>(count + (count < UINT8_MAX));
+        }
+
+    index.BlockBits = std::max(kMinBlockBits, BitsFor(members.size()));
+    index.Filter.assign(size_t{1} << index.BlockBits, 0);
+    index.SlotBits = BitsFor(members.size() * 2);
+    index.Slots.assign(size_t{1} << index.SlotBits, AtomSlot{0, 0, -1, 0});
+    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
+    for (int32_t id : members) {
+        uint32_t bestStart = 0;
+        int bestCost = INT32_MAX;
+        TWindowScores scores(Bytes(id), width);
+        for (size_t start = 0; start < windowsOf(id); ++start) {
+            if (start > 0)
+                scores.Slide(start - 1);
+            const AtomValue atom = LoadAtom(Bytes(id) + start, width);
+            const int shared = Log2Ceil(sketch[TopBits(AtomHash(atom.Low, atom.High), sketchBits)]);
+            const int cost = 8 * shared - scores.Score();
+            if (cost < bestCost) {
+                bestCost = cost;
+                bestStart = static_cast<uint32_t>(start);
+            }
+        }
+        const AtomValue atom = LoadAtom(Bytes(id) + bestStart, width);
+        const uint32_t hash = AtomHash(atom.Low, atom.High);
+        index.Filter[TopBits(hash, index.BlockBits)] |= FilterMask(hash);
+        uint32_t slot = TopBits(hash, index.SlotBits);
+        while (index.Slots[slot].Id >= 0)
+            slot = (slot + 1) & slotMask;
+        index.Slots[slot] = AtomSlot{atom.Low, atom.High, id, bestStart};
     }
-    for (size_t bucket = 1; bucket < bucketStarts_.size(); ++bucket)
-        bucketStarts_[bucket] += bucketStarts_[bucket - 1];
-    atoms_.resize(entries.size());
-    std::vector<uint32_t> next(bucketStarts_.begin(), bucketStarts_.end() - 1);
-    for (const AtomEntry &entry : entries)
-        atoms_[next[(entry.Atom * kAtomMultiplier) >> (32 - bucketBits_)]++] = entry;
+}
+
+size_t TPatternSet::AtomIndex::MemoryBytes() const {
+    return Filter.capacity() * sizeof(uint32_t) + Slots.capacity() * sizeof(AtomSlot);
 }
 
 size_t TPatternSet::MemoryBytes() const {
     return bytes_.capacity() + starts_.capacity() * sizeof(uint32_t) + sizeof singles_ +
            pairs_.capacity() * sizeof(int32_t) + tripleFilter_.capacity() * sizeof(uint64_t) +
-           triples_.capacity() * sizeof(triples_[0]) + atomOffsets_.capacity() * sizeof(uint32_t) +
-           quadFilter_.capacity() * sizeof(uint64_t) + bucketStarts_.capacity() * sizeof(uint32_t) +
-           atoms_.capacity() * sizeof(AtomEntry);
+           triples_.capacity() * sizeof(triples_[0]) + quads_.MemoryBytes() + octets_.MemoryBytes();
 }
 
 // --- Scanning ---
@@ -231,7 +298,8 @@ void TPatternScan::Feed(const unsigned char *data, size_t length) {
     std::memcpy(window_.data() + carried_, data, length);
     const size_t size = window_.size();
     ScanShort(window_.data(), size);
-    ScanQuads(window_.data(), size);
+    ScanAtoms(set_.quads_, window_.data(), size);
+    ScanAtoms(set_.octets_, window_.data(), size);
     const size_t keep = std::min(set_.MaxLength() - 1, size);
     std::memmove(window_.data(), window_.data() + size - keep, keep);
     window_.resize(keep);
@@ -279,25 +347,41 @@ void TPatternScan::ScanShort(const unsigned char *window, size_t size) {
     }
 }
 
-void TPatternScan::ScanQuads(const unsigned char *window, size_t size) {
-    if (set_.atoms_.empty() || size < kAtomSize)
+// Positions are taken in batches: first every hash of the batch and a
+// prefetch of its filter block, then the tests, so that the filter's cache
+// misses overlap rather than follow one another.
+void TPatternScan::ScanAtoms(const TPatternSet::AtomIndex &index, const unsigned char *window, size_t size) {
+    const size_t width = index.Width;
+    if (index.Empty() || size < width)
         return;
-    const unsigned filterShift = 32 - set_.filterBits_;
-    const unsigned bucketShift = 32 - set_.bucketBits_;
-    const uint64_t *filter = set_.quadFilter_.data();
-    for (size_t i = 0; i + kAtomSize <= size; ++i) {
-        const uint32_t atom = LoadAtom(window + i);
-        const uint32_t hash = atom * kAtomMultiplier;
-        const uint32_t bit = hash >> filterShift;
-        if (!((filter[bit >> 6] >> (bit & 63)) & 1))
-            continue;
-        const uint32_t bucket = hash >> bucketShift;
-        for (uint32_t e = set_.bucketStarts_[bucket]; e < set_.bucketStarts_[bucket + 1]; ++e) {
-            const TPatternSet::AtomEntry &entry = set_.atoms_[e];
-            const uint32_t offset = set_.atomOffsets_[static_cast<size_t>(entry.Id)];
-            if (entry.Atom == atom && i >= offset)
-                VerifyAt(entry.Id, i - offset, window, size);
+    const unsigned blockShift = 32 - index.BlockBits; // BlockBits is never 0
+    const uint32_t *filter = index.Filter.data();
+    const size_t positions = size - width + 1;
+    uint32_t hashes[kBatch];
+    for (size_t batch = 0; batch < positions; batch += kBatch) {
+        const size_t count = std::min(kBatch, positions - batch);
+        for (size_t k = 0; k < count; ++k) {
+            const AtomValue atom = LoadAtom(window + batch + k, width);
+            hashes[k] = AtomHash(atom.Low, atom.High);
+            __builtin_prefetch(filter + (hashes[k] >> blockShift));
         }
+        for (size_t k = 0; k < count; ++k) {
+            const uint32_t mask = FilterMask(hashes[k]);
+            if ((filter[hashes[k] >> blockShift] & mask) == mask)
+                LookUpAtom(index, hashes[k], batch + k, window, size);
+        }
+    }
+}
+
+void TPatternScan::LookUpAtom(const TPatternSet::AtomIndex &index, uint32_t hash, size_t at,
+                              const unsigned char *window, size_t size) {
+    const AtomValue atom = LoadAtom(window + at, index.Width);
+    const TPatternSet::AtomSlot *slots = index.Slots.data();
+    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
+    for (uint32_t slot = TopBits(hash, index.SlotBits); slots[slot].Id >= 0; slot = (slot + 1) & slotMask) {
+        const TPatternSet::AtomSlot &entry = slots[slot];
+        if (entry.Low == atom.Low && entry.High == atom.High && at >= entry.Offset)
+            VerifyAt(entry.Id, at - entry.Offset, window, size);
     }
 }
 

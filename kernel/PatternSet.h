@@ -2,12 +2,15 @@
 // stream of bytes, delivered in chunks of any size, tells which patterns of
 // the set occur in it (occurrences across chunk borders included).
 //
-// Patterns of four bytes and more are found through an atom, the four of
-// their bytes least likely to be common: a compact bitmap of hashed atoms
-// passes few positions, a hash table gives the patterns with that atom, and
-// each is verified in full. Patterns of one to three bytes have direct
-// tables. Building and scanning cost time and memory in proportion to the
-// set; a million patterns fit in some tens of megabytes.
+// Patterns of four bytes and more are found through an atom, a window of
+// eight of their bytes (four for patterns shorter than eight) chosen to be
+// rare: bytes unlike the zeros, fill and text common in files, and a value
+// few other patterns of the set share. Each position of the stream is tested
+// against a small blocked Bloom filter of the atoms, which lets few positions
+// through; those look the atom up in an open-addressing table and verify the
+// patterns it names in full. Patterns of one to three bytes have direct
+// tables. A million patterns of some tens of bytes build in about a second
+// and take some tens of megabytes beside their own bytes.
 //
 // Pure (no operating system), so it also builds with the host compiler.
 #pragma once
@@ -40,9 +43,24 @@ public:
 private:
     friend class TPatternScan;
 
-    struct AtomEntry {
-        uint32_t Atom;
+    // One slot of an atom table: the atom's bytes, the pattern, and where in
+    // the pattern the atom starts. Id -1 marks a free slot.
+    struct AtomSlot {
+        uint32_t Low;
+        uint32_t High;
         int32_t Id;
+        uint32_t Offset;
+    };
+
+    // The filter and table of the patterns whose atom is Width bytes long.
+    struct AtomIndex {
+        size_t Width = 0;
+        unsigned BlockBits = 0;
+        unsigned SlotBits = 0;
+        std::vector<uint32_t> Filter;
+        std::vector<AtomSlot> Slots;
+        bool Empty() const { return Slots.empty(); }
+        size_t MemoryBytes() const;
     };
 
     uint32_t Length(int32_t id) const { return starts_[static_cast<size_t>(id) + 1] - starts_[static_cast<size_t>(id)]; }
@@ -52,7 +70,7 @@ private:
     int32_t FindEqual(std::string_view bytes, uint64_t hash) const;
     void GrowDedup();
     void SealShort();
-    void SealQuads();
+    void SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength);
 
     // The patterns, one after the other; pattern i is bytes_[starts_[i], starts_[i + 1]).
     std::string bytes_;
@@ -69,14 +87,10 @@ private:
     std::vector<uint64_t> tripleFilter_;
     std::vector<std::pair<uint32_t, int32_t>> triples_; // sorted by key
 
-    // Patterns of four bytes and more: where each one's atom starts, a bitmap
-    // of hashed atoms, and the entries grouped by bucket.
-    std::vector<uint32_t> atomOffsets_;
-    std::vector<uint64_t> quadFilter_;
-    unsigned filterBits_ = 0;
-    unsigned bucketBits_ = 0;
-    std::vector<uint32_t> bucketStarts_;
-    std::vector<AtomEntry> atoms_;
+    // Patterns of four to seven bytes by a four-byte atom, longer ones by an
+    // eight-byte atom.
+    AtomIndex quads_;
+    AtomIndex octets_;
 };
 
 // One pass of a sealed set over one stream of bytes.
@@ -95,7 +109,9 @@ private:
     void Mark(int32_t id);
     void VerifyAt(int32_t id, size_t start, const unsigned char *window, size_t size);
     void ScanShort(const unsigned char *window, size_t size);
-    void ScanQuads(const unsigned char *window, size_t size);
+    void ScanAtoms(const TPatternSet::AtomIndex &index, const unsigned char *window, size_t size);
+    void LookUpAtom(const TPatternSet::AtomIndex &index, uint32_t hash, size_t at,
+                    const unsigned char *window, size_t size);
 
     const TPatternSet &set_;
     // The last MaxLength() - 1 bytes of the stream, then the bytes being fed.

@@ -141,6 +141,39 @@ TEST(PatternSet, AgreesWithAPlainSearchOnRandomSets) {
     EXPECT_GT(absent, 1000);
 }
 
+// A thousand patterns over two letters share most of their atom values, so
+// the atom tables hold long runs of equal atoms; some patterns are longer
+// than the part of a pattern weighed for its atom, and longer than a chunk.
+TEST(PatternSet, ManyPatternsSharingAtomsAgreeWithAPlainSearch) {
+    std::mt19937 random(4242);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    std::string data(20000, 'a');
+    for (char &c : data)
+        c = pick(8) == 0 ? 'b' : 'a';
+    kernel::TPatternSet set;
+    std::vector<std::string> patterns;
+    for (int i = 0; i < 1000; ++i) {
+        const size_t length = i % 10 == 0 ? 140 + pick(300) : 4 + pick(30);
+        std::string pattern = data.substr(pick(data.size() - length), length);
+        if (pick(2) == 0)
+            pattern[pick(length)] ^= 4; // a letter that never occurs: absent
+        patterns.push_back(pattern);
+    }
+    std::vector<int32_t> ids;
+    for (const std::string &pattern : patterns)
+        ids.push_back(set.Add(pattern));
+    set.Seal();
+    std::set<int32_t> expected;
+    for (size_t i = 0; i < patterns.size(); ++i)
+        if (data.find(patterns[i]) != std::string::npos)
+            expected.insert(ids[i]);
+    ASSERT_GT(expected.size(), 300u);
+    ASSERT_GT(set.Size() - expected.size(), 300u);
+    kernel::TPatternScan scan(set);
+    for (size_t chunk : {size_t{1}, size_t{100}, size_t{4096}})
+        EXPECT_EQ(FoundIn(scan, data, chunk), expected) << "chunks of " << chunk;
+}
+
 TEST(PatternSet, AnEmptySetFindsNothing) {
     kernel::TPatternSet set;
     set.Seal();
