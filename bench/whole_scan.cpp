@@ -610,7 +610,7 @@ struct ScanResult {
     double LoadSeconds = 0;
     double IndexSeconds = 0;
     double IndexWorkingSetMB = 0;
-    double IndexPeakAboveFilledMB = 0;
+    double IndexPeakAboveFilledMB = -1; // unknown: the peak did not rise
     double MatcherMB = 0;
     double ScanSeconds = 0;
     scanner::ScanState State;
@@ -624,6 +624,7 @@ ScanResult RunScan(const std::string &corpus, const BaseConfig &config) {
     TQuietHost host;
     TQuietPrompts prompts;
     scanner::TDefinitions definitions;
+    const MemoryFigures beforeLoad = ProcessMemory();
     const auto loadStart = Clock::now();
     if (!definitions.LoadBasesFrom(BasesFolder(corpus), host, prompts, engine))
         return result;
@@ -631,7 +632,9 @@ ScanResult RunScan(const std::string &corpus, const BaseConfig &config) {
     const MemoryFigures indexed = ProcessMemory();
     result.IndexSeconds = Seconds(engine.filled);
     result.IndexWorkingSetMB = indexed.WorkingSetMB - engine.memoryFilled.WorkingSetMB;
-    result.IndexPeakAboveFilledMB = indexed.PeakWorkingSetMB - engine.memoryFilled.WorkingSetMB;
+    // The peak is the process's: it tells of this build only when it rose.
+    if (indexed.PeakWorkingSetMB > std::max(beforeLoad.PeakWorkingSetMB, engine.memoryFilled.PeakWorkingSetMB))
+        result.IndexPeakAboveFilledMB = indexed.PeakWorkingSetMB - engine.memoryFilled.WorkingSetMB;
     result.MatcherMB = definitions.MatcherBytes() / 1048576.0;
 
     scanner::TScanRun run(host, prompts, &definitions, scanner::KernelEngine());
@@ -681,10 +684,12 @@ int Run(const std::string &corpus, const std::vector<const BaseConfig *> &config
         std::printf("  %-44s scan %7.2f s = %6.2fx floor  Infected %d (expected %zu)\n", config->Label,
                     scan.ScanSeconds, scan.ScanSeconds / floor, scan.State.Infected,
                     ExpectedDetections(*config).size());
-        std::printf("    load %.2f s (index %.2f s), index +%.1f MB working set, peak +%.1f MB over "
-                    "the filled table, matcher %.1f MB\n",
-                    scan.LoadSeconds, scan.IndexSeconds, scan.IndexWorkingSetMB,
-                    scan.IndexPeakAboveFilledMB, scan.MatcherMB);
+        char peak[64] = "below an earlier peak";
+        if (scan.IndexPeakAboveFilledMB >= 0)
+            std::snprintf(peak, sizeof peak, "+%.1f MB", scan.IndexPeakAboveFilledMB);
+        std::printf("    load %.2f s (index build %.2f s); index +%.1f MB working set, peak during "
+                    "the build %s, over the filled table; matcher %.1f MB\n",
+                    scan.LoadSeconds, scan.IndexSeconds, scan.IndexWorkingSetMB, peak, scan.MatcherMB);
         allFound = CheckDetections(*config, scan, warm.Files) && allFound;
         std::printf("  floor %.2f s\n", after.Seconds);
         std::printf("  figures key=%s scan=%.3f load=%.3f floor=%.3f\n", config->Key, scan.ScanSeconds,
@@ -720,6 +725,14 @@ int WritePeerDatabase(const std::string &corpus, const BaseConfig &config, const
             patterns << record.Name << ":0:" << record.Offset << ':'
                      << kernel::LowerHexText(definition.Bytes, 4) << '\n';
         }
+    }
+    hashes.close();
+    patterns.close();
+    // The peer refuses an empty signature file.
+    for (const char *name : {"bench.hdb", "bench.ndb"}) {
+        const std::string path = out + name;
+        if (std::ifstream(path, std::ios::binary | std::ios::ate).tellg() == 0)
+            DeleteFileA(path.c_str());
     }
     std::ofstream expected(out.substr(0, out.size() - 1) + ".expected", std::ios::binary);
     for (std::string path : ExpectedDetections(config)) {

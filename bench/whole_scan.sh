@@ -75,7 +75,8 @@ else
                     s, l, s + l, t / (s + l), (t - d) / s }'
         fi
         if [ "$peer_status" -gt 1 ] || ! cmp -s "$db.paths" "$db.expected"; then
-            echo "    the peer did not find exactly the planted files (exit $peer_status):"
+            status=1
+            echo "    WRONG: the peer did not find exactly the planted files (exit $peer_status):"
             diff "$db.expected" "$db.paths" | sed 's/^/      /' || true
             head -n 5 "$db.errors" | sed 's/^/      /'
         fi

@@ -196,21 +196,26 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
 
     // Files: empty, tiny, around the chunk borders, one over a megabyte.
     std::vector<CorpusFile> files;
+    size_t plantTurn = 0;
     const size_t sizes[] = {0, 1, 3, 4, 5, 63, 64, 65, 200, 1000, 4095, 4096, 4097, 8192, 12000, 20000};
     for (int i = 0; i < 110; ++i) {
         const size_t size = i == 0 ? (size_t{1} << 20) + 777 : sizes[pick(std::size(sizes))] + (i % 3 ? 0 : pick(50));
         CorpusFile file;
         file.Path = Dir.file("file" + std::to_string(i) + ".bin");
         file.Content = randomBytes(size, i % 4 == 0 ? 3 : 256);
-        for (size_t planted = pick(4); planted > 0 && !file.Content.empty(); --planted) {
-            const std::string &pattern = pool[pick(pool.size())];
+        // The places take turns, so that each occurs in every run; the big
+        // file gets one across the check's read chunk and one at its end.
+        const size_t plants = i == 0 ? 2 : pick(4);
+        for (size_t planted = 0; planted < plants && !file.Content.empty(); ++planted) {
+            const std::string &pattern = pool[(plantTurn * 7 + planted) % pool.size()];
             if (pattern.size() > file.Content.size())
                 continue;
             // At offset 0, at the very end, across a chunk border, or anywhere.
             const size_t room = file.Content.size() - pattern.size();
             const size_t borders[] = {0, room, std::min(room, 4096 - std::min<size_t>(4096, pattern.size() / 2)),
                                       std::min(room, (size_t{1} << 20) - pattern.size() / 2), pick(room + 1)};
-            file.Content.replace(borders[pick(5)], pattern.size(), pattern);
+            const size_t place = i == 0 ? (planted == 0 ? 3 : 1) : plantTurn++ % std::size(borders);
+            file.Content.replace(borders[place], pattern.size(), pattern);
         }
         testsupport::WriteFile(file.Path, file.Content);
         files.push_back(file);
@@ -231,7 +236,12 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     TEngineAnswers answers;
     const char kinds[] = {'0', '1', '1', '1', '2', '2', '3'};
     int hexHits = 0, offsetHits = 0, fingerprintHits = 0, misses = 0, unconfirmed = 0;
-    for (int round = 0; round < 200; ++round) {
+    // The kinds fall at random, but each kind's variants (and the pool's
+    // patterns) take turns, so that every one of them is in every run,
+    // whatever the numbers drawn.
+    size_t fingerprintTurn = 0, hexTurn = 0, poolTurn = 0, offsetTurn = 0, otherKinds = 0;
+    constexpr size_t kFingerprintVariants = 3, kHexVariants = 4, kOffsetVariants = 8 * 5;
+    for (int round = 0; round < 60; ++round) {
         const size_t slotCount = 1 + pick(40);
         std::vector<uint8_t> table = MakeTable(slotCount);
         for (size_t i = 0; i < slotCount; ++i) {
@@ -240,19 +250,24 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
             std::string signature, offset = "0";
             if (kind == '0') {
                 const std::string choices[] = {fingerprints[pick(files.size())], "", "0123:45"};
-                signature = choices[pick(3)];
+                signature = choices[fingerprintTurn++ % kFingerprintVariants];
             } else if (kind == '1') {
-                const std::string choices[] = {HexText(pool[pick(pool.size())], random), "Virus", "",
-                                               HexText(randomBytes(1 + pick(6), 256), random)};
-                signature = choices[pick(4)];
-            } else {
+                const size_t variant = hexTurn++ % kHexVariants;
+                const std::string choices[] = {variant == 0 ? HexText(pool[poolTurn++ % pool.size()], random) : "",
+                                               "Virus", "", HexText(randomBytes(1 + pick(6), 256), random)};
+                signature = choices[variant];
+            } else if (kind == '2') {
+                // Every offset text with every signature text, in turn.
+                const size_t variant = offsetTurn++ % kOffsetVariants;
                 const int64_t at = static_cast<int64_t>(pick(some.Content.size() + 8)) - 2;
                 const std::string offsets[] = {std::to_string(at), "0", "-7", "99999", "x", "12ab", "$10", ""};
-                offset = offsets[pick(8)];
+                offset = offsets[variant % 8];
                 const auto number = ParseInteger(offset);
                 const std::string choices[] = {OffsetText(some.Content, number ? *number : 0), "0-0-0-0",
                                                "077-90-144-0", "", "1-2-3"};
-                signature = choices[pick(5)];
+                signature = choices[variant / 8];
+            } else {
+                ++otherKinds;
             }
             WriteSlot(table, i, signature, kind, offset);
         }
@@ -285,12 +300,19 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
             (kind == '0' ? fingerprintHits : kind == '1' ? hexHits : offsetHits)++;
         }
     }
-    // Every kind of outcome happened often enough to mean something.
-    EXPECT_GT(hexHits, 500);
-    EXPECT_GT(offsetHits, 500);
-    EXPECT_GT(fingerprintHits, 200);
-    EXPECT_GT(misses, 500);
-    EXPECT_GT(unconfirmed, 20);
+    // Every variant of every kind was in some table, the pool's patterns
+    // each twice; and every kind of outcome happened often enough to mean
+    // something.
+    EXPECT_GE(fingerprintTurn, 2 * kFingerprintVariants);
+    EXPECT_GE(hexTurn, 2 * kHexVariants);
+    EXPECT_GE(poolTurn, 2 * pool.size());
+    EXPECT_GE(offsetTurn, 2 * kOffsetVariants);
+    EXPECT_GT(otherKinds, 0u);
+    EXPECT_GT(hexHits, 400);
+    EXPECT_GT(offsetHits, 800);
+    EXPECT_GT(fingerprintHits, 60);
+    EXPECT_GT(misses, 1500);
+    EXPECT_GT(unconfirmed, 10);
 }
 
 // --- The whole check, through ScanFile ---
