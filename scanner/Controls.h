@@ -10,7 +10,7 @@
 
 namespace window {
 
-// A list view with check boxes in list style, its rows from the top (0).
+// A list view, its rows from the top (0).
 class TListView {
 public:
     explicit TListView(HWND list = nullptr) : list_(list) {}
@@ -65,7 +65,7 @@ public:
             SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
 
-    // In list style, the width of every column of items.
+    // The first column's width (in list style, every column of items).
     void SetColumnWidth(int width) {
         SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
     }
@@ -148,12 +148,15 @@ public:
     void Remove(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
     void Clear() { SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0); }
 
-    // Switches the view to report and straight back to list, so that the
-    // list arranges its items for its current size.
+    // Switches a list-style view to report and straight back (a report view
+    // to list and back), so that the list arranges its items for its
+    // current size.
     void Relayout() {
-        const LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE) & ~LONG_PTR(LVS_TYPEMASK);
-        SetWindowLongPtrA(list_, GWL_STYLE, style | LVS_REPORT);
-        SetWindowLongPtrA(list_, GWL_STYLE, style | LVS_LIST);
+        const LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE);
+        const LONG_PTR view = style & LVS_TYPEMASK;
+        const LONG_PTR other = view == LVS_REPORT ? LVS_LIST : LVS_REPORT;
+        SetWindowLongPtrA(list_, GWL_STYLE, (style & ~LONG_PTR(LVS_TYPEMASK)) | other);
+        SetWindowLongPtrA(list_, GWL_STYLE, style);
     }
 
 private:

@@ -10,8 +10,8 @@ namespace window {
 
 namespace {
 
-// Room beside the caption in list style: the padding the list view puts
-// around a label, and a little for the focus rectangle.
+// Room beside the caption: the padding the list view puts around a label,
+// and a little for the focus rectangle.
 constexpr int kLabelPadding = 16;
 // Left off the list's client width, as the re-layout has always done.
 constexpr int kClientInset = 4;

@@ -9,8 +9,8 @@
 
 namespace window {
 
-// A list in list style whose one column is as wide as its widest line, so
-// that every line shows whole and a scroll bar reaches its end.
+// A list whose first column is as wide as its widest line, so that every
+// line shows whole and the scroll bar reaches its end.
 class TFittedList {
 public:
     explicit TFittedList(HWND list = nullptr) : list_(list) {}

@@ -106,22 +106,26 @@ void TMainForm::FillDriveList() {
 
 // Log lines and results show real names: wide items from UTF-8 texts.
 void TMainForm::AddToLog(const std::string &text, scanner::LogKind) {
-    TListView(Control(IDC_LOGLIST)).AppendWide(scanner::WideFromShownText(text));
+    const int row = TListView(Control(IDC_LOGLIST)).AppendWide(scanner::WideFromShownText(text));
+    FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
 void TMainForm::AddResult(const std::string &path) { AddResultFile(path, path); }
 
 void TMainForm::AddResultFile(const std::string &shownPath, const std::string &ansiPath) {
     resultAnsiPaths_.push_back(ansiPath);
-    TListView(Control(IDC_LISTVIEW2))
-        .AppendWide(scanner::WideFromShownText(shownPath),
-                    static_cast<LPARAM>(resultAnsiPaths_.size()));
+    const int row = TListView(Control(IDC_LISTVIEW2))
+                        .AppendWide(scanner::WideFromShownText(shownPath),
+                                    static_cast<LPARAM>(resultAnsiPaths_.size()));
+    FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
 void TMainForm::ClearResults() {
     resultAnsiPaths_.clear();
     TListView(Control(IDC_LISTVIEW2)).Clear();
     TListView(Control(IDC_LISTVIEW1)).Clear();
+    FittedList(IDC_LISTVIEW2)->Cleared();
+    FittedList(IDC_LISTVIEW1)->Cleared();
 }
 
 void TMainForm::ShowCounters(const scanner::ScanState &state) {
@@ -155,15 +159,17 @@ void TMainForm::SetCommandState(scanner::CommandState state) {
 }
 
 void TMainForm::RelayoutList(int listId) {
-    TListView list(Control(listId));
-    list.Relayout();
-    // Log lines and paths are long: one column as wide as the list.
-    if (listId != IDC_DRIVELIST) {
-        RECT client;
-        GetClientRect(list.Handle(), &client);
-        SendMessageA(list.Handle(), LVM_SETCOLUMNWIDTH, 0, client.right - 4);
-    }
+    TListView(Control(listId)).Relayout();
+    if (TFittedList *fitted = FittedList(listId))
+        fitted->Fit();
 }
+
+TFittedList *TMainForm::FittedList(int listId) {
+    auto found = fittedLists_.find(listId);
+    return found == fittedLists_.end() ? nullptr : &found->second;
+}
+
+void TMainForm::AddFittedList(int listId) { fittedLists_[listId] = TFittedList(Control(listId)); }
 
 // The old page is hidden before the new one shows, so no one ever sees two
 // pages at once, not even a program reading the window from outside.
@@ -257,12 +263,14 @@ scanner::QuarantineHost TMainForm::QuarantineCommandHost() {
 void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows) {
     TListView list(Control(IDC_LISTVIEW1));
     list.Clear();
+    FittedList(IDC_LISTVIEW1)->Cleared();
     for (const scanner::QuarantineRow &row : rows) {
         const int position = list.AppendWide(scanner::WideFromShownText(row.caption),
                                              row.present ? 0 : kStoredFileMissing);
         list.SetText(position, 1, row.storedName);
         list.SetText(position, 2, row.description);
         list.SetText(position, 3, row.timeStamp);
+        FittedList(IDC_LISTVIEW1)->RowAdded(position);
     }
 }
 
@@ -340,7 +348,37 @@ LRESULT TMainForm::ListView1CustomDrawItem(NMLVCUSTOMDRAW &draw) {
     return CDRF_DODEFAULT;
 }
 
+// Ctrl+C copies the selected lines of a list (all when none is selected),
+// Ctrl+A selects every line.
+bool TMainForm::ListKeyDown(const NMLVKEYDOWN &key) {
+    if (!FittedList(static_cast<int>(key.hdr.idFrom)) || GetKeyState(VK_CONTROL) >= 0)
+        return false;
+    TListView list(key.hdr.hwndFrom);
+    if (key.wVKey == 'C') {
+        if (!CopyRowsToClipboard(window_, list))
+            MessageBeep(MB_ICONWARNING);
+        return true;
+    }
+    if (key.wVKey == 'A') {
+        list.SelectAll();
+        return true;
+    }
+    return false;
+}
+
+bool TMainForm::ListContextMenu(HWND list, LPARAM position) {
+    if (!list || !FittedList(GetDlgCtrlID(list)) || Control(GetDlgCtrlID(list)) != list)
+        return false;
+    if (TrackListMenu(window_, list, position) == IDM_COPY && !CopyRowsToClipboard(window_, TListView(list)))
+        MessageBeep(MB_ICONWARNING);
+    return true;
+}
+
 LRESULT TMainForm::Notify(const NMHDR &header) {
+    if (header.code == LVN_KEYDOWN) {
+        ListKeyDown(*reinterpret_cast<const NMLVKEYDOWN *>(&header));
+        return 0;
+    }
     if (header.code != NM_CUSTOMDRAW)
         return 0;
     auto &draw = *reinterpret_cast<NMLVCUSTOMDRAW *>(const_cast<NMHDR *>(&header));
@@ -378,6 +416,10 @@ LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_NOTIFY:
         return Notify(*reinterpret_cast<NMHDR *>(lParam));
+    case WM_CONTEXTMENU:
+        if (ListContextMenu(reinterpret_cast<HWND>(wParam), lParam))
+            return 0;
+        break;
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<LRESULT>(
             ColourStatic(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));

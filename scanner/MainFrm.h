@@ -9,6 +9,7 @@
 #include "Definitions.h"
 #include "FolderSearch.h"
 #include "GradFill.h"
+#include "ListText_win.h"
 #include "QuarantineCommands.h"
 #include "ScanRun.h"
 #include "WindowPrompts.h"
@@ -83,7 +84,9 @@ private:
     void CreateResultsPage();
     void CreateCountersPage();
     void CreateQuarantinePage();
-    HWND CreateList(HWND page, int controlId, int height, DWORD extendedStyle);
+    HWND CreateList(HWND page, int controlId, int height, DWORD extendedStyle, DWORD view);
+    HWND CreateLineList(HWND page, int controlId, DWORD extendedStyle,
+                        const std::vector<const char *> &columns);
     void CreateCounterRow(HWND panel, int top, const char *caption, int valueId);
     void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId, int slot);
     HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId, int left,
@@ -113,6 +116,8 @@ private:
     void Homepage1Click();
     void Support1Click();
     LRESULT Notify(const NMHDR &header);
+    bool ListKeyDown(const NMLVKEYDOWN &key);
+    bool ListContextMenu(HWND list, LPARAM position);
     LRESULT LogListCustomDrawItem(NMLVCUSTOMDRAW &draw);
     LRESULT ListView1CustomDrawItem(NMLVCUSTOMDRAW &draw);
     HBRUSH ColourStatic(HWND label, HDC dc);
@@ -125,6 +130,10 @@ private:
     HWND Control(int controlId) const;
     HWND AddControl(HWND control);
     void RelayoutList(int listId);
+    // The log, results and quarantine lists, whose column follows the
+    // widest line; null for the drive list.
+    TFittedList *FittedList(int listId);
+    void AddFittedList(int listId);
 
     HWND window_ = nullptr;
     HWND pageControl_ = nullptr;
@@ -137,6 +146,7 @@ private:
     HFONT boldFont_ = nullptr;
     HIMAGELIST driveImages_ = nullptr;
     std::vector<HIMAGELIST> glyphs_;
+    std::map<int, TFittedList> fittedLists_;
     // The ANSI path of each results row, by the number the row carries.
     std::vector<std::string> resultAnsiPaths_;
 

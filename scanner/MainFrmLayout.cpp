@@ -55,6 +55,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
+    case WM_CONTEXTMENU:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
@@ -291,14 +292,36 @@ HWND TMainForm::CreatePage(int page, const char *caption, const char *heading, b
     return sheet;
 }
 
-HWND TMainForm::CreateList(HWND page, int controlId, int height, DWORD extendedStyle) {
+HWND TMainForm::CreateList(HWND page, int controlId, int height, DWORD extendedStyle,
+                           DWORD view) {
     HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_LIST | LVS_NOSORTHEADER |
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | view | LVS_NOSORTHEADER |
                                     LVS_SHOWSELALWAYS,
                                 kMargin, kBodyTop, kBodyWidth, height, page, IdOf(controlId),
                                 Instance(), nullptr);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
     return AddControl(list);
+}
+
+// The log, results and quarantine lists: one line per row, top to bottom,
+// no header, only the first column shown. They are report views because a
+// list view in list style scrolls sideways by whole columns of items and so
+// can never bring the end of a line wider than itself into view; here the
+// column grows with the widest line (TFittedList) and the scroll bar moves
+// by pixels. Further columns carry a row's other texts, unseen but copied.
+HWND TMainForm::CreateLineList(HWND page, int controlId, DWORD extendedStyle,
+                               const std::vector<const char *> &columns) {
+    HWND list = CreateList(page, controlId, kPageButtonTop - kMargin - kBodyTop, extendedStyle,
+                           LVS_REPORT | LVS_NOCOLUMNHEADER);
+    for (size_t column = 0; column < columns.size(); ++column) {
+        LVCOLUMNA columnInfo{};
+        columnInfo.mask = LVCF_TEXT | LVCF_WIDTH;
+        columnInfo.pszText = const_cast<char *>(columns[column]);
+        columnInfo.cx = column == 0 ? kBodyWidth - 4 : 0;
+        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&columnInfo));
+    }
+    AddFittedList(controlId);
+    return list;
 }
 
 void TMainForm::CreatePageButton(HWND page, int controlId, const char *caption, int glyphId,
@@ -311,15 +334,15 @@ void TMainForm::CreatePageButton(HWND page, int controlId, const char *caption, 
 void TMainForm::CreateDrivePage() {
     HWND page = CreatePage(1, "Scan Path", "Scan Drives", false, IDB_PAGE_DRIVES);
     HWND list = CreateList(page, IDC_DRIVELIST, kPageHeight - kMargin - kBodyTop,
-                           LVS_EX_CHECKBOXES);
+                           LVS_EX_CHECKBOXES, LVS_LIST);
     driveImages_ = LoadImageStrip(IDB_DRIVES, 4);
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(driveImages_));
 }
 
 void TMainForm::CreateLogPage() {
     HWND page = CreatePage(2, "Scan Log", "Report", false, IDB_PAGE_LOG);
-    // Log lines are often longer than the list is wide: a tip shows the whole line.
-    HWND list = CreateList(page, IDC_LOGLIST, kPageButtonTop - kMargin - kBodyTop, LVS_EX_LABELTIP);
+    // A tip shows a line that is scrolled partly out of view.
+    HWND list = CreateLineList(page, IDC_LOGLIST, LVS_EX_LABELTIP, {"Line"});
     SendMessageA(list, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
     CreatePageButton(page, IDC_BITBTN12, "Continue", IDB_GLYPH_CONTINUE, 0);
     CreatePageButton(page, IDC_BITBTN15, "Scan Results", IDB_GLYPH_RESULTS, 1);
@@ -327,8 +350,7 @@ void TMainForm::CreateLogPage() {
 
 void TMainForm::CreateResultsPage() {
     HWND page = CreatePage(3, "Found viruses", "Scan Results", true, IDB_PAGE_RESULTS);
-    CreateList(page, IDC_LISTVIEW2, kPageButtonTop - kMargin - kBodyTop,
-               LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
+    CreateLineList(page, IDC_LISTVIEW2, LVS_EX_CHECKBOXES | LVS_EX_LABELTIP, {"File"});
     CreatePageButton(page, IDC_BITBTN6, "Report", IDB_GLYPH_REPORT, 0);
     CreatePageButton(page, IDC_BITBTN9, "Fix && Continue", IDB_GLYPH_FIX, 1);
 }
@@ -361,20 +383,9 @@ void TMainForm::CreateCountersPage() {
 
 void TMainForm::CreateQuarantinePage() {
     HWND page = CreatePage(5, "TabSheet5", "Quarantine", true, IDB_PAGE_QUARANTINE);
-    HWND list = CreateList(page, IDC_LISTVIEW1, kPageButtonTop - kMargin - kBodyTop,
-                           LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
-    // The rows carry their record's other lines as sub-items. The columns
-    // fit the list's width: the re-layout passes through the report view,
-    // and a wider report would leave its scroll bar behind.
-    const char *columns[] = {"File", "Stored as", "Description", "Time"};
-    const int widths[] = {170, 90, 50, 80};
-    for (int column = 0; column < 4; ++column) {
-        LVCOLUMNA columnInfo{};
-        columnInfo.mask = LVCF_TEXT | LVCF_WIDTH;
-        columnInfo.pszText = const_cast<char *>(columns[column]);
-        columnInfo.cx = widths[column];
-        SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&columnInfo));
-    }
+    // The rows carry their record's other lines as sub-items.
+    CreateLineList(page, IDC_LISTVIEW1, LVS_EX_CHECKBOXES | LVS_EX_LABELTIP,
+                   {"File", "Stored as", "Description", "Time"});
     CreatePageButton(page, IDC_BITBTN13, "Cancel", IDB_GLYPH_CANCEL, 0);
     CreatePageButton(page, IDC_BITBTN14, "Restore", IDB_GLYPH_RESTORE, 1);
     CreatePageButton(page, IDC_BITBTN11, "Delete", IDB_GLYPH_DELETE, 2);

@@ -221,11 +221,11 @@ int RemoteListView::Count() const {
     return static_cast<int>(SendWithTimeout(list_, LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::string RemoteListView::Text(int item) const {
+std::string RemoteListView::Text(int item, int column) const {
     constexpr size_t kTextRoom = 2048;
     RemoteBuffer remote(process_, sizeof(LVITEMA) + kTextRoom);
     LVITEMA request{};
-    request.iSubItem = 0;
+    request.iSubItem = column;
     request.cchTextMax = kTextRoom;
     request.pszText = static_cast<char *>(remote.address()) + sizeof(LVITEMA);
     if (!remote.Write(&request, sizeof request))
@@ -295,6 +295,102 @@ bool RemoteListView::SetChecked(int item, bool checked) {
     SendWithTimeout(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
            reinterpret_cast<LPARAM>(remote.address()));
     return Checked(item) == checked;
+}
+
+bool RemoteListView::SetSelected(int item, bool selected) {
+    RemoteBuffer remote(process_, sizeof(LVITEMA));
+    LVITEMA change{};
+    change.stateMask = LVIS_SELECTED;
+    change.state = selected ? LVIS_SELECTED : 0;
+    return remote.Write(&change, sizeof change) &&
+           SendWithTimeout(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+                           reinterpret_cast<LPARAM>(remote.address())) > 0;
+}
+
+int RemoteListView::SelectedCount() const {
+    return static_cast<int>(SendWithTimeout(list_, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+int RemoteListView::ColumnWidth() const {
+    return static_cast<int>(SendWithTimeout(list_, LVM_GETCOLUMNWIDTH, 0, 0));
+}
+
+int RemoteListView::TextWidth(const std::string &text) const {
+    RemoteBuffer remote(process_, text.size() + 1);
+    if (!remote.Write(text.c_str(), text.size() + 1))
+        return -1;
+    return static_cast<int>(SendWithTimeout(list_, LVM_GETSTRINGWIDTHA, 0,
+                                            reinterpret_cast<LPARAM>(remote.address())));
+}
+
+bool RemoteListView::HasHorizontalScrollBar() const {
+    return (GetWindowLongA(list_, GWL_STYLE) & WS_HSCROLL) != 0;
+}
+
+// The list's thread shares our input state for a moment, so that the focus
+// can be set from here; the keys then go through the system's input queue.
+bool RemoteListView::PressCtrlKey(char key) const {
+    HWND top = GetAncestor(list_, GA_ROOT);
+    const DWORD listThread = GetWindowThreadProcessId(list_, nullptr);
+    const DWORD ownThread = GetCurrentThreadId();
+    if (!AttachThreadInput(ownThread, listThread, TRUE))
+        return false;
+    SetForegroundWindow(top);
+    SetFocus(list_);
+    const bool focused = GetFocus() == list_;
+    AttachThreadInput(ownThread, listThread, FALSE);
+    if (!focused)
+        return false;
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, static_cast<WORD>(key), static_cast<WORD>(key), VK_CONTROL};
+    for (int index = 0; index < 4; ++index) {
+        keys[index].type = INPUT_KEYBOARD;
+        keys[index].ki.wVk = codes[index];
+        keys[index].ki.dwFlags = index < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    return SendInput(4, keys, sizeof(INPUT)) == 4;
+}
+
+std::string ClipboardText() {
+    std::string text = "(no text)";
+    if (!OpenClipboard(nullptr))
+        return "(clipboard busy)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto *wide = static_cast<const wchar_t *>(GlobalLock(data))) {
+            const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+            text.assign(static_cast<size_t>(size > 0 ? size : 1), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], size, nullptr, nullptr);
+            text.resize(text.size() - 1);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool SetClipboardText(const std::string &text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<size_t>(size) * sizeof(wchar_t));
+    if (!memory)
+        return false;
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, static_cast<wchar_t *>(GlobalLock(memory)), size);
+    GlobalUnlock(memory);
+    bool set = false;
+    if (OpenClipboard(nullptr)) {
+        set = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        CloseClipboard();
+    }
+    if (!set)
+        GlobalFree(memory);
+    return set;
+}
+
+HWND FindPopupMenu(DWORD processId) { return FindTopWindow(processId, std::string(), "#32768"); }
+
+// The menu's own loop reads every key message of its thread.
+void ChooseFirstMenuItem(HWND menu) {
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
 
 int CountScreenPixels(const RECT &area, COLORREF colour) {

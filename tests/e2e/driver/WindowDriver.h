@@ -92,7 +92,7 @@ public:
 
     bool valid() const { return list_ != nullptr; }
     int Count() const;
-    std::string Text(int item) const;
+    std::string Text(int item, int column = 0) const;
     std::vector<std::string> Texts() const;
     // Index of the first item with this caption, or -1.
     int Find(const std::string &text) const;
@@ -101,11 +101,32 @@ public:
     RECT LabelOnScreen(int item) const;
     bool Checked(int item) const;
     bool SetChecked(int item, bool checked);
+    // Selects or deselects an item; item -1 stands for every item.
+    bool SetSelected(int item, bool selected);
+    int SelectedCount() const;
+    // In list style, the width of every column of items.
+    int ColumnWidth() const;
+    // The pixel width of the text in the list's font, as the list measures it.
+    int TextWidth(const std::string &text) const;
+    // Whether the list shows its horizontal scroll bar.
+    bool HasHorizontalScrollBar() const;
+    // Gives the list the keyboard focus, its window the foreground, and
+    // types Ctrl with the key there, as a user would.
+    bool PressCtrlKey(char key) const;
 
 private:
     HANDLE process_;
     HWND list_;
 };
+
+// The clipboard's text (CF_UNICODETEXT) as UTF-8; "(no text)" when it has none.
+std::string ClipboardText();
+bool SetClipboardText(const std::string &text);
+
+// A context menu (a #32768 window) the process shows; null when none.
+HWND FindPopupMenu(DWORD processId);
+// Chooses a popup menu's first item with the keyboard, as a user would.
+void ChooseFirstMenuItem(HWND menu);
 
 // How many pixels of the screen rectangle have exactly this colour, as the
 // display shows them now.

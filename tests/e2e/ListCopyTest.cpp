@@ -1,0 +1,256 @@
+// The log, results and quarantine lists of the real bvxscan.exe show whole
+// lines and copy them: the column is as wide as the widest line (with a
+// scroll bar to reach its end), and Ctrl+C or the context menu's "Copy" puts
+// the selected lines, or all when none is selected, on the clipboard.
+#include "SampleDrive.h"
+#include "TempDir.h"
+#include "driver/Eventually.h"
+#include "driver/WindowDriver.h"
+
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <regex>
+
+using namespace e2e;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
+const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
+const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
+const char kUntouched[] = "clipboard before the copy";
+
+std::string Setting(const char *name) {
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Each line ended by CR LF, as the program copies them.
+std::string Joined(const Strings &lines) {
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+class ListCopy : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        suiteError_.clear();
+        if (AppFolder().empty()) {
+            suiteError_ = "run through run-e2e.sh: the prefix settings are missing";
+            return;
+        }
+        SampleDrive drive(Setting("BVX_E2E_DRIVE"));
+        drive.Write();
+        const std::string fingerprint = FingerprintThroughKernel(drive.file("spyagent.exe").path);
+        if (fingerprint.empty()) {
+            suiteError_ = "Kernel.dll gives no fingerprint for the sample";
+            return;
+        }
+        testsupport::MakeDir(AppFolder() + "Bases");
+        const std::string plain = AppFolder() + "e2e-base.plain";
+        testsupport::WriteFile(plain, drive.PlainBase(fingerprint));
+        suiteError_ = PackBaseThroughKernel(plain, AppFolder() + "Bases\\e2e.bvx");
+        DeleteFileA(plain.c_str());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(suiteError_.empty()) << suiteError_;
+        drive_.Write();
+        // A detected file whose log line and path are far wider than the lists.
+        testsupport::MakeDir(Setting("BVX_E2E_DRIVE") + "Samples\\" + kLongFolder);
+        testsupport::WriteFile(LongPath(), drive_.file("dropper.dll").content);
+        testsupport::RemoveTree(AppFolder() + "Quarantine");
+        app_ = std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe");
+        ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
+        main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
+        ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
+    }
+
+    static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
+    static std::string LongPath() {
+        return Setting("BVX_E2E_DRIVE") + "Samples\\" + kLongFolder +
+               "\\a-dropper-sample-with-a-file-name-as-long-as-its-folder.dll";
+    }
+    static std::string LongLogLine() {
+        return "Found infection in [" + LongPath() + "] - [E2E.Dropper]";
+    }
+
+    HWND Control(int id) const { return FindControl(main_, id); }
+    RemoteListView List(int id) const { return RemoteListView(app_->handle(), Control(id)); }
+    bool PageShown(int id) const { return IsWindowVisible(Control(id)) != 0; }
+
+    void Answer(const std::string &caption, const std::string &text, const std::string &button) {
+        ModalBox box = WaitBox(app_->id(), caption);
+        ASSERT_NE(box.window, nullptr) << "no \"" << caption << "\" box";
+        EXPECT_EQ(box.text, text);
+        ASSERT_TRUE(PressBoxButton(box, button)) << "cannot press " << button;
+    }
+
+    void Tick(int listId, const std::string &caption) {
+        int row = -1;
+        ASSERT_TRUE(WaitUntil([&] { return (row = List(listId).Find(caption)) >= 0; }))
+            << caption << " is not in list " << listId;
+        ASSERT_TRUE(List(listId).SetChecked(row, true));
+    }
+
+    // A scan of D: that ends on the results page.
+    void ScanDriveD() {
+        Tick(IDC_DRIVELIST, "D:\\");
+        ASSERT_TRUE(Click(Control(IDC_BITBTN3)));
+        Answer("Information", kStartMessage, "OK");
+        Answer("Information", "Scan results: 4 infections found.", "OK");
+        ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); })) << "no results page";
+    }
+
+    void ShowLogPage() {
+        ASSERT_TRUE(Click(Control(IDC_BITBTN6)));
+        ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET2); })) << "no log page";
+    }
+
+    // The lines once the list holds the one named.
+    Strings LinesWith(int listId, const std::string &line) const {
+        Strings lines;
+        WaitUntil([&] {
+            lines = List(listId).Texts();
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        });
+        return lines;
+    }
+
+    // Every line fits the column whole, its label is not cut, and the list
+    // can be scrolled to the end of the widest.
+    void ExpectWholeLines(int listId, const std::string &widestLine) {
+        RemoteListView list = List(listId);
+        const Strings lines = LinesWith(listId, widestLine);
+        const int row = list.Find(widestLine);
+        ASSERT_GE(row, 0) << widestLine;
+        const int widest = list.TextWidth(widestLine);
+        for (const std::string &line : lines)
+            EXPECT_LE(list.TextWidth(line), widest) << line;
+        RECT client{};
+        GetClientRect(Control(listId), &client);
+        ASSERT_GT(widest, client.right) << "the line must be wider than the list";
+        EXPECT_TRUE(WaitUntil([&] { return list.ColumnWidth() >= widest; }))
+            << "column " << list.ColumnWidth() << " for a line of " << widest;
+        EXPECT_TRUE(WaitUntil([&] {
+            const RECT label = list.LabelOnScreen(row);
+            return label.right - label.left >= widest;
+        })) << "the label is cut";
+        EXPECT_TRUE(WaitUntil([&] { return list.HasHorizontalScrollBar(); })) << "no scroll bar";
+    }
+
+    // The clipboard once the copy has replaced what the test put there.
+    testing::AssertionResult ClipboardBecomes(const std::string &expected) const {
+        return Becomes([] { return ClipboardText(); }, expected);
+    }
+
+    void CopyWithCtrlC(int listId) {
+        ASSERT_TRUE(SetClipboardText(kUntouched));
+        ASSERT_TRUE(List(listId).PressCtrlKey('C')) << "no keyboard focus on list " << listId;
+    }
+
+    void CopyWithContextMenu(int listId) {
+        ASSERT_TRUE(SetClipboardText(kUntouched));
+        HWND list = Control(listId);
+        RECT frame{};
+        GetWindowRect(list, &frame);
+        PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                     MAKELPARAM(frame.left + 20, frame.top + 20));
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (menu = FindPopupMenu(app_->id())) != nullptr; }))
+            << "no context menu";
+        ChooseFirstMenuItem(menu);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); })) << "the menu stays";
+    }
+
+    static constexpr const char *kLongFolder =
+        "A folder whose name is long enough to run far past the width of every list";
+    static std::string suiteError_;
+    SampleDrive drive_{Setting("BVX_E2E_DRIVE")};
+    std::unique_ptr<AppProcess> app_;
+    HWND main_ = nullptr;
+};
+
+std::string ListCopy::suiteError_;
+
+TEST_F(ListCopy, LogAndResultsColumnsFollowTheWidestLineWithAScrollBar) {
+    ScanDriveD();
+    ExpectWholeLines(IDC_LISTVIEW2, LongPath());
+    ShowLogPage();
+    ExpectWholeLines(IDC_LOGLIST, LongLogLine());
+}
+
+TEST_F(ListCopy, CtrlCCopiesTheSelectedLogLinesOrAllOfThem) {
+    ScanDriveD();
+    ShowLogPage();
+    const Strings log = LinesWith(IDC_LOGLIST, "Scan Complete");
+    ASSERT_GE(log.size(), 5u);
+    RemoteListView list = List(IDC_LOGLIST);
+    const int longRow = list.Find(LongLogLine());
+    ASSERT_GT(longRow, 0);
+
+    ASSERT_TRUE(list.SetSelected(0, true));
+    ASSERT_TRUE(list.SetSelected(longRow, true));
+    CopyWithCtrlC(IDC_LOGLIST);
+    EXPECT_TRUE(ClipboardBecomes(Joined({log[0], LongLogLine()})));
+
+    ASSERT_TRUE(list.SetSelected(-1, false));
+    CopyWithCtrlC(IDC_LOGLIST);
+    EXPECT_TRUE(ClipboardBecomes(Joined(log)));
+
+    // Ctrl+A selects every line.
+    ASSERT_TRUE(list.PressCtrlKey('A'));
+    EXPECT_TRUE(Becomes([&] { return list.SelectedCount(); }, static_cast<int>(log.size())));
+}
+
+TEST_F(ListCopy, ContextMenuCopyTakesTheSelectedLineOrTheWholeList) {
+    ScanDriveD();
+    // Nothing selected in the results: every path.
+    const Strings paths = LinesWith(IDC_LISTVIEW2, LongPath());
+    ASSERT_EQ(paths.size(), 4u);
+    CopyWithContextMenu(IDC_LISTVIEW2);
+    EXPECT_TRUE(ClipboardBecomes(Joined(paths)));
+    CopyWithCtrlC(IDC_LISTVIEW2);
+    EXPECT_TRUE(ClipboardBecomes(Joined(paths)));
+
+    ShowLogPage();
+    RemoteListView log = List(IDC_LOGLIST);
+    const int longRow = log.Find(LongLogLine());
+    ASSERT_GE(longRow, 0);
+    ASSERT_TRUE(log.SetSelected(longRow, true));
+    CopyWithContextMenu(IDC_LOGLIST);
+    EXPECT_TRUE(ClipboardBecomes(Joined({LongLogLine()})));
+}
+
+TEST_F(ListCopy, QuarantineRowsCopyWithTheirRecordsColumnsByTabs) {
+    ScanDriveD();
+    Tick(IDC_LISTVIEW2, LongPath());
+    ASSERT_TRUE(Click(Control(IDC_BITBTN9)));
+    Answer("Information", kMovedMessage, "OK");
+    Answer("Confirm", kCloseQuestion, "&No");
+    ASSERT_TRUE(Click(Control(IDC_BITBTN8)));
+    ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET5); })) << "no quarantine page";
+    ExpectWholeLines(IDC_LISTVIEW1, LongPath());
+
+    CopyWithContextMenu(IDC_LISTVIEW1);
+    std::string copied;
+    ASSERT_TRUE(WaitUntil([&] { return (copied = ClipboardText()) != kUntouched; }));
+    // File, stored name, description (empty) and time.
+    const std::regex row("(.*)\tINFECTED\\(\\d+\\)\\.Vir\t\t\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(copied, parts, row)) << copied;
+    EXPECT_EQ(parts[1].str(), LongPath());
+}
+
+} // namespace
