@@ -8,6 +8,7 @@
 #include "resource.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -58,6 +59,29 @@ bool PoseCounters(const AppProcess &app, HWND window) {
     return PressBoxButton(summary, "OK") && posed;
 }
 
+// The log scrolled to the end of its widest line, one line selected and the
+// lists' context menu open over it; the menu is closed again afterwards.
+bool PoseLogCopyMenu(const AppProcess &app, HWND window) {
+    HWND log = FindControl(window, IDC_LOGLIST);
+    RemoteListView lines(app.handle(), log);
+    SendPlain(log, LVM_SCROLL, static_cast<WPARAM>(SendPlain(log, LVM_GETCOLUMNWIDTH, 0, 0)), 0);
+    const int detection = lines.Count() > 2 ? 2 : 0;
+    lines.SetSelected(detection, true);
+    RECT frame;
+    GetWindowRect(log, &frame);
+    PostMessageA(log, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(log),
+                 MAKELPARAM(frame.left + 150, frame.top + 60));
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = FindPopupMenu(app.id())) != nullptr; }))
+        return false;
+    const bool posed = Pose("page2-log-copy");
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitUntil([&] { return !IsWindowVisible(menu); });
+    lines.SetSelected(detection, false);
+    SendPlain(log, LVM_SCROLL, static_cast<WPARAM>(-SendPlain(log, LVM_GETCOLUMNWIDTH, 0, 0)), 0);
+    return posed;
+}
+
 bool PoseAbout(const AppProcess &app, HWND window) {
     Click(FindControl(window, IDC_BITBTN2));
     HWND about = WaitTopWindow(app.id(), "About", nullptr);
@@ -97,6 +121,7 @@ int main(int argc, char **argv) {
     Click(FindControl(window, IDC_BITBTN6));
     WaitUntil([&] { return PageShown(window, IDC_TABSHEET2); });
     posed = Pose("page2-log") && posed;
+    posed = PoseLogCopyMenu(app, window) && posed;
     ChooseMenu(window, IDM_QUARANTINE1);
     WaitUntil([&] { return PageShown(window, IDC_TABSHEET5); });
     posed = Pose("page5-quarantine") && posed;
