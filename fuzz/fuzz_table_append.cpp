@@ -126,8 +126,9 @@ Expected Model(const std::string &content, const std::string &countBefore) {
     expected.firstSlot = *used;
     const int64_t end = int64_t{*used} + *last;
     const bool fits = *used >= 0 && end <= kMaxDefinitionIndex;
+    // A count already past the last slot (a damaged table) leaves no slot to fill.
     const int64_t named = fits ? int64_t{*last} + 1
-                               : (*used < 0 ? 0 : kMaxDefinitionIndex - int64_t{*used} + 1);
+                               : std::max<int64_t>(0, *used < 0 ? 0 : kMaxDefinitionIndex - int64_t{*used} + 1);
     const int64_t whole = static_cast<int64_t>((content.size() - kHeaderSize) / kRecordSize);
     expected.records = std::min(named, whole);
     expected.countAfter = std::to_string(int64_t{*used} + expected.records);
