@@ -684,11 +684,11 @@ int Run(const std::string &corpus, const std::vector<const BaseConfig *> &config
         std::printf("  %-44s scan %7.2f s = %6.2fx floor  Infected %d (expected %zu)\n", config->Label,
                     scan.ScanSeconds, scan.ScanSeconds / floor, scan.State.Infected,
                     ExpectedDetections(*config).size());
-        char peak[64] = "below an earlier peak";
+        char peak[64] = "not above an earlier one";
         if (scan.IndexPeakAboveFilledMB >= 0)
-            std::snprintf(peak, sizeof peak, "+%.1f MB", scan.IndexPeakAboveFilledMB);
-        std::printf("    load %.2f s (index build %.2f s); index +%.1f MB working set, peak during "
-                    "the build %s, over the filled table; matcher %.1f MB\n",
+            std::snprintf(peak, sizeof peak, "+%.1f MB over the filled table", scan.IndexPeakAboveFilledMB);
+        std::printf("    load %.2f s (index build %.2f s); index +%.1f MB working set; peak during "
+                    "the build %s; matcher %.1f MB\n",
                     scan.LoadSeconds, scan.IndexSeconds, scan.IndexWorkingSetMB, peak, scan.MatcherMB);
         allFound = CheckDetections(*config, scan, warm.Files) && allFound;
         std::printf("  floor %.2f s\n", after.Seconds);

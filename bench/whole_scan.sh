@@ -9,6 +9,8 @@
 #                          quick run; each size has its own corpus folder
 #   WHOLE_SCAN_CONFIGS=".."  only these bases: empty md5-100k md5-1m mixed hex-1m
 #   WHOLE_SCAN_PEER=".."   the bases the peer scans (default: mixed hex-1m md5-1m)
+#   WHOLE_SCAN_PEER_LIMIT=S  seconds the peer may take per base (default 600);
+#                          a peer stopped there is reported with its files done
 set -eu
 build=$(cd "$1" && pwd)
 prefix=$build/wineprefix
@@ -16,6 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 files=${WHOLE_SCAN_FILES:-12000}
 configs=${WHOLE_SCAN_CONFIGS:-}
 peer_configs=${WHOLE_SCAN_PEER:-mixed hex-1m md5-1m}
+peer_limit=${WHOLE_SCAN_PEER_LIMIT:-600}
 work=$build/whole-scan
 corpus=$work/corpus-$files
 mkdir -p "$work"
@@ -61,8 +64,17 @@ else
         load=$(elapsed "$start" "$(now)")
         start=$(now)
         peer_status=0
-        taskset -c 1 clamscan --no-summary -r -d "$db" "$corpus" >"$db.found" 2>"$db.errors" || peer_status=$?
+        timeout "$peer_limit" taskset -c 1 clamscan --no-summary -r -d "$db" "$corpus" \
+            >"$db.found" 2>"$db.errors" || peer_status=$?
         total=$(elapsed "$start" "$(now)")
+        if [ "$peer_status" -eq 124 ]; then
+            # Each file checked gives one line, OK or FOUND.
+            done_files=$(wc -l <"$db.found")
+            awk -v k="$key" -v t="$total" -v n="$done_files" -v all="$files" -v s="$(our_figure "$key" scan)" 'BEGIN {
+                printf "  %-8s clamscan stopped after %.0f s with %d of %d files checked: about %.0f s for all, %.1fx our scan\n",
+                    k, t, n, all, t * all / (n ? n : 1), s ? t * all / (n ? n : 1) / s : 0 }'
+            continue
+        fi
         sed -n "s|^$corpus/\(.*\): .* FOUND\$|\1|p" "$db.found" | sort >"$db.paths"
         found=$(wc -l <"$db.paths")
         ours_scan=$(our_figure "$key" scan)
