@@ -32,7 +32,8 @@ struct TWalkFolder {
     std::string Shown;      // UTF-8, as the user knows it
     std::string Ansi;       // for the engine; empty when the folder has none
     AnsiPathTrouble Trouble = AnsiPathTrouble::None; // why Ansi is empty
-    std::wstring Resolved;  // where the folder really lies (links resolved)
+    std::wstring Resolved;  // where the folder really lies (links resolved);
+                            // empty for a link whose target cannot be told
 };
 
 struct FolderEntry {
@@ -65,7 +66,9 @@ private:
     bool pending_;
 };
 
-// A sub-folder met in a listing. A link is followed to where it leads.
+// A sub-folder met in a listing. A link is followed to where it leads; when
+// the system cannot say where (Wine, beyond 260 characters), Resolved stays
+// empty and the walk must not enter it, or a link loop would never end.
 TWalkFolder EnterSubFolder(const TWalkFolder &parent, const FolderEntry &entry);
 
 // The ANSI path of a file met in a listing; empty (and trouble set) when the

@@ -197,9 +197,11 @@ TWalkFolder EnterSubFolder(const TWalkFolder &parent, const FolderEntry &entry) 
                                     : AnsiPathTrouble::TooLong;
         }
     }
+    // Only links are opened for where they lead: opening every folder would
+    // cost a system call each, and a plain sub-folder lies where its name says.
     if (entry.IsLink)
         child.Resolved = FinalFolderPath(child.Wide);
-    if (child.Resolved.empty())
+    else
         child.Resolved = parent.Resolved + entry.WideName + L"\\";
     return child;
 }

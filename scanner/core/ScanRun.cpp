@@ -25,6 +25,8 @@ const char UnsearchableFolderReason[] = "the folder cannot be searched";
 const char UnspellableNameReason[] =
     "the ANSI code page cannot spell the name and the system gives it no short name";
 const char TooLongPathReason[] = "the path is too long for the engine, even in its short form";
+const char UnresolvedLinkReason[] =
+    "the folder link is not followed: the system cannot say where it leads";
 
 const char StartMessage[] = "Scan in progress. You have a time to try other software.";
 const char NoDefinitionsMessage[] =
@@ -191,9 +193,15 @@ void TScanRun::WalkFolder(const TWalkFolder &root) {
         bool Excluded;
     };
     std::vector<std::unique_ptr<TLevel>> path;
+    const auto ignoreFolder = [&](const TWalkFolder &folder, const char *reason) {
+        host_.AddToLog("Ignored [" + folder.Shown + "] - [" + reason + "]", LogKind::IgnoredFile);
+    };
     const auto enter = [&](TWalkFolder folder) {
         // A folder link back into the tree would otherwise be walked again
-        // and again, its files checked each time.
+        // and again, its files checked each time; so would a link whose
+        // target is unknown, if it led back.
+        if (folder.Resolved.empty())
+            return ignoreFolder(folder, UnresolvedLinkReason);
         if (!enteredFolders_.Enter(folder))
             return;
         auto level = std::make_unique<TLevel>(std::move(folder));
@@ -202,9 +210,7 @@ void TScanRun::WalkFolder(const TWalkFolder &root) {
         else if (!path.empty())
             // A drive without a medium lists nothing, as ever; a folder below
             // the root that cannot be searched hides its files, so it is said.
-            host_.AddToLog("Ignored [" + level->Folder.Shown + "] - [" + UnsearchableFolderReason +
-                               "]",
-                           LogKind::IgnoredFile);
+            ignoreFolder(level->Folder, UnsearchableFolderReason);
     };
     enter(root);
     FolderEntry entry;
