@@ -65,7 +65,8 @@ bool TDefinitions::LoadBaseFile(const std::string &basePath, IScanHost &host,
     if (!StartTable(prompts))
         return false;
     const size_t nameStart = basePath.find_last_of("\\/:") + 1;
-    LoadBase(basePath.substr(0, nameStart), basePath.substr(nameStart), host, engine);
+    const std::string name = basePath.substr(nameStart);
+    LoadBase(basePath.substr(0, nameStart), name, name, host, engine);
     index_.Build(table_.get(), RecordCount());
     return true;
 }
@@ -96,14 +97,16 @@ void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine 
             return true;
         }
         host.ProcessMessages();
-        if (LowerExtension(entry.AnsiName) == ".bvx")
-            LoadBase(folder, entry.AnsiName, host, engine);
+        // The real name decides: a short form cuts the extension to three
+        // letters, so "x.bvxz" would pass as "X~1.BVX".
+        if (LowerExtension(entry.Name) == ".bvx")
+            LoadBase(folder, entry.AnsiName, entry.Name, host, engine);
         return true;
     });
 }
 
-void TDefinitions::LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
-                            IEngine &engine) {
+void TDefinitions::LoadBase(const std::string &folder, const std::string &name,
+                            const std::string &shownName, IScanHost &host, IEngine &engine) {
     // A base that cannot be opened, unpacked or appended gets no log line;
     // whatever the engine kept of it stays, and the failure is noted for
     // callers that report it.
@@ -112,7 +115,7 @@ void TDefinitions::LoadBase(const std::string &folder, const std::string &name, 
     try {
         host.ProcessMessages();
         engine.UnPakBaseToStream(folder + name, &tableStart_);
-        host.AddToLog("Spyware Definitions Base " + name + " loaded", LogKind::BaseLoaded);
+        host.AddToLog("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
         return;
     } catch (const std::exception &error) {
         reason = error.what();

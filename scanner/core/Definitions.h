@@ -76,8 +76,9 @@ private:
     bool StartTable(IPrompts &prompts);
     void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
                   TEnteredFolders &entered);
-    void LoadBase(const std::string &folder, const std::string &name, IScanHost &host,
-                  IEngine &engine);
+    // name is the file's ANSI name (perhaps its short form), shownName the real one.
+    void LoadBase(const std::string &folder, const std::string &name, const std::string &shownName,
+                  IScanHost &host, IEngine &engine);
 
     TableAllocator allocate_;
     TableBlock table_;
