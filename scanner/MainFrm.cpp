@@ -110,18 +110,14 @@ void TMainForm::AddToLog(const std::string &text, scanner::LogKind) {
     FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
-void TMainForm::AddResult(const std::string &path) { AddResultFile(path, path); }
-
-void TMainForm::AddResultFile(const std::string &shownPath, const std::string &ansiPath) {
-    resultAnsiPaths_.push_back(ansiPath);
-    const int row = TListView(Control(IDC_LISTVIEW2))
-                        .AppendWide(scanner::WideFromShownText(shownPath),
-                                    static_cast<LPARAM>(resultAnsiPaths_.size()));
+// The quarantine acts on the real path (wide calls), so a row needs only its
+// caption.
+void TMainForm::AddResult(const std::string &path) {
+    const int row = TListView(Control(IDC_LISTVIEW2)).AppendWide(scanner::WideFromShownText(path));
     FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
 void TMainForm::ClearResults() {
-    resultAnsiPaths_.clear();
     TListView(Control(IDC_LISTVIEW2)).Clear();
     TListView(Control(IDC_LISTVIEW1)).Clear();
     FittedList(IDC_LISTVIEW2)->Cleared();

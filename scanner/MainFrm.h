@@ -57,7 +57,6 @@ public:
     // IScanHost
     void AddToLog(const std::string &text, scanner::LogKind kind) override;
     void AddResult(const std::string &path) override;
-    void AddResultFile(const std::string &shownPath, const std::string &ansiPath) override;
     void ClearResults() override;
     void ShowCounters(const scanner::ScanState &state) override;
     void SetStatus(const std::string &text) override;
@@ -148,7 +147,6 @@ private:
     std::vector<HIMAGELIST> glyphs_;
     std::map<int, TFittedList> fittedLists_;
     // The ANSI path of each results row, by the number the row carries.
-    std::vector<std::string> resultAnsiPaths_;
 
     std::string programFolder_;
     TWindowPrompts prompts_;

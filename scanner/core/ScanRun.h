@@ -33,8 +33,8 @@ public:
     // Appends one unchecked row to the results list (ListView2), showing path.
     virtual void AddResult(const std::string &path) = 0;
     // The same for a detected file: shownPath is its real path (the row's
-    // caption), ansiPath the path the engine checked. Hosts that act on the
-    // file later (the window's quarantine) keep the second.
+    // caption), ansiPath the path the engine checked, for hosts that report
+    // both.
     virtual void AddResultFile(const std::string &shownPath, const std::string &ansiPath) {
         (void)ansiPath;
         AddResult(shownPath);
