@@ -5,6 +5,7 @@
 // and fingerprint of each selected file through Kernel.dll. The scan walk is
 // the scanner's own run (TScanRun::ScanRoots) with a base of one record and a
 // quiet host. Both take the best of three alternating passes.
+#include "QuietHost.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -32,33 +33,6 @@ constexpr int SelectedEvery = 40;
 constexpr int Passes = 3;
 
 using Clock = std::chrono::steady_clock;
-
-class TQuietHost : public scanner::IScanHost {
-public:
-    void AddToLog(const std::string &, scanner::LogKind) override {}
-    void AddResult(const std::string &) override { ++results; }
-    void ClearResults() override {}
-    void ShowCounters(const scanner::ScanState &) override {}
-    void SetStatus(const std::string &) override {}
-    int GetProgress() override { return 0; }
-    void SetProgress(int) override {}
-    void SetCommandState(scanner::CommandState) override {}
-    void ShowPage(scanner::Page) override {}
-    void ProcessMessages() override {}
-    int DriveCount() override { return 0; }
-    bool DriveChecked(int) override { return false; }
-    std::string DriveCaption(int) override { return {}; }
-    int results = 0;
-};
-
-class TQuietPrompts : public scanner::IPrompts {
-public:
-    void Information(const std::string &) override {}
-    void Warning(const std::string &) override {}
-    bool Confirm(const std::string &) override { return false; }
-    void ErrorReport(const std::string &text) override { std::printf("error: %s\n", text.c_str()); }
-    void OpenAddress(const std::string &, bool) override {}
-};
 
 // The real engine, except that the base "unpacks" into one fingerprint
 // record that no bench file has.
@@ -234,7 +208,7 @@ int main() {
     std::printf("  extra cost per entry      %7.1f us\n", (scanBest - bareBest) / entries * 1e6);
     std::printf("scan walk / bare walk: %.2fx (goal: at most 1.3x)\n", scanBest / bareBest);
     RemoveTree(folder);
-    const bool sound = bareChecked == tree.Selected && scanChecked == tree.Selected && host.results == 0;
+    const bool sound = bareChecked == tree.Selected && scanChecked == tree.Selected && host.detected.empty();
     if (!sound)
         std::printf("error: the walks did not check every selected file once\n");
     return sound ? 0 : 1;

@@ -15,6 +15,7 @@
 //
 // CORPUS is a folder path ending with a backslash; KEY names a base: empty,
 // md5-100k, md5-1m, mixed, hex-1m.
+#include "QuietHost.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -452,36 +453,6 @@ int Generate(const std::string &corpus, int fileCount) {
 }
 
 // --- The scan's stand-ins for the window ---
-
-class TQuietHost : public scanner::IScanHost {
-public:
-    void AddToLog(const std::string &, scanner::LogKind kind) override {
-        ignored += kind == scanner::LogKind::IgnoredFile;
-    }
-    void AddResult(const std::string &path) override { detected.push_back(path); }
-    void ClearResults() override {}
-    void ShowCounters(const scanner::ScanState &) override {}
-    void SetStatus(const std::string &) override {}
-    int GetProgress() override { return 0; }
-    void SetProgress(int) override {}
-    void SetCommandState(scanner::CommandState) override {}
-    void ShowPage(scanner::Page) override {}
-    void ProcessMessages() override {}
-    int DriveCount() override { return 0; }
-    bool DriveChecked(int) override { return false; }
-    std::string DriveCaption(int) override { return {}; }
-    std::vector<std::string> detected;
-    int ignored = 0;
-};
-
-class TQuietPrompts : public scanner::IPrompts {
-public:
-    void Information(const std::string &) override {}
-    void Warning(const std::string &text) override { std::printf("warning: %s\n", text.c_str()); }
-    bool Confirm(const std::string &) override { return false; }
-    void ErrorReport(const std::string &text) override { std::printf("error: %s\n", text.c_str()); }
-    void OpenAddress(const std::string &, bool) override {}
-};
 
 struct MemoryFigures {
     double WorkingSetMB = 0;
