@@ -1,7 +1,7 @@
 // bvxtool check run in-process: each base loaded alone, as the scanner
 // loads it, and reported with its headers and records by kind, or the
 // reason it did not load.
-#include "bvxtool_commands.h"
+#include "InProcessRun.h"
 
 #include "TempDir.h"
 
@@ -18,22 +18,10 @@ using testsupport::WriteFile;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result RunTool(const Arguments &commandLine) {
-    std::ostringstream out, err;
-    int status = RunCommand(commandLine, out, err, false);
-    return {status, out.str(), err.str()};
-}
-
 // Makes a base from list text; the base's path.
 std::string MakeBase(const TempDir &dir, const std::string &name, const std::string &list) {
     WriteFile(dir.file(name + ".list"), list);
-    Result made = RunTool({"make", dir.file(name + ".list"), dir.file(name)});
+    ToolResult made = RunInProcess({"make", dir.file(name + ".list"), dir.file(name)});
     EXPECT_EQ(made.status, 0) << made.err;
     return dir.file(name);
 }
@@ -41,7 +29,7 @@ std::string MakeBase(const TempDir &dir, const std::string &name, const std::str
 // Packs a plain base content as it is.
 std::string PackPlain(const TempDir &dir, const std::string &name, const std::string &plain) {
     WriteFile(dir.file(name + ".plain"), plain);
-    EXPECT_EQ(RunTool({"pack", dir.file(name + ".plain"), dir.file(name)}).status, 0);
+    EXPECT_EQ(RunInProcess({"pack", dir.file(name + ".plain"), dir.file(name)}).status, 0);
     return dir.file(name);
 }
 
@@ -57,7 +45,7 @@ const std::string kEveryKind = "#header1 Check header one\n"
 TEST(CheckCommand, ReportsHeadersAndRecordsByKind) {
     TempDir dir;
     const std::string base = MakeBase(dir, "every.bvx", kEveryKind);
-    const Result checked = RunTool({"check", base});
+    const ToolResult checked = RunInProcess({"check", base});
     EXPECT_EQ(checked.status, 0) << checked.err;
     EXPECT_EQ(checked.err, "");
     EXPECT_EQ(checked.out, base + ": loaded\n"
@@ -67,7 +55,7 @@ TEST(CheckCommand, ReportsHeadersAndRecordsByKind) {
                                   "1 base checked, 0 did not load\n");
     // Checking reads the base only.
     const std::string before = ReadFile(base);
-    RunTool({"check", base});
+    RunInProcess({"check", base});
     EXPECT_EQ(ReadFile(base), before);
 }
 
@@ -77,7 +65,7 @@ TEST(CheckCommand, EachBaseGetsATableOfItsOwn) {
     const std::string empty = MakeBase(dir, "empty.bvx", "#header1 Empty\n");
     // Any name is checked: the user named the file.
     const std::string other = MakeBase(dir, "every.dat", kEveryKind);
-    const Result checked = RunTool({"check", one, empty, other, one});
+    const ToolResult checked = RunInProcess({"check", one, empty, other, one});
     EXPECT_EQ(checked.status, 0) << checked.err;
     const std::string oneReport = one + ": loaded\n  header 1: \n  header 2: \n"
                                         "  1 record: 0 of kind 0, 1 of kind 1, 0 of kind 2\n";
@@ -103,7 +91,7 @@ TEST(CheckCommand, AFailedBaseGivesTheLoadersReasonAndExitCodeTwo) {
     badCount.replace(202, 4, "\x03" "abc");
     const std::string notCounted = PackPlain(dir, "count.bvx", badCount);
 
-    const Result checked = RunTool({"check", dir.file("garbage.bvx"), good,
+    const ToolResult checked = RunInProcess({"check", dir.file("garbage.bvx"), good,
                                     dir.file("damaged.bvx"), shortHeader, notCounted,
                                     dir.file("missing.bvx")});
     EXPECT_EQ(checked.status, 2);
@@ -126,8 +114,8 @@ TEST(CheckCommand, AFailedBaseGivesTheLoadersReasonAndExitCodeTwo) {
     EXPECT_EQ(printed[9], "6 bases checked, 5 did not load");
 
     // One good base alone still exits with 0; one bad one with 2.
-    EXPECT_EQ(RunTool({"check", good}).status, 0);
-    EXPECT_EQ(RunTool({"check", dir.file("garbage.bvx")}).status, 2);
+    EXPECT_EQ(RunInProcess({"check", good}).status, 0);
+    EXPECT_EQ(RunInProcess({"check", dir.file("garbage.bvx")}).status, 2);
 }
 
 TEST(CheckCommand, RecordsTheScanCannotUseAreCountedApart) {
@@ -142,7 +130,7 @@ TEST(CheckCommand, RecordsTheScanCannotUseAreCountedApart) {
     plain.replace(213 + 314 + 101, 3, "\x02" "50");
     plain[213 + 314 + 302] = '1';
     const std::string base = PackPlain(dir, "odd.bvx", plain);
-    const Result checked = RunTool({"check", base});
+    const ToolResult checked = RunInProcess({"check", base});
     EXPECT_EQ(checked.status, 0) << checked.err;
     EXPECT_EQ(checked.out, base + ": loaded\n  header 1: \n  header 2: \n"
                                   "  2 records: 0 of kind 0, 1 of kind 1, 0 of kind 2, 1 of no kind "
