@@ -247,21 +247,36 @@ bool TDefinitionIndex::Ask(const ProbeSlot &slot, ISlotProbe &probe) const {
                                                     : probe.OffsetMatches(signature, slot.Offset);
 }
 
+// False when no slot of kind "1" or "2" lies before the bound, or none that
+// any bytes could match (empty patterns, signatures no four bytes give): the
+// engine would say no to each.
+bool TDefinitionIndex::CanMatchBelow(int32_t bound) const {
+    return !probeSlots_.empty() && probeSlots_.front().Index < bound && WantsContent();
+}
+
+bool TDefinitionIndex::WantsContent() const { return patterns_.Size() != 0 || !offsets_.empty(); }
+
+// The pass is scratch of one file's check; the check runs on one thread.
+void TDefinitionIndex::StartContent() const { pass_->Start(); }
+
+void TDefinitionIndex::FeedContent(const unsigned char *data, size_t length) const {
+    pass_->Feed(data, length);
+}
+
 TSlotMatch TDefinitionIndex::FirstMatch(std::string_view fingerprint, ISlotProbe &probe) const {
     const int32_t bound = FingerprintBound(fingerprint);
-    TSlotMatch none;
-    none.Slot = bound == kNoBound ? -1 : bound;
-    // No slot of kind "1" or "2" before the bound, or none that any bytes
-    // could match (empty patterns, signatures no four bytes give): the
-    // engine would say no to each, so the file is not read.
-    if (probeSlots_.empty() || probeSlots_.front().Index >= bound)
-        return none;
-    if (patterns_.Size() == 0 && offsets_.empty())
-        return none;
-    // The pass is scratch of this call only; the check runs on one thread.
-    pass_->Start();
-    if (!probe.ReadContent([this](const unsigned char *data, size_t length) { pass_->Feed(data, length); }))
+    if (!CanMatchBelow(bound))
+        return {bound == kNoBound ? -1 : bound, false};
+    StartContent();
+    if (!probe.ReadContent([this](const unsigned char *data, size_t length) { FeedContent(data, length); }))
         return AskEverySlot(bound, probe);
+    return AskCandidates(pass_->Candidates(), bound, probe);
+}
+
+TSlotMatch TDefinitionIndex::FirstMatchOfContent(std::string_view fingerprint, ISlotProbe &probe) const {
+    const int32_t bound = FingerprintBound(fingerprint);
+    if (!CanMatchBelow(bound))
+        return {bound == kNoBound ? -1 : bound, false};
     return AskCandidates(pass_->Candidates(), bound, probe);
 }
 

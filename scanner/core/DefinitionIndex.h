@@ -33,8 +33,6 @@ int32_t ReadRecordCount(const uint8_t *table);
 // How much the check's own read of a file asks for at a time.
 constexpr size_t kContentChunkSize = 1 << 20;
 
-using ContentConsumer = std::function<void(const unsigned char *, size_t)>;
-
 // One file, as the check sees it: the engine's answers for the slots of
 // kinds "1" and "2", and the check's own read of the file's bytes.
 class ISlotProbe {
@@ -84,7 +82,18 @@ public:
     // Indexes slots 0 to recordCount - 1 of the table, which must stay
     // unchanged while the index is used.
     void Build(const uint8_t *table, int32_t recordCount);
+    // Reads the file through the probe when some slot below the fingerprint's
+    // can match, then asks the engine about the candidates; when that read
+    // fails, about every slot.
     TSlotMatch FirstMatch(std::string_view fingerprint, ISlotProbe &probe) const;
+    // The same for a file whose bytes the caller has read: StartContent,
+    // every byte in order through FeedContent, then FirstMatchOfContent.
+    // The read is needed only when WantsContent is true (some bytes can
+    // match a slot of kind "1" or "2").
+    bool WantsContent() const;
+    void StartContent() const;
+    void FeedContent(const unsigned char *data, size_t length) const;
+    TSlotMatch FirstMatchOfContent(std::string_view fingerprint, ISlotProbe &probe) const;
     // Bytes held by the pattern set and the offset table.
     size_t MatcherBytes() const;
 
@@ -107,6 +116,7 @@ private:
     class TContentPass;
 
     int32_t FingerprintBound(std::string_view fingerprint) const;
+    bool CanMatchBelow(int32_t bound) const;
     bool Ask(const ProbeSlot &slot, ISlotProbe &probe) const;
     TSlotMatch AskEverySlot(int32_t bound, ISlotProbe &probe) const;
     TSlotMatch AskCandidates(const std::vector<int32_t> &candidates, int32_t bound,

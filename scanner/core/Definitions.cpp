@@ -139,6 +139,14 @@ TSlotMatch TDefinitions::FirstMatch(const std::string &fingerprint, const std::s
     return index_.FirstMatch(fingerprint, probe);
 }
 
+TSlotMatch TDefinitions::FirstMatchOfContent(const std::string &fingerprint, const std::string &path,
+                                             IEngine &engine) const {
+    if (!table_)
+        return {};
+    TEngineProbe probe(path, engine);
+    return index_.FirstMatchOfContent(fingerprint, probe);
+}
+
 std::string ProgramFolder() {
     std::string path(MAX_PATH, '\0');
     for (;;) {

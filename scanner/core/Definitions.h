@@ -65,6 +65,13 @@ public:
     // the file to confirm a candidate.
     TSlotMatch FirstMatch(const std::string &fingerprint, const std::string &path,
                        IEngine &engine) const;
+    // The same for a file whose bytes the check has read itself: they go
+    // through FeedContent, after StartContent, when WantsContent is true.
+    bool WantsContent() const { return table_ && index_.WantsContent(); }
+    void StartContent() const { index_.StartContent(); }
+    void FeedContent(const unsigned char *data, size_t length) const { index_.FeedContent(data, length); }
+    TSlotMatch FirstMatchOfContent(const std::string &fingerprint, const std::string &path,
+                                   IEngine &engine) const;
     // Bytes held by the index's pattern set and offset table.
     size_t MatcherBytes() const { return index_.MatcherBytes(); }
     // The table's first byte, for readers of its layout.

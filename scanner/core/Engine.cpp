@@ -3,6 +3,8 @@
 #include "Engine.h"
 
 #include "AVKERNEL_HEADER.h"
+#include "Fingerprint.h"
+#include "Md5.h"
 
 #include <brenvald/StringValue.h>
 #include <brenvald/WinHandle.h>
@@ -40,33 +42,78 @@ public:
         brenvald::StringValue pathValue(basePath);
         ::UnPakBaseToStream(pathValue.get(), table);
     }
+
+    bool ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
+                   const ContentConsumer &consume) override;
 };
 
 } // namespace
 
-bool IEngine::ReadContent(const std::string &path, size_t chunkSize,
-                          const std::function<void(const unsigned char *, size_t)> &consume) {
-    brenvald::FileHandle file =
-        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    if (!file.valid())
-        return false;
-    // One buffer for the whole run: a fresh large block per file costs more
-    // than reading a small file.
+namespace {
+
+// One buffer for the whole run: a fresh large block per file costs more than
+// reading a small file.
+std::vector<unsigned char> &ReadBuffer(size_t chunkSize) {
     static thread_local std::vector<unsigned char> buffer;
     buffer.resize(std::clamp<size_t>(chunkSize, 1, size_t{1} << 26));
-    for (;;) {
+    return buffer;
+}
+
+// Hands the file's bytes from where it stands to `consume`, at most `limit`
+// of them; false when a read fails.
+bool ReadHandle(HANDLE file, uint64_t limit, size_t chunkSize, const ContentConsumer &consume) {
+    std::vector<unsigned char> &buffer = ReadBuffer(chunkSize);
+    while (limit > 0) {
+        const DWORD wanted = static_cast<DWORD>(std::min<uint64_t>(limit, buffer.size()));
         DWORD delivered = 0;
-        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &delivered, nullptr))
+        if (!ReadFile(file, buffer.data(), wanted, &delivered, nullptr))
             return false;
         if (delivered == 0)
             return true;
         consume(buffer.data(), delivered);
+        limit -= delivered;
     }
+    return true;
+}
+
+} // namespace
+
+bool IEngine::ReadContent(const std::string &path, size_t chunkSize, const ContentConsumer &consume) {
+    brenvald::FileHandle file =
+        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    return file.valid() && ReadHandle(file.get(), UINT64_MAX, chunkSize, consume);
+}
+
+bool IEngine::ReadAlone(const std::string &, size_t, TFileTexts &, const ContentConsumer &) {
+    return false;
 }
 
 bool IEngine::OpensLikeEngine(const std::string &path, char kind) {
     const DWORD share = kind == '1' ? FILE_SHARE_READ : 0;
     return brenvald::OpenFile(path.c_str(), GENERIC_READ, share).valid();
+}
+
+// The engine's size step opens the file with no sharing and its fingerprint
+// step hashes what the file holds, so one such open answers both. The read
+// stops at the size noted at the open, as the engine's does.
+bool TKernelEngine::ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
+                              const ContentConsumer &consume) {
+    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
+    LARGE_INTEGER size;
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size))
+        return false;
+    kernel::Md5 md5;
+    const bool read = ReadHandle(file.get(), static_cast<uint64_t>(size.QuadPart), chunkSize,
+                                 [&](const unsigned char *data, size_t length) {
+                                     md5.Update(data, length);
+                                     consume(data, length);
+                                 });
+    if (!read)
+        return false;
+    texts.Size = static_cast<uint64_t>(size.QuadPart);
+    texts.SizeText = kernel::SizeText(static_cast<uint32_t>(texts.Size));
+    texts.Fingerprint = kernel::FingerprintText(md5.Finish(), texts.SizeText);
+    return true;
 }
 
 IEngine &KernelEngine() {

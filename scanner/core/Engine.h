@@ -10,6 +10,16 @@
 
 namespace scanner {
 
+using ContentConsumer = std::function<void(const unsigned char *, size_t)>;
+
+// What GetSize and GetFileMd5Hash give for a file, taken from one read of it.
+struct TFileTexts {
+    std::string SizeText;
+    std::string Fingerprint;
+    // The whole size in bytes, which the size text gives only to 32 bits.
+    uint64_t Size = 0;
+};
+
 class IEngine {
 public:
     virtual ~IEngine() = default;
@@ -31,8 +41,16 @@ public:
     // Opens the file for reading while others may read and write it and
     // hands all its bytes, in order, to `consume` in chunks of at most
     // chunkSize; false when it cannot be opened or a read fails.
-    virtual bool ReadContent(const std::string &path, size_t chunkSize,
-                             const std::function<void(const unsigned char *, size_t)> &consume);
+    virtual bool ReadContent(const std::string &path, size_t chunkSize, const ContentConsumer &consume);
+    // Opens the file for reading with no sharing, as GetSize does, so that
+    // no one else has it open or can change it while it is read; hands all
+    // its bytes to `consume` as ReadContent does and fills `texts` with what
+    // GetSize and GetFileMd5Hash give for that content. False when it cannot
+    // be opened so or a read fails: nothing is known, and the check asks the
+    // engine step by step. The base class always answers false, so that an
+    // engine made for a test is asked each step.
+    virtual bool ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
+                           const ContentConsumer &consume);
     // Whether the file opens the way the engine opens it for a definition of
     // this kind: "1" reading while others may only read, "2" with no sharing.
     virtual bool OpensLikeEngine(const std::string &path, char kind);

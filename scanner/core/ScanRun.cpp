@@ -270,7 +270,9 @@ void TScanRun::ScanFile(const std::string &path) {
         return;
     ++state_.ScannedFiles;
     std::string fingerprint;
-    TakeSizeAndFingerprint(path, fingerprint);
+    const bool readOnce = ReadFileOnce(path, fingerprint);
+    if (!readOnce)
+        TakeSizeAndFingerprint(path, fingerprint);
     if (fingerprint.empty()) {
         ++state_.Skipped;
         host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
@@ -278,7 +280,8 @@ void TScanRun::ScanFile(const std::string &path) {
     host_.ShowCounters(state_);
     if (!definitions_ || !state_.Scanning)
         return;
-    const TSlotMatch match = definitions_->FirstMatch(fingerprint, path, engine_);
+    const TSlotMatch match = readOnce ? definitions_->FirstMatchOfContent(fingerprint, path, engine_)
+                                      : definitions_->FirstMatch(fingerprint, path, engine_);
     // The file's bytes held a definition the engine could not look at, as
     // another process holds the file open for writing: it is not clean. A
     // file already ignored for its fingerprint is not counted twice.
@@ -297,19 +300,44 @@ void TScanRun::WaitWhilePaused() {
     }
 }
 
+// One read of the file, alone, answers the size and fingerprint steps and
+// gives the definitions the bytes they look at. False when the file cannot be
+// read so (someone else has it open, it vanished): each step then asks the
+// engine, as the file may give other answers to the engine's own opens.
+bool TScanRun::ReadFileOnce(const std::string &path, std::string &fingerprint) {
+    const bool wantsContent = definitions_ && definitions_->WantsContent();
+    if (wantsContent)
+        definitions_->StartContent();
+    TFileTexts texts;
+    const bool read = engine_.ReadAlone(path, kContentChunkSize, texts,
+                                        [&](const unsigned char *data, size_t length) {
+                                            if (wantsContent)
+                                                definitions_->FeedContent(data, length);
+                                        });
+    if (!read)
+        return false;
+    if (IntegerFromText(texts.SizeText) != -1)
+        CountSize(texts.Size);
+    fingerprint = texts.Fingerprint;
+    return true;
+}
+
 void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint) {
     try {
         const int32_t size = IntegerFromText(engine_.GetSize(path));
-        if (size != -1) {
-            const uint64_t kilobytes = CountedFileSize(path, size) / 1024;
-            state_.ScannedMB += static_cast<double>(kilobytes) / 1024.0;
-        }
+        if (size != -1)
+            CountSize(CountedFileSize(path, size));
         fingerprint = engine_.GetFileMd5Hash(path);
     } catch (...) {
         // Counted here, and once more as an ignored file, since the
         // fingerprint stays empty.
         ++state_.Skipped;
     }
+}
+
+// Scanned (MB) grows by whole kilobytes.
+void TScanRun::CountSize(uint64_t bytes) {
+    state_.ScannedMB += static_cast<double>(bytes / 1024) / 1024.0;
 }
 
 void TScanRun::ReportDetection(const std::string &path, int32_t slot) {

@@ -115,7 +115,9 @@ private:
     const std::string &ShownPath(const std::string &path) const;
     void EndRun();
     void WaitWhilePaused();
+    bool ReadFileOnce(const std::string &path, std::string &fingerprint);
     void TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint);
+    void CountSize(uint64_t bytes);
     void ReportDetection(const std::string &path, int32_t slot);
 
     IScanHost &host_;

@@ -335,7 +335,7 @@ public:
         real_.UnPakBaseToStream(basePath, table);
     }
     bool ReadContent(const std::string &path, size_t chunkSize,
-                     const std::function<void(const unsigned char *, size_t)> &consume) override {
+                     const scanner::ContentConsumer &consume) override {
         return Refuse ? false : real_.ReadContent(path, chunkSize, consume);
     }
     bool Refuse = true;

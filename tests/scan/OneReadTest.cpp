@@ -1,0 +1,185 @@
+// The check answers the size and fingerprint steps from one read of the file
+// alone, with no sharing, and asks the engine step by step only when that
+// read fails. Both ways must show the same counters, lines and results for
+// every file: plain ones of each kind of definition, an empty one, a missing
+// one, one that another process reads, writes or holds locked.
+#include "ScanTestHost.h"
+
+#include <brenvald/WinHandle.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using brenvald::FileHandle;
+using brenvald::OpenFile;
+using scanner::LogKind;
+using testsupport::BaseRecord;
+
+namespace {
+
+// The real engine, counting its size and fingerprint steps; the one read is
+// the real engine's, or refused so that every file is checked step by step.
+class TCountingEngine : public scanner::IEngine {
+public:
+    explicit TCountingEngine(bool readsAlone) : readsAlone_(readsAlone) {}
+    std::string GetSize(const std::string &path) override {
+        ++Steps;
+        return real_.GetSize(path);
+    }
+    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
+    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
+        return real_.FindHEXSignature(path, pattern);
+    }
+    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
+        return real_.FindVirSignat(signature, offset, path);
+    }
+    void UnPakBaseToStream(const std::string &basePath, void **table) override {
+        real_.UnPakBaseToStream(basePath, table);
+    }
+    bool ReadAlone(const std::string &path, size_t chunkSize, scanner::TFileTexts &texts,
+                   const scanner::ContentConsumer &consume) override {
+        if (!readsAlone_)
+            return false;
+        const bool read = real_.ReadAlone(path, chunkSize, texts, consume);
+        ReadsAlone += read;
+        return read;
+    }
+    int Steps = 0;
+    int ReadsAlone = 0;
+
+private:
+    bool readsAlone_;
+    scanner::IEngine &real_ = scanner::KernelEngine();
+};
+
+bool SameCounters(const scanner::ScanState &a, const scanner::ScanState &b) {
+    return a.ScannedFiles == b.ScannedFiles && a.Skipped == b.Skipped && a.Infected == b.Infected &&
+           a.ScannedMB == b.ScannedMB;
+}
+
+void ExpectSameView(const scantest::TRecordingHost &got, const scantest::TRecordingHost &want) {
+    ASSERT_EQ(got.Log.size(), want.Log.size());
+    for (size_t i = 0; i < want.Log.size(); ++i) {
+        EXPECT_EQ(got.Log[i].Text, want.Log[i].Text) << i;
+        EXPECT_EQ(got.Log[i].Kind, want.Log[i].Kind) << i;
+    }
+    EXPECT_EQ(got.Results, want.Results);
+    ASSERT_EQ(got.Counters.size(), want.Counters.size());
+    for (size_t i = 0; i < want.Counters.size(); ++i)
+        EXPECT_TRUE(SameCounters(got.Counters[i], want.Counters[i])) << "counters shown " << i;
+}
+
+// Two scans of the same files over the same definitions, one step by step
+// and one reading each file alone.
+struct TwoScans {
+    explicit TwoScans(scantest::TScanFixture &fixture)
+        : stepRun(stepHost, fixture.Prompts, &fixture.Definitions, stepEngine),
+          onceRun(onceHost, fixture.Prompts, &fixture.Definitions, onceEngine) {
+        stepRun.State().Scanning = onceRun.State().Scanning = true;
+    }
+    void Scan(const std::string &path) {
+        stepRun.ScanFile(path);
+        onceRun.ScanFile(path);
+    }
+    scantest::TRecordingHost stepHost, onceHost;
+    TCountingEngine stepEngine{false}, onceEngine{true};
+    scanner::TScanRun stepRun, onceRun;
+};
+
+TEST(OneRead, ShowsWhatTheStepByStepCheckShowsForEveryKindOfFile) {
+    scantest::TScanFixture fixture;
+    const std::string mz("MZ\x90\x00", 4);
+    // 3 MiB and a little: the read goes in several chunks, and the pattern
+    // straddles the border of the first two.
+    std::string large(3 * 1048576 + 100, 'L');
+    large.replace(1048576 - 3, 6, "QQBETA");
+    const std::string hex = fixture.MakeFile("hex.exe", mz + std::string(3000, 'a') + "QQBETA");
+    const std::string md5 = fixture.MakeFile("md5.exe", "known content");
+    const std::string offset = fixture.MakeFile("offset.exe", "\x01\x02\x03\x04 rest");
+    const std::string tail = fixture.MakeFile("tail.exe", std::string(5000, 't') + "\xDE\xAD\xBE\xEF");
+    const std::string mzOnly = fixture.MakeFile("mz.exe", mz + "nothing else");
+    const std::string empty = fixture.MakeFile("empty.exe", "");
+    const std::string chunked = fixture.MakeFile("large.exe", large);
+    const std::string read = fixture.MakeFile("read.exe", "QQBETA read by another");
+    const std::string readClean = fixture.MakeFile("readclean.exe", "clean, read by another");
+    const std::string written = fixture.MakeFile("written.exe", "QQBETA written by another");
+    const std::string locked = fixture.MakeFile("locked.exe", "QQBETA locked by another");
+    const std::string missing = fixture.Dir.file("missing.exe");
+    // A fingerprint of a file that another process reads: its size part is
+    // "-1", as the engine cannot open it alone for its size.
+    std::string readFingerprint;
+    {
+        FileHandle reader = OpenFile(readClean.c_str(), GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(reader.valid());
+        readFingerprint = scantest::Fingerprint(readClean);
+    }
+    ASSERT_EQ(readFingerprint.substr(readFingerprint.size() - 3), ":-1");
+    scantest::WriteBase(fixture.BasePath("mixed.bvx"),
+                        {BaseRecord{"Hex.Dead", "DE AD BE EF", '1', "0"},
+                         BaseRecord{"Md5.Known", scantest::Fingerprint(md5), '0', "0"},
+                         BaseRecord{"Md5.Read", readFingerprint, '0', "0"},
+                         BaseRecord{"Hex.Beta", "51 51 42 45 54 41", '1', "0"},
+                         BaseRecord{"Offset.1234", "1-2-3-4", '2', "0"},
+                         BaseRecord{"Offset.MZ", "77-90-144-0", '2', "-3"},
+                         BaseRecord{"Md5.Ignored", "", '0', "0"}});
+    fixture.Load();
+
+    TwoScans scans(fixture);
+    for (const std::string &path : {hex, md5, offset, tail, mzOnly, empty, chunked})
+        scans.Scan(path);
+    {
+        FileHandle reader = OpenFile(read.c_str(), GENERIC_READ, FILE_SHARE_READ);
+        FileHandle cleanReader = OpenFile(readClean.c_str(), GENERIC_READ, FILE_SHARE_READ);
+        FileHandle writer = OpenFile(written.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        FileHandle lock = OpenFile(locked.c_str(), GENERIC_READ, 0);
+        ASSERT_TRUE(reader.valid() && cleanReader.valid() && writer.valid() && lock.valid());
+        for (const std::string &path : {read, readClean, written, locked})
+            scans.Scan(path);
+    }
+    scans.Scan(missing);
+
+    ExpectSameView(scans.onceHost, scans.stepHost);
+    EXPECT_TRUE(SameCounters(scans.onceRun.State(), scans.stepRun.State()));
+    // What the files give, so that the comparison is not one of two empty runs.
+    const auto found = [](const std::string &path, const char *name) {
+        return "Found infection in [" + path + "] - [" + name + "]";
+    };
+    EXPECT_EQ(scans.stepHost.LogTexts(LogKind::Detection),
+              (std::vector<std::string>{found(hex, "Hex.Beta"), found(md5, "Md5.Known"),
+                                        found(offset, "Offset.1234"), found(tail, "Hex.Dead"),
+                                        found(mzOnly, "Offset.MZ"), found(chunked, "Hex.Beta"),
+                                        found(read, "Hex.Beta"), found(readClean, "Md5.Read"),
+                                        found(locked, "Md5.Ignored"), found(missing, "Md5.Ignored")}));
+    EXPECT_EQ(scans.stepHost.LogTexts(LogKind::IgnoredFile),
+              (std::vector<std::string>{"Ignored [" + written + "]", "Ignored [" + locked + "]",
+                                        "Ignored [" + missing + "]"}));
+    // The files no one else had open were read alone, each once; the size
+    // step was taken for the others only.
+    EXPECT_EQ(scans.onceEngine.ReadsAlone, 7);
+    EXPECT_EQ(scans.onceEngine.Steps, 5);
+    EXPECT_EQ(scans.stepEngine.Steps, 12);
+    EXPECT_EQ(scans.stepRun.State().ScannedMB,
+              static_cast<double>((3 * 1048576 + 100) / 1024 + 5004 / 1024 + 3010 / 1024) / 1024.0);
+}
+
+TEST(OneRead, ATableWithoutBytePatternsStillCountsAndFingerprintsFromOneRead) {
+    scantest::TScanFixture fixture;
+    const std::string known = fixture.MakeFile("known.exe", std::string(4096, 'k'));
+    const std::string other = fixture.MakeFile("other.exe", std::string(2048, 'o'));
+    scantest::WriteBase(fixture.BasePath("md5.bvx"),
+                        {BaseRecord{"Md5.Known", scantest::Fingerprint(known), '0', "0"}});
+    fixture.Load();
+    TwoScans scans(fixture);
+    scans.Scan(known);
+    scans.Scan(other);
+    ExpectSameView(scans.onceHost, scans.stepHost);
+    EXPECT_EQ(scans.onceHost.LogTexts(LogKind::Detection),
+              std::vector<std::string>{"Found infection in [" + known + "] - [Md5.Known]"});
+    EXPECT_EQ(scans.onceEngine.ReadsAlone, 2);
+    EXPECT_EQ(scans.onceEngine.Steps, 0);
+    EXPECT_EQ(scans.onceRun.State().ScannedMB, 6 / 1024.0);
+}
+
+} // namespace
