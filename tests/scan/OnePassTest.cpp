@@ -1,7 +1,8 @@
 // The one-pass check against the slot-by-slot walk with the real engine:
 // random tables of every kind against random files on disk, a file held by a
 // writer, a file locked against reading and a removed one. The index must
-// find the slot that the walk finds, for every pair; and the scan must show
+// find the slot that the walk finds, for every pair, whether it reads the
+// file itself or is handed the bytes the check read; and the scan must show
 // the same counters, lines and results as the walk.
 #include "ScanTestHost.h"
 
@@ -78,7 +79,28 @@ struct CorpusFile {
     std::string Path;
     std::string Content;
     bool HeldByWriter = false;
+    // No one else has it open and it exists: the check reads it alone.
+    bool ReadAlone = true;
 };
+
+void FeedInChunks(const std::string &content, size_t chunkSize, const scanner::ContentConsumer &consume) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(content.data());
+    for (size_t at = 0; at < content.size(); at += chunkSize)
+        consume(bytes + at, std::min(chunkSize, content.size() - at));
+}
+
+// The index's answer for bytes that the check has read itself, handed over
+// in chunks of chunkSize.
+scanner::TSlotMatch FirstMatchOfContent(const scanner::TDefinitionIndex &index, const std::string &fingerprint,
+                                        const CorpusFile &file, size_t chunkSize, scanner::ISlotProbe &probe) {
+    if (index.WantsContent()) {
+        index.StartContent();
+        FeedInChunks(file.Content, chunkSize, [&](const unsigned char *data, size_t length) {
+            index.FeedContent(data, length);
+        });
+    }
+    return index.FirstMatchOfContent(fingerprint, probe);
+}
 
 // The engine's answers, each asked once per file and question: a file that
 // does not change gives the same answer every time.
@@ -115,6 +137,12 @@ public:
         return answers_.Offset(file_, signature, offset);
     }
     bool ReadContent(const scanner::ContentConsumer &consume) override {
+        // A file no one else holds has on disk what was written; the read
+        // matters for the others, which the check reads while they are held.
+        if (file_.ReadAlone) {
+            FeedInChunks(file_.Content, chunkSize_, consume);
+            return true;
+        }
         return scanner::KernelEngine().ReadContent(
             file_.Path, scanner::kContentChunkSize, [&](const unsigned char *data, size_t length) {
                 for (size_t at = 0; at < length; at += chunkSize_)
@@ -198,7 +226,7 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     std::vector<CorpusFile> files;
     size_t plantTurn = 0;
     const size_t sizes[] = {0, 1, 3, 4, 5, 63, 64, 65, 200, 1000, 4095, 4096, 4097, 8192, 12000, 20000};
-    for (int i = 0; i < 110; ++i) {
+    for (int i = 0; i < 200; ++i) {
         const size_t size = i == 0 ? (size_t{1} << 20) + 777 : sizes[pick(std::size(sizes))] + (i % 3 ? 0 : pick(50));
         CorpusFile file;
         file.Path = Dir.file("file" + std::to_string(i) + ".bin");
@@ -223,6 +251,7 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     // A file held open by a writer: the engine cannot open it, the check's
     // own read can. One locked against every reader, and one removed.
     files[5].HeldByWriter = true;
+    files[5].ReadAlone = files[6].ReadAlone = files[7].ReadAlone = false;
     FileHandle writer = OpenFile(files[5].Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(writer.valid());
     FileHandle locked = OpenFile(files[6].Path.c_str(), GENERIC_READ, 0);
@@ -233,6 +262,23 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     for (const CorpusFile &file : files)
         fingerprints.push_back(scanner::KernelEngine().GetFileMd5Hash(file.Path));
 
+    // The signature texts come from pools, each text asked of the engine
+    // once per file however many tables hold it: the pool's patterns, each
+    // written three ways; short patterns of random bytes; offsets within
+    // some file (one of the first 16), with the four bytes there.
+    std::vector<std::string> hexTexts, shortHexTexts;
+    for (const std::string &pattern : pool)
+        for (int way = 0; way < 3; ++way)
+            hexTexts.push_back(HexText(pattern, random));
+    for (int k = 0; k < 24; ++k)
+        shortHexTexts.push_back(HexText(randomBytes(1 + pick(6), 256), random));
+    std::vector<std::pair<std::string, std::string>> offsetPool;
+    for (int k = 0; k < 24; ++k) {
+        const CorpusFile &some = files[pick(16)];
+        const int64_t at = static_cast<int64_t>(pick(some.Content.size() + 8)) - 2;
+        offsetPool.push_back({std::to_string(at), OffsetText(some.Content, at)});
+    }
+
     TEngineAnswers answers;
     const char kinds[] = {'0', '1', '1', '1', '2', '2', '3'};
     int hexHits = 0, offsetHits = 0, fingerprintHits = 0, misses = 0, unconfirmed = 0;
@@ -241,30 +287,30 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     // whatever the numbers drawn.
     size_t fingerprintTurn = 0, hexTurn = 0, poolTurn = 0, offsetTurn = 0, otherKinds = 0;
     constexpr size_t kFingerprintVariants = 3, kHexVariants = 4, kOffsetVariants = 8 * 5;
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 200; ++round) {
         const size_t slotCount = 1 + pick(40);
         std::vector<uint8_t> table = MakeTable(slotCount);
         for (size_t i = 0; i < slotCount; ++i) {
             const char kind = kinds[pick(std::size(kinds))];
-            const CorpusFile &some = files[pick(files.size())];
             std::string signature, offset = "0";
             if (kind == '0') {
                 const std::string choices[] = {fingerprints[pick(files.size())], "", "0123:45"};
                 signature = choices[fingerprintTurn++ % kFingerprintVariants];
             } else if (kind == '1') {
                 const size_t variant = hexTurn++ % kHexVariants;
-                const std::string choices[] = {variant == 0 ? HexText(pool[poolTurn++ % pool.size()], random) : "",
-                                               "Virus", "", HexText(randomBytes(1 + pick(6), 256), random)};
+                const std::string choices[] = {variant == 0 ? hexTexts[poolTurn++ % hexTexts.size()] : "",
+                                               "Virus", "", shortHexTexts[pick(shortHexTexts.size())]};
                 signature = choices[variant];
             } else if (kind == '2') {
                 // Every offset text with every signature text, in turn.
                 const size_t variant = offsetTurn++ % kOffsetVariants;
-                const int64_t at = static_cast<int64_t>(pick(some.Content.size() + 8)) - 2;
-                const std::string offsets[] = {std::to_string(at), "0", "-7", "99999", "x", "12ab", "$10", ""};
+                const auto &pooled = offsetPool[pick(offsetPool.size())];
+                const std::string offsets[] = {pooled.first, "0", "-7", "99999", "x", "12ab", "$10", ""};
                 offset = offsets[variant % 8];
                 const auto number = ParseInteger(offset);
-                const std::string choices[] = {OffsetText(some.Content, number ? *number : 0), "0-0-0-0",
-                                               "077-90-144-0", "", "1-2-3"};
+                const std::string &some = files[pick(16)].Content;
+                const std::string choices[] = {variant % 8 == 0 ? pooled.second : OffsetText(some, number ? *number : 0),
+                                               "0-0-0-0", "077-90-144-0", "", "1-2-3"};
                 signature = choices[variant / 8];
             } else {
                 ++otherKinds;
@@ -291,6 +337,12 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
             const bool expectUnconfirmed =
                 file.HeldByWriter && BytesHoldACandidate(table, expected, file.Content);
             ASSERT_EQ(match.Unconfirmed, expectUnconfirmed) << "round " << round << " file " << f;
+            if (file.ReadAlone) {
+                const scanner::TSlotMatch ofContent =
+                    FirstMatchOfContent(index, fingerprints[f], file, feedSize, probe);
+                ASSERT_EQ(ofContent.Slot, expected) << "round " << round << " file " << f << " read alone";
+                ASSERT_FALSE(ofContent.Unconfirmed) << "round " << round << " file " << f;
+            }
             unconfirmed += match.Unconfirmed;
             if (expected < 0) {
                 ++misses;
@@ -300,12 +352,12 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
             (kind == '0' ? fingerprintHits : kind == '1' ? hexHits : offsetHits)++;
         }
     }
-    // Every variant of every kind was in some table, the pool's patterns
+    // Every variant of every kind was in some table, the pool's pattern texts
     // each twice; and every kind of outcome happened often enough to mean
     // something.
     EXPECT_GE(fingerprintTurn, 2 * kFingerprintVariants);
     EXPECT_GE(hexTurn, 2 * kHexVariants);
-    EXPECT_GE(poolTurn, 2 * pool.size());
+    EXPECT_GE(poolTurn, 2 * hexTexts.size());
     EXPECT_GE(offsetTurn, 2 * kOffsetVariants);
     EXPECT_GT(otherKinds, 0u);
     EXPECT_GT(hexHits, 400);
