@@ -36,16 +36,8 @@ using Clock = std::chrono::steady_clock;
 
 // The real engine, except that the base "unpacks" into one fingerprint
 // record that no bench file has.
-class TOneRecordEngine : public scanner::IEngine {
+class TOneRecordEngine : public scanner::TEngineRelay {
 public:
-    std::string GetSize(const std::string &path) override { return real_.GetSize(path); }
-    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
-    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
-        return real_.FindHEXSignature(path, pattern);
-    }
-    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
-        return real_.FindVirSignat(signature, offset, path);
-    }
     void UnPakBaseToStream(const std::string &, void **table) override {
         uint8_t *start = static_cast<uint8_t *>(*table);
         uint8_t *slot = start + brenvald::SlotPosition(0);
@@ -57,9 +49,6 @@ public:
         brenvald::WriteCountedText(start + brenvald::kRecordCountOffset,
                                    brenvald::kRecordCountCapacity, "1");
     }
-
-private:
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
 
 void WriteSmallFile(const std::string &path, size_t size, char fill) {

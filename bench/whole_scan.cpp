@@ -472,18 +472,10 @@ MemoryFigures ProcessMemory() {
 // The real engine, except that the base "unpacks" into the bench's records,
 // written straight into their slots; the moment the records are in and the
 // memory then in use are kept, so that the index build can be told apart.
-class TSyntheticBaseEngine : public scanner::IEngine {
+class TSyntheticBaseEngine : public scanner::TEngineRelay {
 public:
     explicit TSyntheticBaseEngine(const TBaseRecords &records, int32_t count)
         : records_(records), count_(count) {}
-    std::string GetSize(const std::string &path) override { return real_.GetSize(path); }
-    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
-    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
-        return real_.FindHEXSignature(path, pattern);
-    }
-    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
-        return real_.FindVirSignat(signature, offset, path);
-    }
     void UnPakBaseToStream(const std::string &, void **table) override {
         uint8_t *start = static_cast<uint8_t *>(*table);
         for (int32_t slot = 0; slot < count_; ++slot) {
@@ -507,7 +499,6 @@ public:
 private:
     const TBaseRecords &records_;
     int32_t count_;
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
 
 // --- The floor ---
@@ -590,27 +581,6 @@ struct ScanResult {
     std::vector<std::string> Detected;
 };
 
-// The real engine asked step by step: the size, the fingerprint and the
-// check's own read each open the file, as the scan did before one read alone
-// answered them all. The same run measures both ways.
-class TStepByStepEngine : public scanner::IEngine {
-public:
-    std::string GetSize(const std::string &path) override { return real_.GetSize(path); }
-    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
-    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
-        return real_.FindHEXSignature(path, pattern);
-    }
-    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
-        return real_.FindVirSignat(signature, offset, path);
-    }
-    void UnPakBaseToStream(const std::string &basePath, void **table) override {
-        real_.UnPakBaseToStream(basePath, table);
-    }
-
-private:
-    scanner::IEngine &real_ = scanner::KernelEngine();
-};
-
 ScanResult RunScan(const std::string &corpus, const BaseConfig &config, scanner::IEngine &scanEngine) {
     ScanResult result;
     const TBaseRecords records(config, PlantedFingerprints(corpus));
@@ -672,7 +642,10 @@ int Run(const std::string &corpus, const std::vector<const BaseConfig *> &config
     std::printf("  floor %.2f s\n", before.Seconds);
     bool allFound = true;
     for (const BaseConfig *config : configs) {
-        TStepByStepEngine stepByStep;
+        // A relay to the real engine is asked step by step: the size, the
+        // fingerprint and the check's own read each open the file, as the
+        // scan did before one read alone answered them all.
+        scanner::TEngineRelay stepByStep;
         const ScanResult steps = RunScan(corpus, *config, stepByStep);
         const ScanResult scan = RunScan(corpus, *config, scanner::KernelEngine());
         const FloorResult after = RunFloor(corpus);

@@ -59,4 +59,28 @@ public:
 // The engine behind Kernel.dll's exports.
 IEngine &KernelEngine();
 
+// Passes each engine call on to another engine (Kernel.dll's by default);
+// tests and benches override the calls they change or count. ReadAlone is
+// not passed on, so a relay is asked step by step: one read alone would
+// answer for GetSize and GetFileMd5Hash whatever an override makes of them.
+// A relay that wants the one read passes ReadAlone on itself.
+class TEngineRelay : public IEngine {
+public:
+    explicit TEngineRelay(IEngine &target = KernelEngine()) : target_(target) {}
+    std::string GetSize(const std::string &path) override { return target_.GetSize(path); }
+    std::string GetFileMd5Hash(const std::string &path) override { return target_.GetFileMd5Hash(path); }
+    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
+        return target_.FindHEXSignature(path, pattern);
+    }
+    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
+        return target_.FindVirSignat(signature, offset, path);
+    }
+    void UnPakBaseToStream(const std::string &basePath, void **table) override {
+        target_.UnPakBaseToStream(basePath, table);
+    }
+
+protected:
+    IEngine &target_;
+};
+
 } // namespace scanner

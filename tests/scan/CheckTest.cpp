@@ -12,7 +12,7 @@ using testsupport::BaseRecord;
 namespace {
 
 // The real engine, with a size step that fails as the test chooses.
-class TFailingSizeEngine : public scanner::IEngine {
+class TFailingSizeEngine : public scanner::TEngineRelay {
 public:
     explicit TFailingSizeEngine(bool throws) : throws_(throws) {}
     std::string GetSize(const std::string &) override {
@@ -20,23 +20,9 @@ public:
             throw std::runtime_error("size not available");
         return "12 kB";
     }
-    std::string GetFileMd5Hash(const std::string &path) override {
-        return real_.GetFileMd5Hash(path);
-    }
-    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
-        return real_.FindHEXSignature(path, pattern);
-    }
-    bool FindVirSignat(const std::string &signature, int32_t offset,
-                       const std::string &path) override {
-        return real_.FindVirSignat(signature, offset, path);
-    }
-    void UnPakBaseToStream(const std::string &basePath, void **table) override {
-        real_.UnPakBaseToStream(basePath, table);
-    }
 
 private:
     bool throws_;
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
 
 TEST(FileCheck, CountsFilesAndWholeKilobytesAsMegabytes) {

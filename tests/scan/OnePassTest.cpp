@@ -371,36 +371,23 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
 
 // The real engine with the check's own read refused: the index then asks
 // about every slot, as the check did before it read files itself.
-class TNoReadEngine : public scanner::IEngine {
+class TNoReadEngine : public scanner::TEngineRelay {
 public:
-    std::string GetSize(const std::string &path) override { return real_.GetSize(path); }
-    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
     bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
         ++Questions;
-        return real_.FindHEXSignature(path, pattern);
+        return target_.FindHEXSignature(path, pattern);
     }
     bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
         ++Questions;
-        return real_.FindVirSignat(signature, offset, path);
-    }
-    void UnPakBaseToStream(const std::string &basePath, void **table) override {
-        real_.UnPakBaseToStream(basePath, table);
+        return target_.FindVirSignat(signature, offset, path);
     }
     bool ReadContent(const std::string &path, size_t chunkSize,
                      const scanner::ContentConsumer &consume) override {
-        return Refuse ? false : real_.ReadContent(path, chunkSize, consume);
+        return Refuse ? false : target_.ReadContent(path, chunkSize, consume);
     }
     bool Refuse = true;
     int Questions = 0;
-
-private:
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
-
-bool SameCounters(const scanner::ScanState &a, const scanner::ScanState &b) {
-    return a.ScannedFiles == b.ScannedFiles && a.Skipped == b.Skipped && a.Infected == b.Infected &&
-           a.ScannedMB == b.ScannedMB;
-}
 
 TEST(OnePassCheck, ShowsTheSameCountersLinesAndResultsAsTheWalk) {
     scantest::TScanFixture fixture;
@@ -437,16 +424,8 @@ TEST(OnePassCheck, ShowsTheSameCountersLinesAndResultsAsTheWalk) {
         walk.ScanFile(path);
         onePass.ScanFile(path);
     }
-    ASSERT_EQ(fixture.Host.Log.size(), walkHost.Log.size());
-    for (size_t i = 0; i < walkHost.Log.size(); ++i) {
-        EXPECT_EQ(fixture.Host.Log[i].Text, walkHost.Log[i].Text);
-        EXPECT_EQ(fixture.Host.Log[i].Kind, walkHost.Log[i].Kind);
-    }
-    EXPECT_EQ(fixture.Host.Results, walkHost.Results);
-    ASSERT_EQ(fixture.Host.Counters.size(), walkHost.Counters.size());
-    for (size_t i = 0; i < walkHost.Counters.size(); ++i)
-        EXPECT_TRUE(SameCounters(fixture.Host.Counters[i], walkHost.Counters[i])) << i;
-    EXPECT_TRUE(SameCounters(onePass.State(), walk.State()));
+    scantest::ExpectSameView(fixture.Host, walkHost);
+    EXPECT_TRUE(scantest::SameCounters(onePass.State(), walk.State()));
     // What the files give, so that the comparison is not one of two empty runs.
     EXPECT_EQ(walkHost.LogTexts(LogKind::Detection),
               (std::vector<std::string>{"Found infection in [" + paths[0] + "] - [Offset.Far]",

@@ -19,30 +19,20 @@ using testsupport::BaseRecord;
 
 namespace {
 
-// The real engine, counting its size and fingerprint steps; the one read is
+// The real engine, counting its size steps; the one read is
 // the real engine's, or refused so that every file is checked step by step.
-class TCountingEngine : public scanner::IEngine {
+class TCountingEngine : public scanner::TEngineRelay {
 public:
     explicit TCountingEngine(bool readsAlone) : readsAlone_(readsAlone) {}
     std::string GetSize(const std::string &path) override {
         ++Steps;
-        return real_.GetSize(path);
-    }
-    std::string GetFileMd5Hash(const std::string &path) override { return real_.GetFileMd5Hash(path); }
-    bool FindHEXSignature(const std::string &path, const std::string &pattern) override {
-        return real_.FindHEXSignature(path, pattern);
-    }
-    bool FindVirSignat(const std::string &signature, int32_t offset, const std::string &path) override {
-        return real_.FindVirSignat(signature, offset, path);
-    }
-    void UnPakBaseToStream(const std::string &basePath, void **table) override {
-        real_.UnPakBaseToStream(basePath, table);
+        return target_.GetSize(path);
     }
     bool ReadAlone(const std::string &path, size_t chunkSize, scanner::TFileTexts &texts,
                    const scanner::ContentConsumer &consume) override {
         if (!readsAlone_)
             return false;
-        const bool read = real_.ReadAlone(path, chunkSize, texts, consume);
+        const bool read = target_.ReadAlone(path, chunkSize, texts, consume);
         ReadsAlone += read;
         return read;
     }
@@ -51,25 +41,7 @@ public:
 
 private:
     bool readsAlone_;
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
-
-bool SameCounters(const scanner::ScanState &a, const scanner::ScanState &b) {
-    return a.ScannedFiles == b.ScannedFiles && a.Skipped == b.Skipped && a.Infected == b.Infected &&
-           a.ScannedMB == b.ScannedMB;
-}
-
-void ExpectSameView(const scantest::TRecordingHost &got, const scantest::TRecordingHost &want) {
-    ASSERT_EQ(got.Log.size(), want.Log.size());
-    for (size_t i = 0; i < want.Log.size(); ++i) {
-        EXPECT_EQ(got.Log[i].Text, want.Log[i].Text) << i;
-        EXPECT_EQ(got.Log[i].Kind, want.Log[i].Kind) << i;
-    }
-    EXPECT_EQ(got.Results, want.Results);
-    ASSERT_EQ(got.Counters.size(), want.Counters.size());
-    for (size_t i = 0; i < want.Counters.size(); ++i)
-        EXPECT_TRUE(SameCounters(got.Counters[i], want.Counters[i])) << "counters shown " << i;
-}
 
 // Two scans of the same files over the same definitions, one step by step
 // and one reading each file alone.
@@ -140,8 +112,8 @@ TEST(OneRead, ShowsWhatTheStepByStepCheckShowsForEveryKindOfFile) {
     }
     scans.Scan(missing);
 
-    ExpectSameView(scans.onceHost, scans.stepHost);
-    EXPECT_TRUE(SameCounters(scans.onceRun.State(), scans.stepRun.State()));
+    scantest::ExpectSameView(scans.onceHost, scans.stepHost);
+    EXPECT_TRUE(scantest::SameCounters(scans.onceRun.State(), scans.stepRun.State()));
     // What the files give, so that the comparison is not one of two empty runs.
     const auto found = [](const std::string &path, const char *name) {
         return "Found infection in [" + path + "] - [" + name + "]";
@@ -174,7 +146,7 @@ TEST(OneRead, ATableWithoutBytePatternsStillCountsAndFingerprintsFromOneRead) {
     TwoScans scans(fixture);
     scans.Scan(known);
     scans.Scan(other);
-    ExpectSameView(scans.onceHost, scans.stepHost);
+    scantest::ExpectSameView(scans.onceHost, scans.stepHost);
     EXPECT_EQ(scans.onceHost.LogTexts(LogKind::Detection),
               std::vector<std::string>{"Found infection in [" + known + "] - [Md5.Known]"});
     EXPECT_EQ(scans.onceEngine.ReadsAlone, 2);

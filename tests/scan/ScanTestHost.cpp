@@ -43,4 +43,21 @@ std::string TScanFixture::MakeFile(const std::string &relative, const std::strin
     return Dir.file(relative);
 }
 
+bool SameCounters(const scanner::ScanState &a, const scanner::ScanState &b) {
+    return a.ScannedFiles == b.ScannedFiles && a.Skipped == b.Skipped && a.Infected == b.Infected &&
+           a.ScannedMB == b.ScannedMB;
+}
+
+void ExpectSameView(const TRecordingHost &got, const TRecordingHost &want) {
+    ASSERT_EQ(got.Log.size(), want.Log.size());
+    for (size_t i = 0; i < want.Log.size(); ++i) {
+        EXPECT_EQ(got.Log[i].Text, want.Log[i].Text) << i;
+        EXPECT_EQ(got.Log[i].Kind, want.Log[i].Kind) << i;
+    }
+    EXPECT_EQ(got.Results, want.Results);
+    ASSERT_EQ(got.Counters.size(), want.Counters.size());
+    for (size_t i = 0; i < want.Counters.size(); ++i)
+        EXPECT_TRUE(SameCounters(got.Counters[i], want.Counters[i])) << "counters shown " << i;
+}
+
 } // namespace scantest

@@ -133,4 +133,9 @@ public:
     scanner::TScanRun Run{Host, Prompts, &Definitions};
 };
 
+bool SameCounters(const scanner::ScanState &a, const scanner::ScanState &b);
+// Expects `got` to have shown what `want` showed: every log line and its
+// kind, the results, and the counters at each showing.
+void ExpectSameView(const TRecordingHost &got, const TRecordingHost &want);
+
 } // namespace scantest

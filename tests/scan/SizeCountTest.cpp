@@ -16,12 +16,12 @@ constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
 
 // The real size step; a fixed fingerprint; optionally the file is deleted
 // right after its size was taken.
-class TSizeOnlyEngine : public scanner::IEngine {
+class TSizeOnlyEngine : public scanner::TEngineRelay {
 public:
     bool DeleteAfterSize = false;
 
     std::string GetSize(const std::string &path) override {
-        std::string size = real_.GetSize(path);
+        std::string size = target_.GetSize(path);
         if (DeleteAfterSize)
             DeleteFileA(path.c_str());
         return size;
@@ -31,12 +31,6 @@ public:
     }
     bool FindHEXSignature(const std::string &, const std::string &) override { return false; }
     bool FindVirSignat(const std::string &, int32_t, const std::string &) override { return false; }
-    void UnPakBaseToStream(const std::string &basePath, void **table) override {
-        real_.UnPakBaseToStream(basePath, table);
-    }
-
-private:
-    scanner::IEngine &real_ = scanner::KernelEngine();
 };
 
 struct SizeCase {
