@@ -24,6 +24,9 @@ namespace {
 class TCountingEngine : public scanner::TEngineRelay {
 public:
     explicit TCountingEngine(bool readsAlone) : readsAlone_(readsAlone) {}
+    // The read hands over the first half of what it reads and then fails,
+    // as on a disk that fails part way; what it gave must count for nothing.
+    bool FailsPartWay = false;
     std::string GetSize(const std::string &path) override {
         ++Steps;
         return target_.GetSize(path);
@@ -32,6 +35,13 @@ public:
                    const scanner::ContentConsumer &consume) override {
         if (!readsAlone_)
             return false;
+        if (FailsPartWay) {
+            target_.ReadAlone(path, chunkSize, texts, [&](const unsigned char *data, size_t length) {
+                consume(data, length / 2);
+            });
+            texts = {"1", "00000000000000000000000000000000:1", 1};
+            return false;
+        }
         const bool read = target_.ReadAlone(path, chunkSize, texts, consume);
         ReadsAlone += read;
         return read;
@@ -152,6 +162,26 @@ TEST(OneRead, ATableWithoutBytePatternsStillCountsAndFingerprintsFromOneRead) {
     EXPECT_EQ(scans.onceEngine.ReadsAlone, 2);
     EXPECT_EQ(scans.onceEngine.Steps, 0);
     EXPECT_EQ(scans.onceRun.State().ScannedMB, 6 / 1024.0);
+}
+
+TEST(OneRead, AReadThatFailsPartWayCountsForNothing) {
+    scantest::TScanFixture fixture;
+    const std::string hex = fixture.MakeFile("hex.exe", std::string(2000, 'x') + "QQBETA");
+    const std::string clean = fixture.MakeFile("clean.exe", std::string(3000, 'c'));
+    scantest::WriteBase(fixture.BasePath("hex.bvx"),
+                        {BaseRecord{"Md5.Clean", scantest::Fingerprint(clean), '0', "0"},
+                         BaseRecord{"Hex.Beta", "51 51 42 45 54 41", '1', "0"}});
+    fixture.Load();
+    TwoScans scans(fixture);
+    scans.onceEngine.FailsPartWay = true;
+    scans.Scan(hex);
+    scans.Scan(clean);
+    scantest::ExpectSameView(scans.onceHost, scans.stepHost);
+    EXPECT_EQ(scans.onceHost.LogTexts(LogKind::Detection),
+              (std::vector<std::string>{"Found infection in [" + hex + "] - [Hex.Beta]",
+                                        "Found infection in [" + clean + "] - [Md5.Clean]"}));
+    EXPECT_EQ(scans.onceEngine.Steps, 2);
+    EXPECT_EQ(scans.onceRun.State().ScannedMB, 3 / 1024.0);
 }
 
 } // namespace
