@@ -103,12 +103,15 @@ bool TKernelEngine::ReadAlone(const std::string &path, size_t chunkSize, TFileTe
     if (!file.valid() || !GetFileSizeEx(file.get(), &size))
         return false;
     kernel::Md5 md5;
+    uint64_t delivered = 0;
     const bool read = ReadHandle(file.get(), static_cast<uint64_t>(size.QuadPart), chunkSize,
                                  [&](const unsigned char *data, size_t length) {
                                      md5.Update(data, length);
+                                     delivered += length;
                                      consume(data, length);
                                  });
-    if (!read)
+    // A file that ended before its size is no longer what was sized.
+    if (!read || delivered != static_cast<uint64_t>(size.QuadPart))
         return false;
     texts.Size = static_cast<uint64_t>(size.QuadPart);
     texts.SizeText = kernel::SizeText(static_cast<uint32_t>(texts.Size));
