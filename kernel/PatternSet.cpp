@@ -231,12 +231,27 @@ void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, si
 
     const unsigned sketchBits = BitsFor(members.size() * kSketchCountersPerPattern);
     std::vector<uint8_t> sketch(size_t{1} << sketchBits, 0);
-    for (int32_t id : members)
-        for (size_t start = 0; start < windowsOf(id); ++start) {
+    // A pattern's window hashes are all taken, and their counters fetched,
+    // before any counter is used: the sketch of a large set is far larger
+    // than the cache, and the misses then overlap rather than follow one
+    // another.
+    uint32_t hashes[kAtomChoices];
+    const auto hashWindows = [&](int32_t id) {
+        const size_t windows = windowsOf(id);
+        for (size_t start = 0; start < windows; ++start) {
             const AtomValue atom = LoadAtom(Bytes(id) + start, width);
-            uint8_t &count = sketch[TopBits(AtomHash(atom.Low, atom.High), sketchBits)];
+            hashes[start] = AtomHash(atom.Low, atom.High);
+            __builtin_prefetch(&sketch[TopBits(hashes[start], sketchBits)]);
+        }
+        return windows;
+    };
+    for (int32_t id : members) {
+        const size_t windows = hashWindows(id);
+        for (size_t start = 0; start < windows; ++start) {
+            uint8_t &count = sketch[TopBits(hashes[start], sketchBits)];
             count = static_cast<uint8_t>(count + (count < UINT8_MAX));
         }
+    }
 
     index.BlockBits = std::max(kMinBlockBits, BitsFor(members.size()));
     index.Filter.assign(size_t{1} << index.BlockBits, 0);
@@ -247,11 +262,11 @@ void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, si
         uint32_t bestStart = 0;
         int bestCost = INT32_MAX;
         TWindowScores scores(Bytes(id), width);
-        for (size_t start = 0; start < windowsOf(id); ++start) {
+        const size_t windows = hashWindows(id);
+        for (size_t start = 0; start < windows; ++start) {
             if (start > 0)
                 scores.Slide(start - 1);
-            const AtomValue atom = LoadAtom(Bytes(id) + start, width);
-            const int shared = Log2Ceil(sketch[TopBits(AtomHash(atom.Low, atom.High), sketchBits)]);
+            const int shared = Log2Ceil(sketch[TopBits(hashes[start], sketchBits)]);
             const int cost = 8 * shared - scores.Score();
             if (cost < bestCost) {
                 bestCost = cost;
