@@ -5,7 +5,7 @@
 // straight into the table by a stand-in for the engine's unpacking, indexed
 // as a real load indexes it, and scanned through the scan core with a quiet
 // host, as bvxtool scan does, and once more with the engine asked step by
-// step, as the scan did before it read each file once alone. Planted files
+// step, as the scan did before it read each file once. Planted files
 // tell whether each scan finds what it must: a bench of a broken scan is
 // worthless.
 //
@@ -644,7 +644,7 @@ int Run(const std::string &corpus, const std::vector<const BaseConfig *> &config
     for (const BaseConfig *config : configs) {
         // A relay to the real engine is asked step by step: the size, the
         // fingerprint and the check's own read each open the file, as the
-        // scan did before one read alone answered them all.
+        // scan did before one read answered them all.
         scanner::TEngineRelay stepByStep;
         const ScanResult steps = RunScan(corpus, *config, stepByStep);
         const ScanResult scan = RunScan(corpus, *config, scanner::KernelEngine());

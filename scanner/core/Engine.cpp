@@ -43,8 +43,12 @@ public:
         ::UnPakBaseToStream(pathValue.get(), table);
     }
 
-    bool ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
-                   const ContentConsumer &consume) override;
+    bool ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
+                  const ContentConsumer &consume) override;
+
+private:
+    static bool ReadRestShared(const std::string &path, brenvald::FileHandle &file, uint64_t total,
+                               uint64_t from, size_t chunkSize, const ContentConsumer &consume);
 };
 
 } // namespace
@@ -84,7 +88,7 @@ bool IEngine::ReadContent(const std::string &path, size_t chunkSize, const Conte
     return file.valid() && ReadHandle(file.get(), UINT64_MAX, chunkSize, consume);
 }
 
-bool IEngine::ReadAlone(const std::string &, size_t, TFileTexts &, const ContentConsumer &) {
+bool IEngine::ReadOnce(const std::string &, size_t, TFileTexts &, const ContentConsumer &) {
     return false;
 }
 
@@ -93,30 +97,50 @@ bool IEngine::OpensLikeEngine(const std::string &path, char kind) {
     return brenvald::OpenFile(path.c_str(), GENERIC_READ, share).valid();
 }
 
-// The engine's size step opens the file with no sharing and its fingerprint
-// step hashes what the file holds, so one such open answers both. The read
-// stops at the size noted at the open, as the engine's does.
-bool TKernelEngine::ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
-                              const ContentConsumer &consume) {
+// The size step's open, with no sharing, tells whether anyone else has the
+// file open and gives its size; the same open then reads the file, and the
+// digest of what it holds is the fingerprint step's. That lock is held for
+// the first chunk only, so that no other program is kept from a file for
+// long: what lies beyond it is read through a second open that lets others
+// read and write, as the fingerprint step's read does.
+bool TKernelEngine::ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
+                             const ContentConsumer &consume) {
     brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
     LARGE_INTEGER size;
     if (!file.valid() || !GetFileSizeEx(file.get(), &size))
         return false;
+    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
     kernel::Md5 md5;
     uint64_t delivered = 0;
-    const bool read = ReadHandle(file.get(), static_cast<uint64_t>(size.QuadPart), chunkSize,
-                                 [&](const unsigned char *data, size_t length) {
-                                     md5.Update(data, length);
-                                     delivered += length;
-                                     consume(data, length);
-                                 });
-    // A file that ended before its size is no longer what was sized.
-    if (!read || delivered != static_cast<uint64_t>(size.QuadPart))
+    const auto take = [&](const unsigned char *data, size_t length) {
+        md5.Update(data, length);
+        delivered += length;
+        consume(data, length);
+    };
+    if (!ReadHandle(file.get(), std::min<uint64_t>(total, chunkSize), chunkSize, take))
         return false;
-    texts.Size = static_cast<uint64_t>(size.QuadPart);
-    texts.SizeText = kernel::SizeText(static_cast<uint32_t>(texts.Size));
+    if (delivered < total && !ReadRestShared(path, file, total, delivered, chunkSize, take))
+        return false;
+    // A file that ended before its size is no longer what was sized.
+    if (delivered != total)
+        return false;
+    texts.Size = total;
+    texts.SizeText = kernel::SizeText(static_cast<uint32_t>(total));
     texts.Fingerprint = kernel::FingerprintText(md5.Finish(), texts.SizeText);
     return true;
+}
+
+// Closes the locked open and reads from `from` on through a shared one; false
+// when that open fails, the size has changed meanwhile or a read fails.
+bool TKernelEngine::ReadRestShared(const std::string &path, brenvald::FileHandle &file, uint64_t total,
+                                   uint64_t from, size_t chunkSize, const ContentConsumer &consume) {
+    file.reset();
+    file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    LARGE_INTEGER size, position;
+    position.QuadPart = static_cast<LONGLONG>(from);
+    return file.valid() && GetFileSizeEx(file.get(), &size) && static_cast<uint64_t>(size.QuadPart) == total &&
+           SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN) &&
+           ReadHandle(file.get(), total - from, chunkSize, consume);
 }
 
 IEngine &KernelEngine() {

@@ -42,14 +42,15 @@ public:
     // hands all its bytes, in order, to `consume` in chunks of at most
     // chunkSize; false when it cannot be opened or a read fails.
     virtual bool ReadContent(const std::string &path, size_t chunkSize, const ContentConsumer &consume);
-    // Opens the file for reading with no sharing, as GetSize does, so that
-    // no one else has it open or can change it while it is read; hands all
-    // its bytes to `consume` as ReadContent does and fills `texts` with what
-    // GetSize and GetFileMd5Hash give for that content. False when it cannot
-    // be opened so or a read fails: nothing is known, and the check asks the
-    // engine step by step. The base class always answers false, so that an
-    // engine made for a test is asked each step.
-    virtual bool ReadAlone(const std::string &path, size_t chunkSize, TFileTexts &texts,
+    // When no one else has the file open, so that GetSize gives its size:
+    // reads it once, as GetFileMd5Hash reads it (others may read and write
+    // it meanwhile), hands all its bytes to `consume` as ReadContent does,
+    // and fills `texts` with what GetSize and GetFileMd5Hash give for it.
+    // False when the file is open elsewhere, cannot be opened or a read
+    // fails: nothing is known, and the check asks the engine step by step.
+    // The base class always answers false, so that an engine made for a
+    // test is asked each step.
+    virtual bool ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
                            const ContentConsumer &consume);
     // Whether the file opens the way the engine opens it for a definition of
     // this kind: "1" reading while others may only read, "2" with no sharing.
@@ -60,10 +61,10 @@ public:
 IEngine &KernelEngine();
 
 // Passes each engine call on to another engine (Kernel.dll's by default);
-// tests and benches override the calls they change or count. ReadAlone is
-// not passed on, so a relay is asked step by step: one read alone would
+// tests and benches override the calls they change or count. ReadOnce is
+// not passed on, so a relay is asked step by step: the one read would
 // answer for GetSize and GetFileMd5Hash whatever an override makes of them.
-// A relay that wants the one read passes ReadAlone on itself.
+// A relay that wants the one read passes ReadOnce on itself.
 class TEngineRelay : public IEngine {
 public:
     explicit TEngineRelay(IEngine &target = KernelEngine()) : target_(target) {}

@@ -300,16 +300,16 @@ void TScanRun::WaitWhilePaused() {
     }
 }
 
-// One read of the file, alone, answers the size and fingerprint steps and
-// gives the definitions the bytes they look at. False when the file cannot be
-// read so (someone else has it open, it vanished): each step then asks the
-// engine, as the file may give other answers to the engine's own opens.
+// One read of the file answers the size and fingerprint steps and gives the
+// definitions the bytes they look at. False when the file cannot be read so
+// (someone else has it open, it vanished): each step then asks the engine,
+// as the file may give other answers to the engine's own opens.
 bool TScanRun::ReadFileOnce(const std::string &path, std::string &fingerprint) {
     const bool wantsContent = definitions_ && definitions_->WantsContent();
     if (wantsContent)
         definitions_->StartContent();
     TFileTexts texts;
-    const bool read = engine_.ReadAlone(path, kContentChunkSize, texts,
+    const bool read = engine_.ReadOnce(path, kContentChunkSize, texts,
                                         [&](const unsigned char *data, size_t length) {
                                             if (wantsContent)
                                                 definitions_->FeedContent(data, length);

@@ -79,8 +79,8 @@ struct CorpusFile {
     std::string Path;
     std::string Content;
     bool HeldByWriter = false;
-    // No one else has it open and it exists: the check reads it alone.
-    bool ReadAlone = true;
+    // No one else has it open and it exists: the check reads it once itself.
+    bool HeldByNoOne = true;
 };
 
 void FeedInChunks(const std::string &content, size_t chunkSize, const scanner::ContentConsumer &consume) {
@@ -139,7 +139,7 @@ public:
     bool ReadContent(const scanner::ContentConsumer &consume) override {
         // A file no one else holds has on disk what was written; the read
         // matters for the others, which the check reads while they are held.
-        if (file_.ReadAlone) {
+        if (file_.HeldByNoOne) {
             FeedInChunks(file_.Content, chunkSize_, consume);
             return true;
         }
@@ -251,7 +251,7 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
     // A file held open by a writer: the engine cannot open it, the check's
     // own read can. One locked against every reader, and one removed.
     files[5].HeldByWriter = true;
-    files[5].ReadAlone = files[6].ReadAlone = files[7].ReadAlone = false;
+    files[5].HeldByNoOne = files[6].HeldByNoOne = files[7].HeldByNoOne = false;
     FileHandle writer = OpenFile(files[5].Path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(writer.valid());
     FileHandle locked = OpenFile(files[6].Path.c_str(), GENERIC_READ, 0);
@@ -337,10 +337,10 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
             const bool expectUnconfirmed =
                 file.HeldByWriter && BytesHoldACandidate(table, expected, file.Content);
             ASSERT_EQ(match.Unconfirmed, expectUnconfirmed) << "round " << round << " file " << f;
-            if (file.ReadAlone) {
+            if (file.HeldByNoOne) {
                 const scanner::TSlotMatch ofContent =
                     FirstMatchOfContent(index, fingerprints[f], file, feedSize, probe);
-                ASSERT_EQ(ofContent.Slot, expected) << "round " << round << " file " << f << " read alone";
+                ASSERT_EQ(ofContent.Slot, expected) << "round " << round << " file " << f << " read once";
                 ASSERT_FALSE(ofContent.Unconfirmed) << "round " << round << " file " << f;
             }
             unconfirmed += match.Unconfirmed;

@@ -1,5 +1,5 @@
-// The check answers the size and fingerprint steps from one read of the file
-// alone, with no sharing, and asks the engine step by step only when that
+// The check answers the size and fingerprint steps from one read of a file
+// that no one else has open, and asks the engine step by step only when that
 // read fails. Both ways must show the same counters, lines and results for
 // every file: plain ones of each kind of definition, an empty one, a missing
 // one, one that another process reads, writes or holds locked.
@@ -31,30 +31,30 @@ public:
         ++Steps;
         return target_.GetSize(path);
     }
-    bool ReadAlone(const std::string &path, size_t chunkSize, scanner::TFileTexts &texts,
+    bool ReadOnce(const std::string &path, size_t chunkSize, scanner::TFileTexts &texts,
                    const scanner::ContentConsumer &consume) override {
         if (!readsAlone_)
             return false;
         if (FailsPartWay) {
-            target_.ReadAlone(path, chunkSize, texts, [&](const unsigned char *data, size_t length) {
+            target_.ReadOnce(path, chunkSize, texts, [&](const unsigned char *data, size_t length) {
                 consume(data, length / 2);
             });
             texts = {"1", "00000000000000000000000000000000:1", 1};
             return false;
         }
-        const bool read = target_.ReadAlone(path, chunkSize, texts, consume);
-        ReadsAlone += read;
+        const bool read = target_.ReadOnce(path, chunkSize, texts, consume);
+        ReadsOnce += read;
         return read;
     }
     int Steps = 0;
-    int ReadsAlone = 0;
+    int ReadsOnce = 0;
 
 private:
     bool readsAlone_;
 };
 
 // Two scans of the same files over the same definitions, one step by step
-// and one reading each file alone.
+// and one reading each file once.
 struct TwoScans {
     explicit TwoScans(scantest::TScanFixture &fixture)
         : stepRun(stepHost, fixture.Prompts, &fixture.Definitions, stepEngine),
@@ -90,7 +90,7 @@ TEST(OneRead, ShowsWhatTheStepByStepCheckShowsForEveryKindOfFile) {
     const std::string locked = fixture.MakeFile("locked.exe", "QQBETA locked by another");
     const std::string missing = fixture.Dir.file("missing.exe");
     // A fingerprint of a file that another process reads: its size part is
-    // "-1", as the engine cannot open it alone for its size.
+    // "-1", as the engine cannot open it with no sharing for its size.
     std::string readFingerprint;
     {
         FileHandle reader = OpenFile(readClean.c_str(), GENERIC_READ, FILE_SHARE_READ);
@@ -137,9 +137,9 @@ TEST(OneRead, ShowsWhatTheStepByStepCheckShowsForEveryKindOfFile) {
     EXPECT_EQ(scans.stepHost.LogTexts(LogKind::IgnoredFile),
               (std::vector<std::string>{"Ignored [" + written + "]", "Ignored [" + locked + "]",
                                         "Ignored [" + missing + "]"}));
-    // The files no one else had open were read alone, each once; the size
+    // The files no one else had open were read once each; the size
     // step was taken for the others only.
-    EXPECT_EQ(scans.onceEngine.ReadsAlone, 7);
+    EXPECT_EQ(scans.onceEngine.ReadsOnce, 7);
     EXPECT_EQ(scans.onceEngine.Steps, 5);
     EXPECT_EQ(scans.stepEngine.Steps, 12);
     EXPECT_EQ(scans.stepRun.State().ScannedMB,
@@ -159,7 +159,7 @@ TEST(OneRead, ATableWithoutBytePatternsStillCountsAndFingerprintsFromOneRead) {
     scantest::ExpectSameView(scans.onceHost, scans.stepHost);
     EXPECT_EQ(scans.onceHost.LogTexts(LogKind::Detection),
               std::vector<std::string>{"Found infection in [" + known + "] - [Md5.Known]"});
-    EXPECT_EQ(scans.onceEngine.ReadsAlone, 2);
+    EXPECT_EQ(scans.onceEngine.ReadsOnce, 2);
     EXPECT_EQ(scans.onceEngine.Steps, 0);
     EXPECT_EQ(scans.onceRun.State().ScannedMB, 6 / 1024.0);
 }
@@ -182,6 +182,29 @@ TEST(OneRead, AReadThatFailsPartWayCountsForNothing) {
                                         "Found infection in [" + clean + "] - [Md5.Clean]"}));
     EXPECT_EQ(scans.onceEngine.Steps, 2);
     EXPECT_EQ(scans.onceRun.State().ScannedMB, 3 / 1024.0);
+}
+
+// While the check reads a file, other programs are kept from it during the
+// first chunk only, which the size step's lock covers; after that they open
+// it, one reading it as an editor does and one writing while others read.
+TEST(OneRead, OtherProgramsAreKeptFromTheFileForItsFirstChunkOnly) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("busy.exe");
+    testsupport::WriteFile(path, std::string(3 * 1048576 + 10, 'b'));
+    std::vector<bool> readerOpens, writerOpens;
+    scanner::TFileTexts texts;
+    const bool read = scanner::KernelEngine().ReadOnce(
+        path, 1048576, texts, [&](const unsigned char *, size_t) {
+            readerOpens.push_back(OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ).valid());
+            writerOpens.push_back(
+                OpenFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE).valid());
+        });
+    ASSERT_TRUE(read);
+    EXPECT_EQ(readerOpens, (std::vector<bool>{false, true, true, true}));
+    EXPECT_EQ(writerOpens, (std::vector<bool>{false, true, true, true}));
+    EXPECT_EQ(texts.Fingerprint, scantest::Fingerprint(path));
+    EXPECT_EQ(texts.SizeText, "3145738");
+    EXPECT_EQ(texts.Size, 3145738u);
 }
 
 } // namespace
