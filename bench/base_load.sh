@@ -8,11 +8,8 @@ prefix=$build/wineprefix
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d /tmp/bvxbench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-sleep 1
-if [ -f "$prefix/system.reg" ]; then
-    WINEPREFIX=$prefix WINEARCH=win32 taskset -c 1 wineserver -p </dev/null >/dev/null 2>&1
-fi
+. "$root/scripts/pinned-wine"
+pin_wine_server
 status=0
 run() { taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_base_load.exe" "$@" || status=$?; }
 run make "Z:$work"
@@ -22,5 +19,5 @@ start=$(date +%s.%N)
 taskset -c 1 bzip2 -dc "$work/base.bvx" >/dev/null
 end=$(date +%s.%N)
 echo "native bzip2 -dc of the same container: $(awk "BEGIN { printf \"%.2f\", $end - $start }") s"
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+stop_wine_server
 exit $status

@@ -23,16 +23,13 @@ for round in 1 2 3 4 5; do
 done
 md5sum_mbps=$(( 268435456 * 1000 / best_ns ))
 
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-sleep 1
-if [ -f "$prefix/system.reg" ]; then
-    WINEPREFIX=$prefix WINEARCH=win32 taskset -c 1 wineserver -p </dev/null >/dev/null 2>&1
-fi
+. "$root/scripts/pinned-wine"
+pin_wine_server
 status=0
 figures=$build/bench-data/fingerprint_search.txt
 taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_fingerprint_search.exe" \
     "Z:$data" >"$figures" 2>&1 || status=$?
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+stop_wine_server
 
 value() { awk -v name="$1" '$1 == name { print $2 }' "$figures"; }
 if [ "$status" -ne 0 ] || [ -z "$(value md5_mbps)" ]; then

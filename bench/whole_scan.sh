@@ -25,11 +25,8 @@ mkdir -p "$work"
 # Wine sees the Linux root as drive Z:.
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-sleep 1
-if [ -f "$prefix/system.reg" ]; then
-    WINEPREFIX=$prefix WINEARCH=win32 taskset -c 1 wineserver -p </dev/null >/dev/null 2>&1
-fi
+. "$root/scripts/pinned-wine"
+pin_wine_server
 bench() {
     taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_whole_scan.exe" "$@"
 }
@@ -94,5 +91,5 @@ else
         fi
     done
 fi
-WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+stop_wine_server
 exit $status
