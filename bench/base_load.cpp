@@ -89,7 +89,7 @@ int MakeBase(const std::string &folder) {
 int LoadBase(const std::string &folder) {
     PROCESS_MEMORY_COUNTERS before = MemoryNow();
     std::unique_ptr<uint8_t[]> table(new uint8_t[kDefinitionTableSize]);
-    WriteCountedText(table.get() + kRecordCountOffset, kRecordCountCapacity, "0");
+    WriteTableRecordCount(table.get(), "0");
     void *start = table.get();
     StringValue path(folder + "\\base.bvx");
 

@@ -42,20 +42,13 @@ public:
         // The kind "1" and "2" records spread evenly among the fingerprints.
         for (int probe = 0; probe < 2 * probeRecords_; ++probe)
             WriteProbe(start, probe * (total / (2 * probeRecords_)), probe);
-        brenvald::WriteCountedText(start + brenvald::kRecordCountOffset,
-                                   brenvald::kRecordCountCapacity, std::to_string(total));
+        brenvald::WriteTableRecordCount(start, std::to_string(total));
     }
 
 private:
     static void WriteSlot(uint8_t *table, int index, const std::string &name,
                           const std::string &signature, char kind, const std::string &offset) {
-        uint8_t *slot = table + brenvald::SlotPosition(static_cast<size_t>(index));
-        brenvald::WriteCountedText(slot + brenvald::kNameOffset, brenvald::kNameCapacity, name);
-        brenvald::WriteCountedText(slot + brenvald::kSignatureOffset, brenvald::kSignatureCapacity,
-                                   signature);
-        brenvald::WriteCountedText(slot + brenvald::kSlotOffsetOffset, brenvald::kOffsetCapacity,
-                                   offset);
-        slot[brenvald::kSlotKindOffset] = static_cast<uint8_t>(kind);
+        brenvald::WriteTableSlot(table, static_cast<size_t>(index), name, signature, kind, offset);
     }
     // A fingerprint text that no bench file has.
     static void WriteFingerprint(uint8_t *table, int index) {

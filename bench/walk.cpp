@@ -40,14 +40,8 @@ class TOneRecordEngine : public scanner::TEngineRelay {
 public:
     void UnPakBaseToStream(const std::string &, void **table) override {
         uint8_t *start = static_cast<uint8_t *>(*table);
-        uint8_t *slot = start + brenvald::SlotPosition(0);
-        brenvald::WriteCountedText(slot + brenvald::kNameOffset, brenvald::kNameCapacity, "Bench.One");
-        brenvald::WriteCountedText(slot + brenvald::kSignatureOffset, brenvald::kSignatureCapacity,
-                                   "0123456789abcdef0123456789abcdef:7");
-        brenvald::WriteCountedText(slot + brenvald::kSlotOffsetOffset, brenvald::kOffsetCapacity, "0");
-        slot[brenvald::kSlotKindOffset] = '0';
-        brenvald::WriteCountedText(start + brenvald::kRecordCountOffset,
-                                   brenvald::kRecordCountCapacity, "1");
+        brenvald::WriteTableSlot(start, 0, "Bench.One", "0123456789abcdef0123456789abcdef:7", '0', "0");
+        brenvald::WriteTableRecordCount(start, "1");
     }
 };
 

@@ -26,7 +26,7 @@
 #include "ScanRun.h"
 
 #include <brenvald/DefinitionTable.h>
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -480,16 +480,10 @@ public:
         uint8_t *start = static_cast<uint8_t *>(*table);
         for (int32_t slot = 0; slot < count_; ++slot) {
             const Record record = records_.At(slot);
-            uint8_t *at = start + brenvald::SlotPosition(static_cast<size_t>(slot));
-            brenvald::WriteCountedText(at + brenvald::kNameOffset, brenvald::kNameCapacity, record.Name);
-            brenvald::WriteCountedText(at + brenvald::kSignatureOffset, brenvald::kSignatureCapacity,
-                                       record.Signature);
-            brenvald::WriteCountedText(at + brenvald::kSlotOffsetOffset, brenvald::kOffsetCapacity,
-                                       record.Offset);
-            at[brenvald::kSlotKindOffset] = static_cast<uint8_t>(record.Kind);
+            brenvald::WriteTableSlot(start, static_cast<size_t>(slot), record.Name, record.Signature,
+                                     record.Kind, record.Offset);
         }
-        brenvald::WriteCountedText(start + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity,
-                                   std::to_string(count_));
+        brenvald::WriteTableRecordCount(start, std::to_string(count_));
         filled = Clock::now();
         memoryFilled = ProcessMemory();
     }

@@ -5,8 +5,8 @@
 // bytes. A refused list names the source and a line that exists.
 #include "FuzzSupport.h"
 
-#include "bvxtool_base.h"
-#include "bvxtool_list.h"
+#include "BaseImage.h"
+#include "DefinitionList.h"
 
 #include <string>
 

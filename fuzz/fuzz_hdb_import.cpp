@@ -4,8 +4,8 @@
 // one is named by its line.
 #include "FuzzSupport.h"
 
-#include "bvxtool_hdb.h"
-#include "bvxtool_list.h"
+#include "HashList.h"
+#include "DefinitionList.h"
 
 #include <string>
 

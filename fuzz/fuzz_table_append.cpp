@@ -8,12 +8,12 @@
 #include "FuzzSupport.h"
 
 #include "BaseContainer.h"
-#include "DefinitionTable.h"
+#include "TableAppend.h"
 #include "Streams.h"
 #include "bzLib.h"
 
 #include <brenvald/DefinitionTable.h>
-#include <brenvald/IntegerText.h>
+#include "IntegerText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,12 +7,12 @@
 #include "BaseFiles.h"
 #include "FileBusy.h"
 #include "FileDisposal.h"
-#include "Fingerprint.h"
-#include "Heuristics.h"
+#include "FingerprintFile.h"
+#include "HeuristicsFile.h"
 #include "KernelErrors.h"
-#include "OffsetSignature.h"
+#include "OffsetSignatureFile.h"
 #include "ReturnedText.h"
-#include "SignatureSearch.h"
+#include "SignatureSearchFile.h"
 #include "SystemServices.h"
 
 #include <cstdint>

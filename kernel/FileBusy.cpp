@@ -1,6 +1,6 @@
 #include "FileBusy.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 namespace kernel {
 

@@ -2,28 +2,12 @@
 // plainly, and keeping them locked open in numbered slots.
 #pragma once
 
+#include "Overwrite.h"
+
 #include <cstdint>
 #include <string>
 
 namespace kernel {
-
-// Where an overwrite goes. The file side writes to an open file; tests record
-// the writes.
-class OverwriteTarget {
-public:
-    virtual ~OverwriteTarget() = default;
-    virtual bool Rewind() = 0;
-    virtual bool Write(const unsigned char *data, uint32_t length) = 0;
-    virtual bool Flush() = 0;
-};
-
-constexpr uint32_t kOverwriteBlockSize = 4096;
-constexpr unsigned char kOverwriteFill = 0x2A;
-
-// One pass from the start: whole 4096-byte blocks of 0x2A, then the rest of
-// `size` from the start of the block, then a flush. False when any step
-// fails (the pass stops there).
-bool OverwriteWithFill(OverwriteTarget &target, uint64_t size);
 
 // Overwrites the file's whole content with 0x2A and deletes it. An empty or
 // missing file is only deleted. False only when a non-empty file could not be

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Streams.h"
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <string>
 

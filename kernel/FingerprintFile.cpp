@@ -1,7 +1,7 @@
 // The Win32 side of the fingerprint: open modes and the read of the content.
-#include "Fingerprint.h"
+#include "FingerprintFile.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 // The Win32 side of the offset signature: one exclusive open, one seek and
 // one read of at most four bytes.
-#include "OffsetSignature.h"
+#include "OffsetSignatureFile.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 namespace kernel {
 

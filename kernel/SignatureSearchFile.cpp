@@ -1,8 +1,8 @@
 // The Win32 side of the signature search: which files are searched, how they
 // are opened, and the case forms of the ANSI code page.
-#include "SignatureSearch.h"
+#include "SignatureSearchFile.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <algorithm>
 

@@ -1,45 +1,213 @@
+// The Win32 side of the system services: registry, folders, sockets and the
+// access token.
+#include <winsock2.h>
+
 #include "SystemServices.h"
 
-namespace kernel {
+#include "KernelErrors.h"
+#include "WinHandle.h"
 
-std::string WithClosingBackslash(std::string path) {
-    if (path.empty() || path.back() != '\\')
-        path += '\\';
+#include <cstring>
+
+namespace kernel {
+namespace {
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_)
+            RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey &) = delete;
+    RegistryKey &operator=(const RegistryKey &) = delete;
+
+    HKEY get() const { return key_; }
+    HKEY *put() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+ERegistryException InvalidDataType(const std::string &valueName) {
+    return ERegistryException("Invalid data type for '" + valueName + "'");
+}
+
+ERegistryException FailedToGetData(const std::string &valueName) {
+    return ERegistryException("Failed to get data for '" + valueName + "'");
+}
+
+const char *const kShellFolderKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char *const kShellFolderValues[] = {"Desktop", "Start Menu", "Programs", "Startup", "Personal"};
+constexpr unsigned kShellFolderKinds = 5;
+constexpr unsigned kWindowsDirectoryKind = 5;
+constexpr unsigned kSystemDirectoryKind = 6;
+
+// A plain or expandable text value, unexpanded; empty when the key or the
+// value is missing or cannot be queried.
+std::string ReadTextValue(HKEY key, const std::string &valueName) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!key || RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::string();
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        throw InvalidDataType(valueName);
+    std::string data(size, '\0');
+    if (size > 0 && RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE *>(data.data()), &size) != ERROR_SUCCESS)
+        throw FailedToGetData(valueName);
+    data.resize(strnlen(data.c_str(), size));
+    return data;
+}
+
+std::string ShellFolder(unsigned kind) {
+    RegistryKey key;
+    // The key is made when missing, as the shell itself would.
+    RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolderKey, 0, nullptr, 0, KEY_READ, nullptr, key.put(),
+                    nullptr);
+    return ReadTextValue(key.get(), kShellFolderValues[kind]);
+}
+
+// The buffer is sized by asking first, so long directory paths come back whole.
+std::string SystemDirectoryText(UINT(WINAPI *query)(LPSTR, UINT)) {
+    const UINT needed = query(nullptr, 0);
+    if (needed == 0)
+        return std::string();
+    std::string path(needed, '\0');
+    const UINT length = query(path.data(), needed);
+    if (length == 0 || length >= needed)
+        return std::string();
+    path.resize(length);
     return path;
 }
 
-namespace {
+struct PolicyValue {
+    const char *key;
+    const char *value;
+};
 
-// "\\server\share": up to the second backslash after the leading pair, or
-// the whole path when there is none.
-std::string_view NetworkDrivePart(std::string_view path) {
-    const size_t afterServer = path.find('\\', 2);
-    if (afterServer == std::string_view::npos)
-        return path;
-    const size_t afterShare = path.find('\\', afterServer + 1);
-    return afterShare == std::string_view::npos ? path : path.substr(0, afterShare);
+const PolicyValue *PolicyOf(unsigned option) {
+    static const PolicyValue noSetFolders = {
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "NoSetFolders"};
+    static const PolicyValue disableCmd = {"Software\\Policies\\Microsoft\\Windows\\System",
+                                           "DisableCMD"};
+    switch (option) {
+    case 2:
+        return &noSetFolders;
+    case 3:
+        return &disableCmd;
+    default:
+        return nullptr;
+    }
 }
 
-std::string_view DrivePart(std::string_view path) {
-    if (path.size() >= 2 && path[1] == ':')
-        return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\')
-        return NetworkDrivePart(path);
-    return {};
+// The policy's number; 0 when its key or value is missing.
+DWORD ReadPolicyNumber(const PolicyValue &policy) {
+    RegistryKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, policy.key, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0;
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    const LONG status = RegQueryValueExA(key.get(), policy.value, nullptr, &type,
+                                         reinterpret_cast<BYTE *>(&number), &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 0;
+    if (status != ERROR_SUCCESS)
+        throw FailedToGetData(policy.value);
+    if (type != REG_DWORD)
+        throw InvalidDataType(policy.value);
+    return number;
 }
 
-std::string_view FileNamePart(std::string_view path) {
-    const size_t lastSeparator = path.find_last_of("\\:");
-    return lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+class WinsockSession {
+public:
+    WinsockSession() {
+        WSADATA data;
+        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~WinsockSession() {
+        if (started_)
+            WSACleanup();
+    }
+    WinsockSession(const WinsockSession &) = delete;
+    WinsockSession &operator=(const WinsockSession &) = delete;
+
+private:
+    bool started_ = false;
+};
+
+class SocketHandle {
+public:
+    explicit SocketHandle(SOCKET socket) : socket_(socket) {}
+    ~SocketHandle() {
+        if (valid())
+            closesocket(socket_);
+    }
+    SocketHandle(const SocketHandle &) = delete;
+    SocketHandle &operator=(const SocketHandle &) = delete;
+
+    bool valid() const { return socket_ != INVALID_SOCKET; }
+    SOCKET get() const { return socket_; }
+
+private:
+    SOCKET socket_;
+};
+
+bool EnableShutdownPrivilege() {
+    HANDLE rawToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
+        return false;
+    brenvald::FileHandle token(rawToken);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    return AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) != 0;
+}
+
+int ForceExitWindows(unsigned flags, ExitWindowsCall exitWindows) {
+    if (!EnableShutdownPrivilege())
+        return 0;
+    return exitWindows(flags, 0);
 }
 
 } // namespace
 
-std::string ShortDisplayName(std::string_view path) {
-    std::string shortName(DrivePart(path));
-    shortName += "\\..\\";
-    shortName += FileNamePart(path);
-    return shortName;
+std::optional<std::string> SystemFolderPath(unsigned kind) {
+    if (kind < kShellFolderKinds)
+        return WithClosingBackslash(ShellFolder(kind));
+    if (kind == kWindowsDirectoryKind)
+        return WithClosingBackslash(SystemDirectoryText(GetWindowsDirectoryA));
+    if (kind == kSystemDirectoryKind)
+        return WithClosingBackslash(SystemDirectoryText(GetSystemDirectoryA));
+    return std::nullopt;
 }
+
+bool PolicyAllows(unsigned option) {
+    const PolicyValue *policy = PolicyOf(option);
+    return !policy || ReadPolicyNumber(*policy) == 0;
+}
+
+bool IsLocalPortOpen(uint16_t port) {
+    // A failed start shows up as a socket that cannot be made.
+    WinsockSession session;
+    SocketHandle probe(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!probe.valid())
+        return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr("127.0.0.1");
+    return connect(probe.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+}
+
+int ForceRestart(ExitWindowsCall exitWindows) { return ForceExitWindows(kForcedRestartFlags, exitWindows); }
+
+int ForceShutdown(ExitWindowsCall exitWindows) {
+    return ForceExitWindows(kForcedShutdownFlags, exitWindows);
+}
+
+ExitWindowsCall SystemExitWindows() { return ExitWindowsEx; }
 
 } // namespace kernel

@@ -3,22 +3,14 @@
 // probe, and forced restart and shutdown.
 #pragma once
 
+#include "PathText.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kernel {
-
-// The path with a closing backslash: unchanged when it already ends with
-// one, else with "\" appended (so the empty text becomes "\").
-std::string WithClosingBackslash(std::string path);
-
-// Drive part + "\..\" + file name part, for showing a long path briefly. The
-// drive part is "X:" for a drive letter, "\\server\share" for a network path
-// (the whole path when it has no backslash after the share), else empty; the
-// file name part follows the last backslash or colon.
-std::string ShortDisplayName(std::string_view path);
 
 // Kinds 0-4: the "Desktop", "Start Menu", "Programs", "Startup" and
 // "Personal" shell folders of the current user; 5 the Windows directory; 6

@@ -11,6 +11,7 @@
 #include "GradFill.h"
 #include "ListText_win.h"
 #include "QuarantineCommands.h"
+#include "QuarantineFiles_win.h"
 #include "ScanRun.h"
 #include "WindowPrompts.h"
 

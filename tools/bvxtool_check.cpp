@@ -1,7 +1,7 @@
 #include "bvxtool_check.h"
 
-#include "bvxtool_base.h"
-#include "bvxtool_text.h"
+#include "BaseImage.h"
+#include "ReportText.h"
 
 #include "Definitions.h"
 #include "Engine.h"
@@ -10,7 +10,7 @@
 #include "bzLib.h"
 
 #include <brenvald/DefinitionTable.h>
-#include <brenvald/IntegerText.h>
+#include "IntegerText.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
 #include "bvxtool_commands.h"
 
-#include "bvxtool_base.h"
+#include "BaseImage.h"
 #include "bvxtool_check.h"
 #include "bvxtool_files.h"
-#include "bvxtool_hdb.h"
-#include "bvxtool_list.h"
+#include "HashList.h"
+#include "DefinitionList.h"
 #include "bvxtool_scan.h"
-#include "bvxtool_text.h"
+#include "ReportText.h"
 #include "bvxtool_version.h"
 
 #include <brenvald/DefinitionTable.h>

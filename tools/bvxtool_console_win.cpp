@@ -1,6 +1,6 @@
 #include "bvxtool_console.h"
 
-#include "bvxtool_text.h"
+#include "ReportText.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "bvxtool_scan.h"
 
 #include "bvxtool_check.h"
-#include "bvxtool_text.h"
+#include "ReportText.h"
 
 #include "Definitions.h"
 #include "Engine.h"

@@ -1,11 +1,11 @@
 // Reads and writes at the very edge of their buffers. Each buffer here is a
 // heap block of exactly the size in use, so AddressSanitizer stops the run
 // at the first byte touched beyond it, which a run under Wine cannot see.
-#include "DefinitionTable.h"
+#include "TableAppend.h"
 #include "PatternScan.h"
 #include "SignatureSearch.h"
 #include "Streams.h"
-#include "bvxtool_base.h"
+#include "BaseImage.h"
 
 #include <brenvald/DefinitionTable.h>
 

@@ -95,6 +95,22 @@ inline std::string_view ReadTableRecordCount(const uint8_t *table) {
     return ReadCountedText(table + kRecordCountOffset, kRecordCountCapacity);
 }
 
+// Writes one slot of the table in the table's order (Name, Signature,
+// Offset, Kind), as the engine fills it; other bytes of the slot stay.
+inline void WriteTableSlot(uint8_t *table, size_t index, std::string_view name,
+                           std::string_view signature, char kind, std::string_view offset) {
+    uint8_t *slot = table + SlotPosition(index);
+    WriteCountedText(slot + kNameOffset, kNameCapacity, name);
+    WriteCountedText(slot + kSignatureOffset, kSignatureCapacity, signature);
+    WriteCountedText(slot + kSlotOffsetOffset, kOffsetCapacity, offset);
+    slot[kSlotKindOffset] = static_cast<uint8_t>(kind);
+}
+
+// Writes the table's RecordCount text.
+inline void WriteTableRecordCount(uint8_t *table, std::string_view recordCount) {
+    WriteCountedText(table + kRecordCountOffset, kRecordCountCapacity, recordCount);
+}
+
 // Writes one record of a base file (kRecordSize bytes) in the file's order.
 inline void WriteBaseRecord(uint8_t *record, std::string_view name, std::string_view signature,
                             char kind, std::string_view offset) {

@@ -1,4 +1,4 @@
-#include "bvxtool_base.h"
+#include "BaseImage.h"
 
 #include <brenvald/DefinitionTable.h>
 

@@ -3,7 +3,7 @@
 
 #include "TempDir.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bvxtool_hdb.h"
+#include "HashList.h"
 
 #include <gtest/gtest.h>
 

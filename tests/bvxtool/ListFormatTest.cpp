@@ -1,4 +1,4 @@
-#include "bvxtool_list.h"
+#include "DefinitionList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Count lines and the reading of mixed UTF-8 and ANSI output text.
-#include "bvxtool_text.h"
+#include "ReportText.h"
 
 #include <gtest/gtest.h>
 

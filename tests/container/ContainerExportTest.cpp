@@ -43,7 +43,7 @@ uint8_t *FreshTable(const std::string &count = "0") {
     static std::unique_ptr<uint8_t[]> table(new uint8_t[kDefinitionTableSize]);
     std::memset(table.get(), 0xA5, SlotPosition(3200));
     std::memset(table.get() + SlotPosition(kSlotCount - 2), 0xA5, 2 * kRecordSize);
-    WriteCountedText(table.get() + kRecordCountOffset, kRecordCountCapacity, count);
+    WriteTableRecordCount(table.get(), count);
     return table.get();
 }
 

@@ -1,5 +1,5 @@
 // Counting program files below folders.
-#include "Heuristics.h"
+#include "HeuristicsFile.h"
 #include "TempDir.h"
 #include "UnixSide.h"
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "QuarantineCommands.h"
+#include "QuarantineFiles_win.h"
 #include "TempDir.h"
 
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // Appending bases to a DefinitionTable, from plain content in memory.
-#include "DefinitionTable.h"
+#include "TableAppend.h"
 
 #include "BaseContent.h"
 #include "KernelErrors.h"
@@ -26,7 +26,7 @@ uint8_t *FreshTable(const std::string &count = "0") {
     static std::unique_ptr<uint8_t[]> table(new uint8_t[kDefinitionTableSize]);
     std::memset(table.get(), 0xA5, kHeaderSize + kRecordSize * 8);
     std::memset(table.get() + SlotPosition(kSlotCount - 4), 0xA5, kRecordSize * 4);
-    WriteCountedText(table.get() + kRecordCountOffset, kRecordCountCapacity, count);
+    WriteTableRecordCount(table.get(), count);
     return table.get();
 }
 

@@ -1,7 +1,7 @@
 // The integer rules of counted texts, row by row.
-#include <brenvald/IntegerText.h>
+#include "IntegerText.h"
 
-#include "DefinitionTable.h"
+#include "TableAppend.h"
 #include "KernelErrors.h"
 
 #include <gtest/gtest.h>
@@ -82,10 +82,10 @@ TEST(IntegerText, OnlyTheGivenCharactersCount) {
 }
 
 TEST(IntegerText, StrToIntNamesTheOffendingText) {
-    EXPECT_EQ(kernel::StrToInt(" $20"), 32);
+    EXPECT_EQ(brenvald::StrToInt(" $20"), 32);
     for (const char *text : {"abc", "", "12 "}) {
         try {
-            kernel::StrToInt(text);
+            brenvald::StrToInt(text);
             ADD_FAILURE() << "no error for \"" << text << '"';
         } catch (const kernel::EConvertError &error) {
             EXPECT_EQ(std::string(error.what()),

@@ -4,7 +4,7 @@
 #include "DefinitionIndex.h"
 
 #include <brenvald/DefinitionTable.h>
-#include <brenvald/IntegerText.h>
+#include "IntegerText.h"
 
 #include <gtest/gtest.h>
 
@@ -21,18 +21,13 @@ namespace {
 // A table of slotCount slots (the tail of a full table is never read).
 std::vector<uint8_t> MakeTable(size_t slotCount) {
     std::vector<uint8_t> table(kHeaderSize + kRecordSize * slotCount, 0);
-    WriteCountedText(table.data() + kRecordCountOffset, kRecordCountCapacity,
-                     std::to_string(slotCount));
+    WriteTableRecordCount(table.data(), std::to_string(slotCount));
     return table;
 }
 
 void WriteSlot(std::vector<uint8_t> &table, size_t index, const std::string &name,
                const std::string &signature, char kind, const std::string &offset) {
-    uint8_t *slot = table.data() + SlotPosition(index);
-    WriteCountedText(slot + kNameOffset, kNameCapacity, name);
-    WriteCountedText(slot + kSignatureOffset, kSignatureCapacity, signature);
-    WriteCountedText(slot + kSlotOffsetOffset, kOffsetCapacity, offset);
-    slot[kSlotKindOffset] = static_cast<uint8_t>(kind);
+    WriteTableSlot(table.data(), index, name, signature, kind, offset);
 }
 
 // Answers from fixed sets and records every question.
@@ -125,7 +120,7 @@ TEST(DefinitionIndex, RecordCountIsKeptWithinTheTable) {
     const std::pair<const char *, int32_t> cases[] = {
         {"0", 0}, {"17", 17}, {"-3", 0}, {"lots", 0}, {"", 0}, {"1000001", 1000001}, {"2000000", 1000001}};
     for (const auto &test : cases) {
-        WriteCountedText(table.data() + kRecordCountOffset, kRecordCountCapacity, test.first);
+        WriteTableRecordCount(table.data(), test.first);
         EXPECT_EQ(scanner::ReadRecordCount(table.data()), test.second) << test.first;
     }
 }

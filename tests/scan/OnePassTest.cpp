@@ -11,8 +11,8 @@
 #include "HexPattern.h"
 
 #include <brenvald/DefinitionTable.h>
-#include <brenvald/IntegerText.h>
-#include <brenvald/WinHandle.h>
+#include "IntegerText.h"
+#include "WinHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -32,18 +32,13 @@ namespace {
 
 std::vector<uint8_t> MakeTable(size_t slotCount) {
     std::vector<uint8_t> table(kHeaderSize + kRecordSize * slotCount, 0);
-    WriteCountedText(table.data() + kRecordCountOffset, kRecordCountCapacity,
-                     std::to_string(slotCount));
+    WriteTableRecordCount(table.data(), std::to_string(slotCount));
     return table;
 }
 
 void WriteSlot(std::vector<uint8_t> &table, size_t index, const std::string &signature, char kind,
                const std::string &offset) {
-    uint8_t *slot = table.data() + SlotPosition(index);
-    WriteCountedText(slot + kNameOffset, kNameCapacity, "Slot" + std::to_string(index));
-    WriteCountedText(slot + kSignatureOffset, kSignatureCapacity, signature);
-    WriteCountedText(slot + kSlotOffsetOffset, kOffsetCapacity, offset);
-    slot[kSlotKindOffset] = static_cast<uint8_t>(kind);
+    WriteTableSlot(table.data(), index, "Slot" + std::to_string(index), signature, kind, offset);
 }
 
 std::string HexText(const std::string &bytes, std::mt19937 &random) {

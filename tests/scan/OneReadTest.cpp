@@ -5,7 +5,7 @@
 // one, one that another process reads, writes or holds locked.
 #include "ScanTestHost.h"
 
-#include <brenvald/WinHandle.h>
+#include "WinHandle.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
-#include "SignatureSearch.h"
+#include "SignatureSearchFile.h"
 #include "SparseFile.h"
 #include "TempDir.h"
 

@@ -3,7 +3,7 @@
 // search must agree with.
 #pragma once
 
-#include "SignatureSearch.h"
+#include "SignatureSearchFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,162 @@
+#include "Definitions.h"
+
+#include "Engine.h"
+#include "FolderSearch.h"
+#include "ScanRun.h"
+
+#include <brenvald/DefinitionTable.h>
+
+#include <windows.h>
+
+#include <exception>
+
+namespace scanner {
+
+namespace {
+
+void ReleaseTable(uint8_t *block) { VirtualFree(block, 0, MEM_RELEASE); }
+
+// The extension of a file name, lower-cased (ASCII letters only): from the
+// last dot on, empty when there is none.
+std::string LowerExtension(const std::string &name) {
+    const size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (char &c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension;
+}
+
+} // namespace
+
+TableBlock AllocateDefinitionTable() {
+    // Fresh pages come zeroed and are only touched as the bases fill them.
+    void *block = VirtualAlloc(nullptr, brenvald::kDefinitionTableSize, MEM_RESERVE | MEM_COMMIT,
+                               PAGE_READWRITE);
+    return TableBlock(static_cast<uint8_t *>(block), ReleaseTable);
+}
+
+TDefinitions::TDefinitions(TableAllocator allocate)
+    : allocate_(allocate), table_(nullptr, ReleaseTable) {}
+
+bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+                             IPrompts &prompts) {
+    return LoadBases(programFolder, host, prompts, KernelEngine());
+}
+
+bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+                             IPrompts &prompts, IEngine &engine) {
+    return LoadBasesFrom(programFolder + "Bases\\", host, prompts, engine);
+}
+
+bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host,
+                                 IPrompts &prompts, IEngine &engine) {
+    if (!StartTable(prompts))
+        return false;
+    TEnteredFolders entered;
+    FindBASE(basesFolder, host, engine, entered);
+    host.AddToLog("", LogKind::Plain);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
+bool TDefinitions::LoadBaseFile(const std::string &basePath, IScanHost &host,
+                                IPrompts &prompts, IEngine &engine) {
+    if (!StartTable(prompts))
+        return false;
+    const size_t nameStart = basePath.find_last_of("\\/:") + 1;
+    const std::string name = basePath.substr(nameStart);
+    LoadBase(basePath.substr(0, nameStart), name, name, host, engine);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
+// A fresh table with RecordCount "0", as before the first base.
+bool TDefinitions::StartTable(IPrompts &prompts) {
+    // The old table goes first: two at once may not fit the address space.
+    table_.reset();
+    table_ = allocate_();
+    if (!table_) {
+        prompts.ErrorReport("Out of memory");
+        return false;
+    }
+    tableStart_ = table_.get();
+    failures_.clear();
+    brenvald::WriteTableRecordCount(table_.get(), "0");
+    return true;
+}
+
+void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
+                            TEnteredFolders &entered) {
+    if (!entered.Enter(folder))
+        return;
+    ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
+        if (entry.IsFolder) {
+            FindBASE(folder + entry.AnsiName + "\\", host, engine, entered);
+            return true;
+        }
+        host.ProcessMessages();
+        // The real name decides: a short form cuts the extension to three
+        // letters, so "x.bvxz" would pass as "X~1.BVX".
+        if (LowerExtension(entry.Name) == ".bvx")
+            LoadBase(folder, entry.AnsiName, entry.Name, host, engine);
+        return true;
+    });
+}
+
+void TDefinitions::LoadBase(const std::string &folder, const std::string &name,
+                            const std::string &shownName, IScanHost &host, IEngine &engine) {
+    // A base that cannot be opened, unpacked or appended gets no log line;
+    // whatever the engine kept of it stays, and the failure is noted for
+    // callers that report it.
+    const int32_t countBefore = RecordCount();
+    std::string reason;
+    try {
+        host.ProcessMessages();
+        engine.UnPakBaseToStream(folder + name, &tableStart_);
+        host.AddToLog("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
+        return;
+    } catch (const std::exception &error) {
+        reason = error.what();
+    } catch (...) {
+        reason = "unknown error";
+    }
+    failures_.push_back({folder + name, reason, RecordCount() - countBefore});
+}
+
+int32_t TDefinitions::RecordCount() const { return table_ ? ReadRecordCount(table_.get()) : 0; }
+
+DefinitionSlot TDefinitions::Slot(int32_t index) const {
+    return brenvald::ReadTableSlot(table_.get(), static_cast<size_t>(index));
+}
+
+TSlotMatch TDefinitions::FirstMatch(const std::string &fingerprint, const std::string &path,
+                                    IEngine &engine) const {
+    if (!table_)
+        return {};
+    TEngineProbe probe(path, engine);
+    return index_.FirstMatch(fingerprint, probe);
+}
+
+TSlotMatch TDefinitions::FirstMatchOfContent(const std::string &fingerprint, const std::string &path,
+                                             IEngine &engine) const {
+    if (!table_)
+        return {};
+    TEngineProbe probe(path, engine);
+    return index_.FirstMatchOfContent(fingerprint, probe);
+}
+
+std::string ProgramFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
+} // namespace scanner

@@ -1,0 +1,254 @@
+// The Win32 side of the folder search: the wide directory search, the ANSI
+// spelling test, short names and final paths.
+#include "FolderPaths.h"
+#include "FolderSearch.h"
+
+#include "WinHandle.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace scanner {
+
+namespace {
+
+std::wstring WideFromCodePage(UINT codePage, DWORD flags, const std::string &text) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], length);
+    return wide;
+}
+
+std::wstring WideFromAnsi(const std::string &text) { return WideFromCodePage(CP_ACP, 0, text); }
+
+// The ANSI spelling of a whole text when the code page spells it exactly.
+std::string ExactAnsiText(const std::wstring &text) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    // A UTF-8 code page spells everything; it takes no best-fit flag.
+    const bool utf8CodePage = GetACP() == CP_UTF8;
+    const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL *usedDefaultOut = utf8CodePage ? nullptr : &usedDefault;
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, usedDefaultOut);
+    if (length <= 0 || usedDefault)
+        return {};
+    std::string ansi(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &ansi[0], length, nullptr, nullptr);
+    if (WideFromAnsi(ansi) != text)
+        return {};
+    return ansi;
+}
+
+// The short form of a wide path as a plain ANSI path; empty when the system
+// gives none or ANSI cannot spell even that.
+std::string ShortAnsiPath(const std::wstring &widePath) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetShortPathNameW(widePath.c_str(), buffer.data(),
+                                               static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return ExactAnsiText(PlainPathForm(std::wstring(buffer.data(), length)));
+        buffer.resize(length + 1);
+    }
+}
+
+// Where a folder really lies, links and mount points followed; empty when it
+// cannot be opened.
+std::wstring FinalFolderPath(const std::wstring &widePath) {
+    brenvald::FileHandle folder(CreateFileW(widePath.c_str(), 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                            nullptr));
+    if (!folder.valid())
+        return {};
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(folder.get(), buffer.data(),
+                                                       static_cast<DWORD>(buffer.size()), 0);
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return WithFinalBackslash(std::wstring(buffer.data(), length));
+        buffer.resize(length + 1);
+    }
+}
+
+std::wstring FullWidePath(const std::wstring &path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return path;
+    std::wstring full(length, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
+    full.resize(written < length ? written : 0);
+    return full.empty() ? path : full;
+}
+
+FolderEntry EntryFromFindData(const WIN32_FIND_DATAW &data) {
+    FolderEntry entry;
+    entry.WideName = data.cFileName;
+    entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.IsLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (IsPlainAsciiName(entry.WideName)) {
+        entry.Name.assign(entry.WideName.begin(), entry.WideName.end());
+        entry.AnsiName = entry.Name;
+    } else {
+        entry.Name = Utf8FromWide(entry.WideName);
+        entry.AnsiName = ExactAnsiName(entry.WideName);
+    }
+    return entry;
+}
+
+bool IsDotEntry(const wchar_t *name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+} // namespace
+
+std::string ExactAnsiName(const std::wstring &name) {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ')
+        return {};
+    return ExactAnsiText(name);
+}
+
+std::string Utf8FromWide(const std::wstring &text) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return {};
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring WideFromUtf8(const std::string &text) {
+    return WideFromCodePage(CP_UTF8, 0, text);
+}
+
+std::wstring WideFromShownText(const std::string &text) {
+    const std::wstring wide = WideFromCodePage(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+    return wide.empty() ? WideFromAnsi(text) : wide;
+}
+
+TWalkFolder WalkRootFolder(const std::string &ansiRoot) {
+    TWalkFolder root;
+    const std::wstring given = WideFromAnsi(ansiRoot);
+    root.Wide = WithFinalBackslash(LongPathForm(FullWidePath(given)));
+    root.Shown = Utf8FromWide(given);
+    root.Ansi = ansiRoot;
+    if (root.Ansi.size() > AnsiPathLimit) {
+        root.Ansi = ShortAnsiPath(root.Wide);
+        if (root.Ansi.size() > AnsiPathLimit)
+            root.Ansi.clear();
+        if (root.Ansi.empty())
+            root.Trouble = AnsiPathTrouble::TooLong;
+    }
+    root.Resolved = FinalFolderPath(root.Wide);
+    if (root.Resolved.empty())
+        root.Resolved = root.Wide;
+    return root;
+}
+
+TFolderListing::TFolderListing(const std::wstring &wideFolder)
+    : search_(FindFirstFileExW((wideFolder + L"*").c_str(), FindExInfoBasic, &data_,
+                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH)),
+      pending_(search_.valid()) {}
+
+bool TFolderListing::Next(FolderEntry &entry) {
+    while (pending_) {
+        const bool dotEntry = IsDotEntry(data_.cFileName);
+        if (!dotEntry)
+            entry = EntryFromFindData(data_);
+        pending_ = FindNextFileW(search_.get(), &data_) != FALSE;
+        if (!dotEntry)
+            return true;
+    }
+    return false;
+}
+
+TWalkFolder EnterSubFolder(const TWalkFolder &parent, const FolderEntry &entry) {
+    TWalkFolder child;
+    child.Wide = parent.Wide + entry.WideName + L"\\";
+    child.Shown = parent.Shown + entry.Name + "\\";
+    if (parent.Ansi.empty()) {
+        // A short form only grows longer below a folder that has none.
+        child.Trouble = parent.Trouble;
+    } else {
+        child.Ansi = JoinWithinAnsiLimit(parent.Ansi, entry.AnsiName, "\\");
+        if (child.Ansi.empty()) {
+            const std::string shortForm = ShortAnsiPath(child.Wide);
+            if (!shortForm.empty() && shortForm.size() < AnsiPathLimit)
+                child.Ansi = shortForm.back() == '\\' ? shortForm : shortForm + '\\';
+            else
+                child.Trouble = entry.AnsiName.empty() && shortForm.empty()
+                                    ? AnsiPathTrouble::Unspellable
+                                    : AnsiPathTrouble::TooLong;
+        }
+    }
+    // Only links are opened for where they lead: opening every folder would
+    // cost a system call each, and a plain sub-folder lies where its name says.
+    if (entry.IsLink)
+        child.Resolved = FinalFolderPath(child.Wide);
+    else
+        child.Resolved = parent.Resolved + entry.WideName + L"\\";
+    return child;
+}
+
+std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
+                         AnsiPathTrouble &trouble) {
+    trouble = AnsiPathTrouble::None;
+    if (folder.Ansi.empty()) {
+        trouble = folder.Trouble;
+        return {};
+    }
+    const std::string joined = JoinWithinAnsiLimit(folder.Ansi, entry.AnsiName, "");
+    if (!joined.empty())
+        return joined;
+    const std::string shortForm = ShortAnsiPath(folder.Wide + entry.WideName);
+    if (!shortForm.empty() && shortForm.size() <= AnsiPathLimit)
+        return shortForm;
+    trouble = entry.AnsiName.empty() && shortForm.empty() ? AnsiPathTrouble::Unspellable
+                                                          : AnsiPathTrouble::TooLong;
+    return {};
+}
+
+void ForEachFolderEntry(const std::string &folder,
+                        const std::function<bool(const FolderEntry &)> &visit) {
+    TWalkFolder walkFolder;
+    walkFolder.Wide = WithFinalBackslash(LongPathForm(FullWidePath(WideFromAnsi(folder))));
+    walkFolder.Ansi = folder;
+    TFolderListing listing(walkFolder.Wide);
+    FolderEntry entry;
+    while (listing.Next(entry)) {
+        if (entry.AnsiName.empty() || folder.size() + entry.AnsiName.size() > AnsiPathLimit) {
+            // Reached by its short name, or not at all.
+            AnsiPathTrouble trouble;
+            const std::string shortPath = AnsiFilePath(walkFolder, entry, trouble);
+            const size_t lastBackslash = shortPath.rfind('\\');
+            if (shortPath.empty() || lastBackslash == std::string::npos)
+                continue;
+            entry.AnsiName = shortPath.substr(lastBackslash + 1);
+        }
+        if (!visit(entry))
+            return;
+    }
+}
+
+bool TEnteredFolders::Enter(const std::string &ansiFolder) {
+    const std::wstring resolved = FinalFolderPath(WideFromAnsi(ansiFolder));
+    return resolved.empty() || entered_.insert(resolved).second;
+}
+
+} // namespace scanner

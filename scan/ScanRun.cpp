@@ -1,0 +1,351 @@
+#include "ScanRun.h"
+
+#include "Definitions.h"
+#include "Engine.h"
+#include "FileSelection.h"
+#include "FolderSearch.h"
+#include "IntegerText.h"
+#include "WebAddresses.h"
+
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+#include <windows.h>
+
+namespace scanner {
+
+namespace {
+
+constexpr int ProgressWalkLimit = 93;
+constexpr int ProgressFull = 1000;
+constexpr DWORD PauseSleepMilliseconds = 2;
+
+const char UnsearchableFolderReason[] = "the folder cannot be searched";
+const char UnspellableNameReason[] =
+    "the ANSI code page cannot spell the name and the system gives it no short name";
+const char TooLongPathReason[] = "the path is too long for the engine, even in its short form";
+const char UnresolvedLinkReason[] =
+    "the folder link is not followed: the system cannot say where it leads";
+
+const char StartMessage[] = "Scan in progress. You have a time to try other software.";
+const char NoDefinitionsMessage[] =
+    "The spyware definitions could not be loaded: there was not enough memory for them. "
+    "Scanning is not possible; please close other programs and start Brenvald again.";
+
+// Keeps count of the Scan handlers under way, on every way out.
+class TRunDepth {
+public:
+    explicit TRunDepth(int &depth) : depth_(depth) { ++depth_; }
+    ~TRunDepth() { --depth_; }
+    TRunDepth(const TRunDepth &) = delete;
+    TRunDepth &operator=(const TRunDepth &) = delete;
+
+private:
+    int &depth_;
+};
+
+// The bytes to count for a file whose size text reads sizeText (not "-1"):
+// the size text wraps at 2 GiB, so the file system's 64-bit size is taken
+// when its low 32 bits agree with the text; else (the file changed or
+// vanished in between) the text read as an unsigned 32-bit number.
+uint64_t CountedFileSize(const std::string &path, int32_t sizeText) {
+    const uint32_t textBytes = static_cast<uint32_t>(sizeText);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        data.nFileSizeLow != textBytes)
+        return textBytes;
+    return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+} // namespace
+
+std::string MegabytesText(double megabytes) {
+    // nearbyint rounds in the default mode: to nearest, halves to even.
+    return std::to_string(static_cast<long long>(std::nearbyint(megabytes)));
+}
+
+void OpenTrialPage(IPrompts &prompts) { prompts.OpenAddress(TrialPageAddress, true); }
+
+TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions)
+    : TScanRun(host, prompts, definitions, KernelEngine()) {}
+
+TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions,
+                   IEngine &engine)
+    : host_(host), prompts_(prompts), definitions_(definitions), engine_(engine) {}
+
+// --- Commands ---
+
+void TScanRun::BitBtn3Click() {
+    if (state_.Paused) {
+        state_.Paused = false;
+        host_.SetCommandState(CommandState::Busy);
+        return;
+    }
+    // Scan is disabled while busy; a stray call never starts a second run.
+    if (RunInProgress())
+        return;
+    TRunDepth depth(runDepth_);
+    windowClosing_ = false;
+    if (!StartRun())
+        return;
+    // An Exit while the start message showed leaves no drive to walk.
+    const int driveCount = windowClosing_ ? 0 : host_.DriveCount();
+    for (int index = 0; index < driveCount; ++index) {
+        if (host_.DriveChecked(index) && !WalkRoot(host_.DriveCaption(index)))
+            break;
+        host_.SetCommandState(CommandState::Idle);
+        state_.Scanning = false;
+    }
+    EndRun();
+}
+
+void TScanRun::BitBtn4Click() {
+    state_.Paused = true;
+    host_.SetCommandState(CommandState::Paused);
+}
+
+void TScanRun::BitBtn5Click() {
+    host_.SetCommandState(CommandState::Idle);
+    state_.Scanning = false;
+    state_.Paused = false;
+}
+
+void TScanRun::ClearScanFlags() {
+    state_.Scanning = false;
+    state_.Paused = false;
+    // The window is going: the run unwinds without its closing boxes.
+    if (RunInProgress())
+        windowClosing_ = true;
+}
+
+void TScanRun::ScanRoots(const std::vector<std::string> &roots) {
+    for (const std::string &root : roots) {
+        if (!WalkRoot(root))
+            break;
+        host_.SetCommandState(CommandState::Idle);
+        state_.Scanning = false;
+    }
+}
+
+bool TScanRun::StartRun() {
+    if (!definitions_ || !definitions_->Available()) {
+        prompts_.Warning(NoDefinitionsMessage);
+        return false;
+    }
+    state_.ScannedFiles = 0;
+    state_.Skipped = 0;
+    state_.Infected = 0;
+    state_.ScannedMB = 0.0;
+    host_.ClearResults();
+    host_.SetProgress(0);
+    host_.ShowPage(Page::Counters);
+    prompts_.Information(StartMessage);
+    OpenTrialPage(prompts_);
+    return true;
+}
+
+// Walks one checked drive; false when Stop or Exit ended the run during it
+// (the idle state is then already set).
+bool TScanRun::WalkRoot(const std::string &root) {
+    host_.SetCommandState(CommandState::Busy);
+    state_.Scanning = true;
+    state_.Paused = false;
+    ScanFolder(root);
+    if (state_.Scanning)
+        return true;
+    host_.SetCommandState(CommandState::Idle);
+    return false;
+}
+
+void TScanRun::EndRun() {
+    host_.AddToLog("", LogKind::Plain);
+    host_.SetProgress(ProgressFull);
+    host_.AddToLog("Scan Complete", LogKind::Plain);
+    host_.SetStatus("Complete");
+    // The labels are otherwise written only before each file's check, so the
+    // last file's detection would never reach them: show the final numbers.
+    host_.ShowCounters(state_);
+    if (windowClosing_)
+        return;
+    prompts_.Information("Scan results: " + std::to_string(state_.Infected) + " infections found.");
+    host_.ShowPage(state_.Infected > 0 ? Page::Results : Page::Drives);
+}
+
+// --- The walk ---
+
+void TScanRun::ScanFolder(const std::string &folder) {
+    enteredFolders_.Clear();
+    WalkFolder(WalkRootFolder(folder));
+}
+
+// A stop ends the walk of each folder at its next file entry; sub-folders met
+// on the way are still entered, but check nothing. The folders of the path
+// being walked are held in a list rather than on the call stack, so no depth
+// of tree can exhaust the stack; each keeps its search open.
+void TScanRun::WalkFolder(const TWalkFolder &root) {
+    struct TLevel {
+        explicit TLevel(TWalkFolder folder)
+            : Folder(std::move(folder)), Listing(Folder.Wide),
+              Excluded(IsExcludedFolder(Folder.Shown)) {}
+        TWalkFolder Folder;
+        TFolderListing Listing;
+        bool Excluded;
+    };
+    std::vector<std::unique_ptr<TLevel>> path;
+    const auto ignoreFolder = [&](const TWalkFolder &folder, const char *reason) {
+        host_.AddToLog("Ignored [" + folder.Shown + "] - [" + reason + "]", LogKind::IgnoredFile);
+    };
+    const auto enter = [&](TWalkFolder folder) {
+        // A folder link back into the tree would otherwise be walked again
+        // and again, its files checked each time; so would a link whose
+        // target is unknown, if it led back.
+        if (folder.Resolved.empty())
+            return ignoreFolder(folder, UnresolvedLinkReason);
+        if (!enteredFolders_.Enter(folder))
+            return;
+        auto level = std::make_unique<TLevel>(std::move(folder));
+        if (level->Listing.IsOpen())
+            path.push_back(std::move(level));
+        else if (!path.empty())
+            // A drive without a medium lists nothing, as ever; a folder below
+            // the root that cannot be searched hides its files, so it is said.
+            ignoreFolder(level->Folder, UnsearchableFolderReason);
+    };
+    enter(root);
+    FolderEntry entry;
+    while (!path.empty()) {
+        TLevel &level = *path.back();
+        if (!level.Listing.Next(entry))
+            path.pop_back();
+        else if (entry.IsFolder)
+            enter(EnterSubFolder(level.Folder, entry));
+        else if (!WalkFile(level.Folder, level.Excluded, entry))
+            path.pop_back();
+    }
+}
+
+bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry) {
+    host_.ProcessMessages();
+    if (excluded || !IsSelectedName(entry.Name))
+        return state_.Scanning;
+    host_.SetStatus("Scan: " + entry.Name);
+    AnsiPathTrouble trouble;
+    const std::string ansiPath = AnsiFilePath(folder, entry, trouble);
+    shownPath_ = folder.Shown + entry.Name;
+    shownFor_ = ansiPath;
+    if (ansiPath.empty())
+        SkipUnreachableFile(shownPath_, trouble);
+    else
+        ScanFile(ansiPath);
+    const int progress = host_.GetProgress();
+    if (progress < ProgressWalkLimit)
+        host_.SetProgress(progress + 1);
+    return state_.Scanning;
+}
+
+// A file that the engine cannot be given any path for is counted and logged
+// like one it cannot read, with the reason.
+void TScanRun::SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble trouble) {
+    WaitWhilePaused();
+    if (!state_.Scanning)
+        return;
+    ++state_.ScannedFiles;
+    ++state_.Skipped;
+    const char *reason =
+        trouble == AnsiPathTrouble::TooLong ? TooLongPathReason : UnspellableNameReason;
+    host_.AddToLog("Ignored [" + shownPath + "] - [" + reason + "]", LogKind::IgnoredFile);
+    host_.ShowCounters(state_);
+}
+
+const std::string &TScanRun::ShownPath(const std::string &path) const {
+    return !shownFor_.empty() && path == shownFor_ ? shownPath_ : path;
+}
+
+// --- The check of one file ---
+
+void TScanRun::ScanFile(const std::string &path) {
+    WaitWhilePaused();
+    if (!state_.Scanning)
+        return;
+    ++state_.ScannedFiles;
+    std::string fingerprint;
+    const bool readOnce = ReadFileOnce(path, fingerprint);
+    if (!readOnce)
+        TakeSizeAndFingerprint(path, fingerprint);
+    if (fingerprint.empty()) {
+        ++state_.Skipped;
+        host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
+    }
+    host_.ShowCounters(state_);
+    if (!definitions_ || !state_.Scanning)
+        return;
+    const TSlotMatch match = readOnce ? definitions_->FirstMatchOfContent(fingerprint, path, engine_)
+                                      : definitions_->FirstMatch(fingerprint, path, engine_);
+    // The file's bytes held a definition the engine could not look at, as
+    // another process holds the file open for writing: it is not clean. A
+    // file already ignored for its fingerprint is not counted twice.
+    if (match.Unconfirmed && !fingerprint.empty()) {
+        ++state_.Skipped;
+        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+    }
+    if (match.Slot >= 0)
+        ReportDetection(path, match.Slot);
+}
+
+void TScanRun::WaitWhilePaused() {
+    while (state_.Paused) {
+        Sleep(PauseSleepMilliseconds);
+        host_.ProcessMessages();
+    }
+}
+
+// One read of the file answers the size and fingerprint steps and gives the
+// definitions the bytes they look at. False when the file cannot be read so
+// (someone else has it open, it vanished): each step then asks the engine,
+// as the file may give other answers to the engine's own opens.
+bool TScanRun::ReadFileOnce(const std::string &path, std::string &fingerprint) {
+    const bool wantsContent = definitions_ && definitions_->WantsContent();
+    if (wantsContent)
+        definitions_->StartContent();
+    TFileTexts texts;
+    const bool read = engine_.ReadOnce(path, kContentChunkSize, texts,
+                                        [&](const unsigned char *data, size_t length) {
+                                            if (wantsContent)
+                                                definitions_->FeedContent(data, length);
+                                        });
+    if (!read)
+        return false;
+    if (brenvald::StrToInt(texts.SizeText) != -1)
+        CountSize(texts.Size);
+    fingerprint = texts.Fingerprint;
+    return true;
+}
+
+void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint) {
+    try {
+        const int32_t size = brenvald::StrToInt(engine_.GetSize(path));
+        if (size != -1)
+            CountSize(CountedFileSize(path, size));
+        fingerprint = engine_.GetFileMd5Hash(path);
+    } catch (...) {
+        // Counted here, and once more as an ignored file, since the
+        // fingerprint stays empty.
+        ++state_.Skipped;
+    }
+}
+
+// Scanned (MB) grows by whole kilobytes.
+void TScanRun::CountSize(uint64_t bytes) {
+    state_.ScannedMB += static_cast<double>(bytes / 1024) / 1024.0;
+}
+
+void TScanRun::ReportDetection(const std::string &path, int32_t slot) {
+    const std::string name(definitions_->Slot(slot).Name);
+    host_.AddToLog("Found infection in [" + ShownPath(path) + "] - [" + name + "]",
+                   LogKind::Detection);
+    host_.AddResultFile(ShownPath(path), path);
+    ++state_.Infected;
+}
+
+} // namespace scanner
