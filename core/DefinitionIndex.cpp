@@ -1,6 +1,7 @@
 #include "DefinitionIndex.h"
 
 #include "HexPattern.h"
+#include "OffsetSignature.h"
 
 #include "IntegerText.h"
 
@@ -16,32 +17,12 @@ constexpr int32_t kNoBound = std::numeric_limits<int32_t>::max();
 // The four bytes (first byte lowest) whose offset signature text is exactly
 // `signature`; false when no four bytes give that text.
 bool ParseOffsetSignature(std::string_view signature, uint32_t &bytes) {
-    uint32_t values[4] = {0, 0, 0, 0};
-    size_t part = 0;
-    size_t digits = 0;
-    for (char c : signature) {
-        if (c == '-') {
-            if (digits == 0 || ++part == 4)
-                return false;
-            digits = 0;
-        } else if (c >= '0' && c <= '9') {
-            // A leading zero, or a fourth digit, is never written.
-            if ((digits == 1 && values[part] == 0) || digits == 3)
-                return false;
-            values[part] = values[part] * 10 + static_cast<uint32_t>(c - '0');
-            ++digits;
-        } else {
-            return false;
-        }
-    }
-    if (part != 3 || digits == 0)
+    unsigned char values[4];
+    if (!kernel::ParseOffsetSignatureText(signature, values))
         return false;
     bytes = 0;
-    for (int k = 3; k >= 0; --k) {
-        if (values[k] > 255)
-            return false;
+    for (int k = 3; k >= 0; --k)
         bytes = bytes << 8 | values[k];
-    }
     return true;
 }
 

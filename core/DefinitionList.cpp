@@ -1,5 +1,7 @@
 #include "DefinitionList.h"
 
+#include "OffsetSignature.h"
+
 #include <brenvald/DefinitionTable.h>
 
 #include <algorithm>
@@ -231,18 +233,8 @@ bool IsFingerprintText(std::string_view text) {
 }
 
 bool IsOffsetSignatureText(std::string_view text) {
-    size_t start = 0;
-    for (int byte = 0; byte < 4; ++byte) {
-        size_t dash = text.find('-', start);
-        bool last = byte == 3;
-        if (last != (dash == std::string_view::npos))
-            return false;
-        std::string_view number = text.substr(start, last ? std::string_view::npos : dash - start);
-        if (!IsPlainUnsigned(number, 255))
-            return false;
-        start = dash + 1;
-    }
-    return true;
+    unsigned char bytes[4];
+    return kernel::ParseOffsetSignatureText(text, bytes);
 }
 
 std::string DefinitionProblem(const Definition &definition) {

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <random>
+
 using testsupport::TempDir;
 
 TEST(OffsetSignature, TextIsDecimalBytesJoinedByDashes) {
@@ -14,6 +17,41 @@ TEST(OffsetSignature, TextIsDecimalBytesJoinedByDashes) {
     const unsigned char high[4] = {255, 10, 7, 100};
     EXPECT_EQ(kernel::OffsetSignatureText(mz), "77-90-144-0");
     EXPECT_EQ(kernel::OffsetSignatureText(high), "255-10-7-100");
+}
+
+// The text is read back exactly as it is written: every four bytes round
+// trip, and a text parses only when it is the written form of its bytes.
+TEST(OffsetSignature, TextParsesBackOnlyInItsWrittenForm) {
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 5000; ++round) {
+        unsigned char bytes[4];
+        for (unsigned char &b : bytes)
+            b = static_cast<unsigned char>(round < 256 ? round : byte(random));
+        unsigned char parsed[4] = {1, 1, 1, 1};
+        const std::string text = kernel::OffsetSignatureText(bytes);
+        ASSERT_TRUE(kernel::ParseOffsetSignatureText(text, parsed)) << text;
+        EXPECT_EQ(std::memcmp(parsed, bytes, 4), 0) << text;
+    }
+    const std::string alphabet = "0123456789--+ x";
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1), length(0, 16);
+    int accepted = 0;
+    for (int round = 0; round < 200000; ++round) {
+        std::string text(length(random), ' ');
+        for (char &c : text)
+            c = alphabet[pick(random)];
+        unsigned char parsed[4];
+        if (kernel::ParseOffsetSignatureText(text, parsed)) {
+            ++accepted;
+            EXPECT_EQ(kernel::OffsetSignatureText(parsed), text);
+        }
+    }
+    EXPECT_GT(accepted, 0); // the draw does reach written forms
+    for (const char *text : {"256-0-0-0", "0-0-0", "0-0-0-0-0", "00-0-0-0", "1--2-3", "-1-2-3-4",
+                             "1-2-3-4-", "+1-2-3-4", "1-2-3-1000", ""}) {
+        unsigned char parsed[4];
+        EXPECT_FALSE(kernel::ParseOffsetSignatureText(text, parsed)) << '"' << text << '"';
+    }
 }
 
 TEST(OffsetSignature, MatchesOnFiles) {
