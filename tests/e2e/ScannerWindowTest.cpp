@@ -732,6 +732,8 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(Becomes(versionLine(about), std::string("Version 1.0")));
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
+    EXPECT_NE(GetText(FindControl(about, IDC_ABOUT_LABEL6)).find(".example"), std::string::npos)
+        << "the site link is not the reserved domain";
     RECT client{};
     GetClientRect(about, &client);
     EXPECT_EQ(client.right - client.left, 299);
@@ -802,6 +804,7 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "Pause did not enable Scan";
     EXPECT_TRUE(EnabledIs(IDC_BITBTN4, true));
     EXPECT_TRUE(EnabledIs(IDC_BITBTN5, true));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET4));
     // Scan is enabled by the Pause handler itself, before the walk takes its
     // next file: from here on nothing may be counted until the resume.
     const int paused = ScannedFiles();
