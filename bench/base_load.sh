@@ -8,8 +8,9 @@ prefix=$build/wineprefix
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d /tmp/bvxbench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-. "$root/scripts/pinned-wine"
-pin_wine_server
+. "$root/scripts/wine-env"
+wine_env "$prefix"
+wine_server_start --pinned
 status=0
 run() { taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_base_load.exe" "$@" || status=$?; }
 run make "Z:$work"
@@ -19,5 +20,5 @@ start=$(date +%s.%N)
 taskset -c 1 bzip2 -dc "$work/base.bvx" >/dev/null
 end=$(date +%s.%N)
 echo "native bzip2 -dc of the same container: $(awk "BEGIN { printf \"%.2f\", $end - $start }") s"
-stop_wine_server
+wine_server_stop
 exit $status

@@ -23,13 +23,14 @@ for round in 1 2 3 4 5; do
 done
 md5sum_mbps=$(( 268435456 * 1000 / best_ns ))
 
-. "$root/scripts/pinned-wine"
-pin_wine_server
+. "$root/scripts/wine-env"
+wine_env "$prefix"
+wine_server_start --pinned
 status=0
 figures=$build/bench-data/fingerprint_search.txt
 taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_fingerprint_search.exe" \
     "Z:$data" >"$figures" 2>&1 || status=$?
-stop_wine_server
+wine_server_stop
 
 value() { awk -v name="$1" '$1 == name { print $2 }' "$figures"; }
 if [ "$status" -ne 0 ] || [ -z "$(value md5_mbps)" ]; then

@@ -5,9 +5,10 @@ set -eu
 build=$(cd "$1" && pwd)
 prefix=$build/wineprefix
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/scripts/pinned-wine"
-pin_wine_server
+. "$root/scripts/wine-env"
+wine_env "$prefix"
+wine_server_start --pinned
 status=0
 taskset -c 1 xvfb-run -a "$root/scripts/wine-run" "$prefix" "$build/bin/bench_log_append.exe" || status=$?
-stop_wine_server
+wine_server_stop
 exit $status

@@ -22,20 +22,18 @@ peer_limit=${WHOLE_SCAN_PEER_LIMIT:-600}
 work=$build/whole-scan
 corpus=$work/corpus-$files
 mkdir -p "$work"
-# Wine sees the Linux root as drive Z:.
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-
-. "$root/scripts/pinned-wine"
-pin_wine_server
+. "$root/scripts/wine-env"
+wine_env "$prefix"
+wine_server_start --pinned
 bench() {
     taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_whole_scan.exe" "$@"
 }
 status=0
-bench generate "$(windows_path "$corpus")" "$files" || status=$?
+bench generate "$(winpath "$corpus")" "$files" || status=$?
 output=$work/run-$files.txt
 if [ $status -eq 0 ]; then
     # shellcheck disable=SC2086 # the keys are words
-    bench run "$(windows_path "$corpus")" $configs >"$output" || status=$?
+    bench run "$(winpath "$corpus")" $configs >"$output" || status=$?
     cat "$output"
 fi
 
@@ -55,7 +53,7 @@ else
     for key in $peer_configs; do
         db=$work/peer-$key-$files
         rm -rf "$db"
-        bench peer-db "$(windows_path "$corpus")" "$key" "$(windows_path "$db")" || { status=1; continue; }
+        bench peer-db "$(winpath "$corpus")" "$key" "$(winpath "$db")" || { status=1; continue; }
         start=$(now)
         taskset -c 1 clamscan --no-summary -d "$db" "$tiny" >/dev/null 2>&1 || true
         load=$(elapsed "$start" "$(now)")
@@ -91,5 +89,5 @@ else
         fi
     done
 fi
-stop_wine_server
+wine_server_stop
 exit $status

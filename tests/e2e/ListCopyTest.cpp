@@ -2,10 +2,9 @@
 // lines and copy them: the column is as wide as the widest line (with a
 // scroll bar to reach its end), and Ctrl+C or the context menu's "Copy" puts
 // the selected lines, or all when none is selected, on the clipboard.
-#include "SampleDrive.h"
+#include "WindowFixture.h"
 #include "TempDir.h"
 #include "driver/Eventually.h"
-#include "driver/WindowDriver.h"
 
 #include "resource.h"
 
@@ -14,25 +13,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <regex>
 
 using namespace e2e;
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
-const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
-const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
 const char kUntouched[] = "clipboard before the copy";
-
-std::string Setting(const char *name) {
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
 
 // Each line ended by CR LF, as the program copies them.
 std::string Joined(const Strings &lines) {
@@ -42,75 +29,24 @@ std::string Joined(const Strings &lines) {
     return text;
 }
 
-class ListCopy : public testing::Test {
+// The fixture's test, with one more detection planted: a file whose log line
+// and path are far wider than the lists.
+class ListCopy : public WindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        suiteError_.clear();
-        if (AppFolder().empty()) {
-            suiteError_ = "run through run-e2e.sh: the prefix settings are missing";
-            return;
-        }
-        SampleDrive drive(Setting("BVX_E2E_DRIVE"));
-        drive.Write();
-        const std::string fingerprint = FingerprintThroughKernel(drive.file("spyagent.exe").path);
-        if (fingerprint.empty()) {
-            suiteError_ = "Kernel.dll gives no fingerprint for the sample";
-            return;
-        }
-        testsupport::MakeDir(AppFolder() + "Bases");
-        const std::string plain = AppFolder() + "e2e-base.plain";
-        testsupport::WriteFile(plain, drive.PlainBase(fingerprint));
-        suiteError_ = PackBaseThroughKernel(plain, AppFolder() + "Bases\\e2e.bvx");
-        DeleteFileA(plain.c_str());
-    }
-
     void SetUp() override {
-        ASSERT_TRUE(suiteError_.empty()) << suiteError_;
-        drive_.Write();
-        // A detected file whose log line and path are far wider than the lists.
+        WindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         testsupport::MakeDir(Setting("BVX_E2E_DRIVE") + "Samples\\" + kLongFolder);
         testsupport::WriteFile(LongPath(), drive_.file("dropper.dll").content);
-        testsupport::RemoveTree(AppFolder() + "Quarantine");
-        app_ = std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe");
-        ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
-        main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
-        ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
     }
 
-    static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
     static std::string LongPath() {
         return Setting("BVX_E2E_DRIVE") + "Samples\\" + kLongFolder +
                "\\a-dropper-sample-with-a-file-name-as-long-as-its-folder.dll";
     }
     static std::string LongLogLine() {
         return "Found infection in [" + LongPath() + "] - [E2E.Dropper]";
-    }
-
-    HWND Control(int id) const { return FindControl(main_, id); }
-    RemoteListView List(int id) const { return RemoteListView(app_->handle(), Control(id)); }
-    bool PageShown(int id) const { return IsWindowVisible(Control(id)) != 0; }
-
-    void Answer(const std::string &caption, const std::string &text, const std::string &button) {
-        ModalBox box = WaitBox(app_->id(), caption);
-        ASSERT_NE(box.window, nullptr) << "no \"" << caption << "\" box";
-        EXPECT_EQ(box.text, text);
-        ASSERT_TRUE(PressBoxButton(box, button)) << "cannot press " << button;
-    }
-
-    void Tick(int listId, const std::string &caption) {
-        int row = -1;
-        ASSERT_TRUE(WaitUntil([&] { return (row = List(listId).Find(caption)) >= 0; }))
-            << caption << " is not in list " << listId;
-        ASSERT_TRUE(List(listId).SetChecked(row, true));
-    }
-
-    // A scan of D: that ends on the results page.
-    void ScanDriveD() {
-        Tick(IDC_DRIVELIST, "D:\\");
-        ASSERT_TRUE(Click(Control(IDC_BITBTN3)));
-        Answer("Information", kStartMessage, "OK");
-        Answer("Information", "Scan results: 4 infections found.", "OK");
-        ASSERT_TRUE(WaitUntil([&] { return PageShown(IDC_TABSHEET3); })) << "no results page";
     }
 
     void ShowLogPage() {
@@ -176,13 +112,9 @@ protected:
 
     static constexpr const char *kLongFolder =
         "A folder whose name is long enough to run far past the width of every list";
-    static std::string suiteError_;
-    SampleDrive drive_{Setting("BVX_E2E_DRIVE")};
-    std::unique_ptr<AppProcess> app_;
-    HWND main_ = nullptr;
+    // A scan of D: that also finds the long-named file.
+    void ScanDriveD() { WindowFixture::ScanDriveD(1); }
 };
-
-std::string ListCopy::suiteError_;
 
 TEST_F(ListCopy, LogAndResultsColumnsFollowTheWidestLineWithAScrollBar) {
     ScanDriveD();

@@ -3,6 +3,7 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
+#include "BaseContent.h"
 #include "TempDir.h"
 
 #include <windows.h>
@@ -26,22 +27,6 @@ std::string HexOf(const std::string &bytes) {
         hex += pair;
     }
     return hex;
-}
-
-// A counted text field of the base layout: length byte, text, padding.
-std::string CountedField(const std::string &text, size_t capacity) {
-    if (text.size() > capacity)
-        throw std::length_error("field too long: " + text);
-    std::string field(capacity + 1, '\0');
-    field[0] = static_cast<char>(text.size());
-    std::copy(text.begin(), text.end(), field.begin() + 1);
-    return field;
-}
-
-std::string BaseRecord(const std::string &name, const std::string &signature, char kind,
-                       const std::string &offset) {
-    return CountedField(name, 100) + CountedField(signature, 200) + std::string(1, kind) +
-           CountedField(offset, 10);
 }
 
 void MakeParents(const std::string &path) {
@@ -141,12 +126,11 @@ int SampleDrive::SelectedCount() const {
 }
 
 std::string SampleDrive::PlainBase(const std::string &fingerprint) const {
-    std::string content = CountedField("Brenvald end-to-end samples", 100) +
-                          CountedField("made at test time", 100) + CountedField("2", 10);
-    content += BaseRecord("E2E.Spy.Agent", fingerprint, '0', "0");
-    content += BaseRecord("E2E.Dropper", "68-82-80-33", '2', "0"); // "DRP!" at offset 0
-    content += BaseRecord("E2E.Hex.Marker", HexOf(kHexMarker), '1', "0");
-    return content;
+    return testsupport::BaseContent("2",
+                                    {{"E2E.Spy.Agent", fingerprint, '0', "0"},
+                                     {"E2E.Dropper", "68-82-80-33", '2', "0"}, // "DRP!" at offset 0
+                                     {"E2E.Hex.Marker", HexOf(kHexMarker), '1', "0"}},
+                                    "Brenvald end-to-end samples", "made at test time");
 }
 
 std::string PackBaseThroughKernel(const std::string &plainPath, const std::string &basePath) {

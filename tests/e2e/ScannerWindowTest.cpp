@@ -2,10 +2,9 @@
 // and boxes, in a Wine prefix whose drive D: is a sample tree made here
 // (run-e2e.sh sets up the prefix, the installed copy and the recorder that
 // stands in for the browser and the mail program).
-#include "SampleDrive.h"
+#include "WindowFixture.h"
 #include "TempDir.h"
 #include "driver/Eventually.h"
-#include "driver/WindowDriver.h"
 
 #include "resource.h"
 
@@ -15,18 +14,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <regex>
 
 using namespace e2e;
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
-const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
-const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
 const char kRestoredMessage[] = "Selected infections were restored.";
 const char kDeletedMessage[] = "Selected infections were deleted.";
 const char kUpdateMessage[] = "Spyware database is up to date. You do not need to update it now.";
@@ -42,11 +35,6 @@ std::string SystemText(DWORD code) {
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
         message.pop_back();
     return message;
-}
-
-std::string Setting(const char *name) {
-    const char *value = std::getenv(name);
-    return value ? value : "";
 }
 
 std::vector<std::string> Lines(const std::string &text) {
@@ -221,86 +209,10 @@ Strings WideListTexts(HANDLE process, HWND list) {
     return texts;
 }
 
-// Holds a file open with no sharing, so that nothing else can read it.
-class ExclusiveOpen {
-public:
-    explicit ExclusiveOpen(const std::string &path)
-        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~ExclusiveOpen() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
-class ScannerWindow : public testing::Test {
+class ScannerWindow : public WindowFixture {
 protected:
-    static void SetUpTestSuite() {
-        suiteError_.clear();
-        if (appFolder().empty() || Setting("BVX_E2E_OPENED").empty()) {
-            suiteError_ = "run through run-e2e.sh: the prefix settings are missing";
-            return;
-        }
-        SampleDrive drive(Setting("BVX_E2E_DRIVE"));
-        drive.Write();
-        std::string fingerprint = FingerprintThroughKernel(drive.file("spyagent.exe").path);
-        if (fingerprint.empty()) {
-            suiteError_ = "Kernel.dll gives no fingerprint for the sample";
-            return;
-        }
-        testsupport::MakeDir(appFolder() + "Bases");
-        std::string plain = appFolder() + "e2e-base.plain";
-        testsupport::WriteFile(plain, drive.PlainBase(fingerprint));
-        suiteError_ = PackBaseThroughKernel(plain, appFolder() + "Bases\\e2e.bvx");
-        DeleteFileA(plain.c_str());
-    }
-
-    void SetUp() override {
-        ASSERT_TRUE(suiteError_.empty()) << suiteError_;
-        drive_.Write();
-        testsupport::RemoveTree(appFolder() + "Quarantine");
-        testsupport::WriteFile(Setting("BVX_E2E_OPENED"), "");
-        StartApp();
-    }
-
-    static std::string appFolder() { return Setting("BVX_E2E_APP"); }
-
-    void StartApp() {
-        app_ = std::make_unique<AppProcess>(appFolder() + "bvxscan.exe");
-        ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
-        main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
-        ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
-    }
-
-    HWND Control(int id) const { return FindControl(main_, id); }
-    std::string TextOf(int id) const { return GetText(Control(id)); }
-    bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != 0; }
-    bool PageShown(int id) const { return IsWindowVisible(Control(id)) != 0; }
-    RemoteListView List(int id) const { return RemoteListView(app_->handle(), Control(id)); }
     int Progress() const { return static_cast<int>(SendPlain(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0)); }
 
-    std::vector<int> ShownPages() const {
-        std::vector<int> shown;
-        for (int page : {IDC_TABSHEET1, IDC_TABSHEET2, IDC_TABSHEET3, IDC_TABSHEET4, IDC_TABSHEET5})
-            if (PageShown(page))
-                shown.push_back(page);
-        return shown;
-    }
-
-    // The window's state as the test expects it, waited for.
-    testing::AssertionResult OnlyPageShown(int page) const {
-        return Becomes([&] { return ShownPages(); }, std::vector<int>{page});
-    }
-    testing::AssertionResult TextIs(int id, const std::string &expected) const {
-        return Becomes([&] { return TextOf(id); }, expected);
-    }
-    testing::AssertionResult EnabledIs(int id, bool expected) const {
-        return Becomes([&] { return Enabled(id); }, expected);
-    }
     testing::AssertionResult ProgressIs(int expected) const {
         return Becomes([&] { return Progress(); }, expected);
     }
@@ -332,52 +244,7 @@ protected:
         return Becomes([&] { return LogSince(from); }, expected);
     }
 
-    void ClickButton(int id) {
-        ASSERT_TRUE(Click(Control(id))) << "control " << id << " is missing, hidden or disabled";
-    }
-
-    // Waits for a box with the caption and text, presses the button.
-    void Answer(const std::string &caption, const std::string &text, const std::string &button) {
-        ModalBox box = WaitBox(app_->id(), caption);
-        ASSERT_NE(box.window, nullptr) << "no \"" << caption << "\" box";
-        EXPECT_EQ(box.text, text);
-        ASSERT_TRUE(PressBoxButton(box, button)) << "cannot press " << button;
-    }
-
-    // Ticks the row with this caption, waiting for the list to have it.
-    void Tick(int listId, const std::string &caption) {
-        int row = -1;
-        ASSERT_TRUE(WaitUntil([&] { return (row = List(listId).Find(caption)) >= 0; }))
-            << caption << " is not in list " << listId;
-        ASSERT_TRUE(List(listId).SetChecked(row, true));
-    }
-
     void TickDrive(const std::string &root) { Tick(IDC_DRIVELIST, root); }
-
-    // Scan with the start message answered; returns the end message.
-    std::string Scan() {
-        ExclusiveOpen lock(drive_.LockedPath());
-        EXPECT_TRUE(lock.held());
-        if (!Click(Control(IDC_BITBTN3)))
-            return "Scan could not be clicked";
-        ModalBox start = WaitBox(app_->id(), "Information");
-        if (!start.window)
-            return "no start message";
-        EXPECT_EQ(start.text, kStartMessage);
-        if (!PressBoxButton(start, "OK"))
-            return "the start message could not be answered";
-        ModalBox end = WaitBox(app_->id(), "Information");
-        if (!end.window)
-            return "no end message";
-        if (!PressBoxButton(end, "OK"))
-            return "the end message could not be answered";
-        // The run ends by leaving the counters page for the results or the drives.
-        EXPECT_TRUE(WaitUntil([&] {
-            std::vector<int> shown = ShownPages();
-            return shown == std::vector<int>{IDC_TABSHEET1} || shown == std::vector<int>{IDC_TABSHEET3};
-        })) << "the run did not end on the results or the drives";
-        return end.text;
-    }
 
     // Starts a scan of D: with many more files than the samples and waits
     // until the walk is busy.
@@ -399,11 +266,6 @@ protected:
 
     static constexpr int kFillers = 300;
 
-    void ScanDriveD() {
-        TickDrive("D:\\");
-        ASSERT_EQ(Scan(), "Scan results: 3 infections found.");
-    }
-
     std::vector<Opening> Opened() const { return Openings(testsupport::ReadFile(Setting("BVX_E2E_OPENED"))); }
 
     // Waits until the recorder has seen this many openings and returns them all.
@@ -419,7 +281,7 @@ protected:
         return Opened();
     }
 
-    std::string QuarantineFolder() const { return appFolder() + "Quarantine\\"; }
+    std::string QuarantineFolder() const { return AppFolder() + "Quarantine\\"; }
 
     // Ticks the result row of the path and runs Fix & Continue, answering the
     // closing question.
@@ -434,14 +296,7 @@ protected:
         ClickButton(IDC_BITBTN8);
         ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
     }
-
-    static std::string suiteError_;
-    SampleDrive drive_{Setting("BVX_E2E_DRIVE")};
-    std::unique_ptr<AppProcess> app_;
-    HWND main_ = nullptr;
 };
-
-std::string ScannerWindow::suiteError_;
 
 TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
     EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET1));
@@ -865,7 +720,7 @@ TEST_F(ScannerWindow, UpdateShowsUpToDateBoxFromButtonAndMenu) {
 }
 
 TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
-    std::string verIni = appFolder() + "ver.ini";
+    std::string verIni = AppFolder() + "ver.ini";
     ASSERT_TRUE(testsupport::FileExists(verIni)) << "ver.ini is not installed beside the program";
     std::string shipped = testsupport::ReadFile(verIni);
     auto versionLine = [](HWND about) {
@@ -877,6 +732,8 @@ TEST_F(ScannerWindow, AboutShowsVersionFromVerIniOnEveryShowing) {
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(Becomes(versionLine(about), std::string("Version 1.0")));
     EXPECT_EQ(GetText(FindControl(about, IDC_ABOUT_LABEL1)), "Brenvald");
+    EXPECT_NE(GetText(FindControl(about, IDC_ABOUT_LABEL6)).find(".example"), std::string::npos)
+        << "the site link is not the reserved domain";
     RECT client{};
     GetClientRect(about, &client);
     EXPECT_EQ(client.right - client.left, 299);
@@ -947,6 +804,7 @@ TEST_F(ScannerWindow, PauseHoldsTheWalkAndResumeFinishesEveryFile) {
     ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "Pause did not enable Scan";
     EXPECT_TRUE(EnabledIs(IDC_BITBTN4, true));
     EXPECT_TRUE(EnabledIs(IDC_BITBTN5, true));
+    EXPECT_TRUE(OnlyPageShown(IDC_TABSHEET4));
     // Scan is enabled by the Pause handler itself, before the walk takes its
     // next file: from here on nothing may be counted until the resume.
     const int paused = ScannedFiles();

@@ -8,10 +8,7 @@ set -eu
 build=$(cd "$1" && pwd); shift
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$build/package-test
-prefix=$work/wineprefix
-
-# Z: maps to the root in every prefix, so a Unix path becomes Z:\...
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$root/scripts/wine-env"
 
 for needed in test_package.exe bvxscan.exe bvxtool.exe kernelinfo.exe; do
     if [ ! -f "$build/bin/$needed" ]; then
@@ -55,25 +52,21 @@ if [ ! -s "$setup" ]; then
     exit 1
 fi
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=,winebrowser.exe="
+wine_env "$work/wineprefix" --no-browser
 mkdir -p "$work"
 rm -rf "$work/unzipped"
 unzip -q "$zip" -d "$work/unzipped"
-if [ -d "$prefix" ]; then
-    wineserver -k 2>/dev/null || true
+if [ -d "$WINEPREFIX" ]; then
+    wine_server_stop
 fi
-if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 </dev/null || true
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_boot
     wineserver -w
-    # A virtual desktop: without a window manager on the display, Wine waits
-    # two seconds for every top-level window that is hidden or destroyed.
     {
         printf 'REGEDIT4\r\n\r\n'
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
-        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n\r\n'
+        wine_desktop_reg 1024x768
     } >"$work/desktop.reg"
-    wine regedit /S "$(winpath "$work/desktop.reg")" >/dev/null 2>&1 </dev/null
-    wineserver -w
+    wine_regedit "$work/desktop.reg"
 fi
 
 export BVX_PKG_UNZIPPED="$(winpath "$work/unzipped/$name")\\"
@@ -81,25 +74,15 @@ export BVX_PKG_SETUP="$(winpath "$setup")"
 export BVX_PKG_BIN="$(winpath "$build/bin")\\"
 export BVX_PKG_VERSION="$version"
 
-# A display of our own: Xvfb picks a free number itself (-displayfd).
-rm -f "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 </dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
+if ! start_display 1024x768x24 "$work"; then
     echo "package: Xvfb did not start" >&2
     exit 1
 fi
-export DISPLAY=":$(cat "$work/display")"
 
 # Output through a file: Wine's service processes would hold a pipe open.
 output=$work/test-output.txt
 status=0
 taskset -c 1 wine "$build/bin/test_package.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
-wineserver -k 2>/dev/null || true
+wine_server_stop
 cat "$output"
 exit $status

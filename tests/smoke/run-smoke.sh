@@ -6,7 +6,8 @@
 set -eu
 build=$(cd "$1" && pwd); shift
 bin=$build/bin
-prefix=$build/smoke/wineprefix
+work=$build/smoke
+. "$(dirname "$0")/../../scripts/wine-env"
 
 for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     if [ ! -f "$bin/$needed" ]; then
@@ -15,23 +16,23 @@ for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     fi
 done
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=,winebrowser.exe="
-mkdir -p "$build/smoke"
-if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 </dev/null || true
-fi
-wineserver -k 2>/dev/null || true
+wine_env "$work/wineprefix" --no-browser
+wine_boot
+wine_server_stop
 # Drive D: is an empty folder of this run, for the test to fill.
-rm -rf "$build/smoke/drive-d"
-mkdir -p "$build/smoke/drive-d"
-rm -f "$prefix/dosdevices/d:" "$prefix/dosdevices/d::"
-ln -s "$build/smoke/drive-d" "$prefix/dosdevices/d:"
+rm -rf "$work/drive-d"
+mkdir -p "$work/drive-d"
+wine_map_drive d "$work/drive-d"
+
+if ! start_display 1024x768x24 "$work"; then
+    echo "smoke: Xvfb did not start" >&2
+    exit 1
+fi
 
 # Output through a file: Wine's service processes would hold a pipe open.
-output=$build/smoke/test-output.txt
+output=$work/test-output.txt
 status=0
-xvfb-run -a -s "-screen 0 1024x768x24" \
-    sh -c 'wine "$0" "$@"; status=$?; wineserver -k 2>/dev/null; exit $status' \
-    "$bin/test_smoke.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+wine "$bin/test_smoke.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+wine_server_stop
 cat "$output"
 exit $status
