@@ -4,7 +4,7 @@
 // straight into the table (the engine's unpacking is measured elsewhere); the
 // files are checked through Kernel.dll as in a scan. Also shows what a walk
 // over every slot costs per file with the million records, for comparison.
-#include "QuietHost.h"
+#include "QuietPrompts.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "ScanRun.h"
@@ -141,7 +141,7 @@ struct Case {
 int main() {
     const std::string folder = MakeTempFolder();
     const std::vector<std::string> paths = MakeSmallFiles(folder);
-    TQuietHost host;
+    scanner::TQuietScan host;
     TQuietPrompts prompts;
     std::printf("per-file check, %d small files (best of 2 passes):\n", FileCount);
     double emptyRate = 0, millionRate = 0;
@@ -172,7 +172,7 @@ int main() {
     }
     std::printf("cost of 1,000,000 kind 0 records over the empty table: %+.1f%% (goal: below 10%%)\n",
                 (emptyRate / millionRate - 1) * 100);
-    std::printf("detections (must be 0): %d\n", static_cast<int>(host.detected.size()));
+    std::printf("detections (must be 0): %d\n", static_cast<int>(host.Detected.size()));
     RemoveFolder(folder, paths);
-    return host.detected.empty() ? 0 : 1;
+    return host.Detected.empty() ? 0 : 1;
 }

@@ -17,7 +17,7 @@
 //
 // CORPUS is a folder path ending with a backslash; KEY names a base: empty,
 // md5-100k, md5-1m, mixed, hex-1m.
-#include "QuietHost.h"
+#include "QuietPrompts.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -579,7 +579,7 @@ ScanResult RunScan(const std::string &corpus, const BaseConfig &config, scanner:
     ScanResult result;
     const TBaseRecords records(config, PlantedFingerprints(corpus));
     TSyntheticBaseEngine engine(records, config.Count);
-    TQuietHost host;
+    scanner::TQuietScan host;
     TQuietPrompts prompts;
     scanner::TDefinitions definitions;
     const MemoryFigures beforeLoad = ProcessMemory();
@@ -600,7 +600,7 @@ ScanResult RunScan(const std::string &corpus, const BaseConfig &config, scanner:
     run.ScanRoots({corpus});
     result.ScanSeconds = Seconds(scanStart);
     result.State = run.State();
-    for (const std::string &path : host.detected)
+    for (const std::string &path : host.Detected)
         result.Detected.push_back(path.substr(0, corpus.size()) == corpus ? path.substr(corpus.size()) : path);
     std::sort(result.Detected.begin(), result.Detected.end());
     return result;
