@@ -46,7 +46,7 @@ using benchsupport::Clock;
 using benchsupport::Seconds;
 using namespace wholescan;
 
-// --- The scan's stand-ins for the window ---
+// --- Memory ---
 
 struct MemoryFigures {
     double WorkingSetMB = 0;
