@@ -4,7 +4,10 @@
 // straight into the table (the engine's unpacking is measured elsewhere); the
 // files are checked through Kernel.dll as in a scan. Also shows what a walk
 // over every slot costs per file with the million records, for comparison.
-#include "QuietHost.h"
+#include "QuietPrompts.h"
+#include "support/BenchClock.h"
+#include "support/SyntheticBase.h"
+
 #include "Definitions.h"
 #include "Engine.h"
 #include "ScanRun.h"
@@ -14,7 +17,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -26,46 +28,35 @@ constexpr int FileCount = 2000;
 constexpr int Md5RecordCount = 1000000;
 constexpr int ProbeRecordCount = 100;
 
-using Clock = std::chrono::steady_clock;
+using benchsupport::Clock;
+using benchsupport::Seconds;
 
-// The real engine, except that a base "unpacks" into the records the bench
-// asks for, written at their slots.
-class TSyntheticBaseEngine : public scanner::TEngineRelay {
-public:
-    TSyntheticBaseEngine(int md5Records, int probeRecords)
-        : md5Records_(md5Records), probeRecords_(probeRecords) {}
-    void UnPakBaseToStream(const std::string &, void **table) override {
-        uint8_t *start = static_cast<uint8_t *>(*table);
-        const int total = md5Records_ + 2 * probeRecords_;
-        for (int slot = 0; slot < total; ++slot)
-            WriteFingerprint(start, slot);
-        // The kind "1" and "2" records spread evenly among the fingerprints.
-        for (int probe = 0; probe < 2 * probeRecords_; ++probe)
-            WriteProbe(start, probe * (total / (2 * probeRecords_)), probe);
-        brenvald::WriteTableRecordCount(start, std::to_string(total));
-    }
+// A fingerprint text that no bench file has.
+benchsupport::TSyntheticRecord FingerprintRecord(int32_t slot) {
+    char digits[40];
+    std::snprintf(digits, sizeof digits, "%032x:%d", slot * 2654435761u, 100 + slot % 900);
+    return {"Bench.Md5." + std::to_string(slot), digits, '0', "0"};
+}
 
-private:
-    static void WriteSlot(uint8_t *table, int index, const std::string &name,
-                          const std::string &signature, char kind, const std::string &offset) {
-        brenvald::WriteTableSlot(table, static_cast<size_t>(index), name, signature, kind, offset);
-    }
-    // A fingerprint text that no bench file has.
-    static void WriteFingerprint(uint8_t *table, int index) {
-        char digits[40];
-        std::snprintf(digits, sizeof digits, "%032x:%d", index * 2654435761u, 100 + index % 900);
-        WriteSlot(table, index, "Bench.Md5." + std::to_string(index), digits, '0', "0");
-    }
-    static void WriteProbe(uint8_t *table, int index, int probe) {
-        if (probe % 2 == 0)
-            WriteSlot(table, index, "Bench.Hex", "DE AD BE EF " + std::to_string(10 + probe), '1', "0");
-        else
-            WriteSlot(table, index, "Bench.Offset", "1-2-3-4", '2', std::to_string(probe));
-    }
+benchsupport::TSyntheticRecord ProbeRecord(int probe) {
+    if (probe % 2 == 0)
+        return {"Bench.Hex", "DE AD BE EF " + std::to_string(10 + probe), '1', "0"};
+    return {"Bench.Offset", "1-2-3-4", '2', std::to_string(probe)};
+}
 
-    int md5Records_;
-    int probeRecords_;
-};
+// md5Records fingerprints, with probeRecords kind "1" and as many kind "2"
+// records spread evenly among them, alternating.
+benchsupport::TSyntheticBaseEngine SyntheticBase(int md5Records, int probeRecords) {
+    const int32_t total = md5Records + 2 * probeRecords;
+    const int32_t probeStep = probeRecords == 0 ? 0 : total / (2 * probeRecords);
+    return benchsupport::TSyntheticBaseEngine(
+        [=](int32_t slot) {
+            if (probeStep > 0 && slot % probeStep == 0 && slot / probeStep < 2 * probeRecords)
+                return ProbeRecord(slot / probeStep);
+            return FingerprintRecord(slot);
+        },
+        total);
+}
 
 std::string MakeTempFolder() {
     char base[MAX_PATH];
@@ -73,7 +64,7 @@ std::string MakeTempFolder() {
     const std::string folder = std::string(base) + "bvxbench_" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA((folder + "\\Bases").c_str(), nullptr);
-    std::ofstream(folder + "\\Bases\\synthetic.bvx") << "filled by the bench";
+    benchsupport::WriteSyntheticBaseFile(folder + "\\Bases\\");
     return folder + "\\";
 }
 
@@ -93,10 +84,6 @@ void RemoveFolder(const std::string &folder, const std::vector<std::string> &pat
     DeleteFileA((folder + "Bases\\synthetic.bvx").c_str());
     RemoveDirectoryA((folder + "Bases").c_str());
     RemoveDirectoryA(folder.c_str());
-}
-
-double Seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // The best of some passes over all files, in files per second.
@@ -141,7 +128,7 @@ struct Case {
 int main() {
     const std::string folder = MakeTempFolder();
     const std::vector<std::string> paths = MakeSmallFiles(folder);
-    TQuietHost host;
+    scanner::TQuietScan host;
     TQuietPrompts prompts;
     std::printf("per-file check, %d small files (best of 2 passes):\n", FileCount);
     double emptyRate = 0, millionRate = 0;
@@ -152,7 +139,7 @@ int main() {
                              Case{"999,801 kind 0 + 100 kind 1 + 100 kind 2",
                                   static_cast<int>(brenvald::kSlotCount) - 2 * ProbeRecordCount,
                                   ProbeRecordCount}}) {
-        TSyntheticBaseEngine engine(test.Md5Records, test.ProbeRecords);
+        benchsupport::TSyntheticBaseEngine engine = SyntheticBase(test.Md5Records, test.ProbeRecords);
         scanner::TDefinitions definitions;
         const auto loadStart = Clock::now();
         if (!definitions.LoadBases(folder, host, prompts, engine))
@@ -172,7 +159,7 @@ int main() {
     }
     std::printf("cost of 1,000,000 kind 0 records over the empty table: %+.1f%% (goal: below 10%%)\n",
                 (emptyRate / millionRate - 1) * 100);
-    std::printf("detections (must be 0): %d\n", static_cast<int>(host.detected.size()));
+    std::printf("detections (must be 0): %d\n", static_cast<int>(host.Detected.size()));
     RemoveFolder(folder, paths);
-    return host.detected.empty() ? 0 : 1;
+    return host.Detected.empty() ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 // and fingerprint of each selected file through Kernel.dll. The scan walk is
 // the scanner's own run (TScanRun::ScanRoots) with a base of one record and a
 // quiet host. Both take the best of three alternating passes.
-#include "QuietHost.h"
+#include "QuietPrompts.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -166,7 +166,7 @@ int main() {
     std::printf("walk over %d files in %d folders, %d selected (tree made in %.1f s)\n", tree.Files,
                 tree.Folders, tree.Selected, Seconds(makeStart));
 
-    TQuietHost host;
+    scanner::TQuietScan host;
     TQuietPrompts prompts;
     TOneRecordEngine engine;
     scanner::TDefinitions definitions;
@@ -191,7 +191,7 @@ int main() {
     std::printf("  extra cost per entry      %7.1f us\n", (scanBest - bareBest) / entries * 1e6);
     std::printf("scan walk / bare walk: %.2fx (goal: at most 1.3x)\n", scanBest / bareBest);
     RemoveTree(folder);
-    const bool sound = bareChecked == tree.Selected && scanChecked == tree.Selected && host.detected.empty();
+    const bool sound = bareChecked == tree.Selected && scanChecked == tree.Selected && host.Detected.empty();
     if (!sound)
         std::printf("error: the walks did not check every selected file once\n");
     return sound ? 0 : 1;

@@ -39,34 +39,34 @@ TableBlock AllocateDefinitionTable() {
 TDefinitions::TDefinitions(TableAllocator allocate)
     : allocate_(allocate), table_(nullptr, ReleaseTable) {}
 
-bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+bool TDefinitions::LoadBases(const std::string &programFolder, TLogLines &log,
                              IPrompts &prompts) {
-    return LoadBases(programFolder, host, prompts, KernelEngine());
+    return LoadBases(programFolder, log, prompts, KernelEngine());
 }
 
-bool TDefinitions::LoadBases(const std::string &programFolder, IScanHost &host,
+bool TDefinitions::LoadBases(const std::string &programFolder, TLogLines &log,
                              IPrompts &prompts, IEngine &engine) {
-    return LoadBasesFrom(programFolder + "Bases\\", host, prompts, engine);
+    return LoadBasesFrom(programFolder + "Bases\\", log, prompts, engine);
 }
 
-bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, IScanHost &host,
+bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, TLogLines &log,
                                  IPrompts &prompts, IEngine &engine) {
     if (!StartTable(prompts))
         return false;
     TEnteredFolders entered;
-    FindBASE(basesFolder, host, engine, entered);
-    host.AddToLog("", LogKind::Plain);
+    FindBASE(basesFolder, log, engine, entered);
+    log.Line("", LogKind::Plain);
     index_.Build(table_.get(), RecordCount());
     return true;
 }
 
-bool TDefinitions::LoadBaseFile(const std::string &basePath, IScanHost &host,
+bool TDefinitions::LoadBaseFile(const std::string &basePath, TLogLines &log,
                                 IPrompts &prompts, IEngine &engine) {
     if (!StartTable(prompts))
         return false;
     const size_t nameStart = basePath.find_last_of("\\/:") + 1;
     const std::string name = basePath.substr(nameStart);
-    LoadBase(basePath.substr(0, nameStart), name, name, host, engine);
+    LoadBase(basePath.substr(0, nameStart), name, name, log, engine);
     index_.Build(table_.get(), RecordCount());
     return true;
 }
@@ -86,35 +86,36 @@ bool TDefinitions::StartTable(IPrompts &prompts) {
     return true;
 }
 
-void TDefinitions::FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
+void TDefinitions::FindBASE(const std::string &folder, TLogLines &log, IEngine &engine,
                             TEnteredFolders &entered) {
     if (!entered.Enter(folder))
         return;
     ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
         if (entry.IsFolder) {
-            FindBASE(folder + entry.AnsiName + "\\", host, engine, entered);
+            FindBASE(folder + entry.AnsiName + "\\", log, engine, entered);
             return true;
         }
-        host.ProcessMessages();
+        // Lets the window answer while bases load; a load is never stopped.
+        log.GoOn();
         // The real name decides: a short form cuts the extension to three
         // letters, so "x.bvxz" would pass as "X~1.BVX".
         if (LowerExtension(entry.Name) == ".bvx")
-            LoadBase(folder, entry.AnsiName, entry.Name, host, engine);
+            LoadBase(folder, entry.AnsiName, entry.Name, log, engine);
         return true;
     });
 }
 
 void TDefinitions::LoadBase(const std::string &folder, const std::string &name,
-                            const std::string &shownName, IScanHost &host, IEngine &engine) {
+                            const std::string &shownName, TLogLines &log, IEngine &engine) {
     // A base that cannot be opened, unpacked or appended gets no log line;
     // whatever the engine kept of it stays, and the failure is noted for
     // callers that report it.
     const int32_t countBefore = RecordCount();
     std::string reason;
     try {
-        host.ProcessMessages();
+        log.GoOn();
         engine.UnPakBaseToStream(folder + name, &tableStart_);
-        host.AddToLog("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
+        log.Line("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
         return;
     } catch (const std::exception &error) {
         reason = error.what();

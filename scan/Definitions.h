@@ -15,7 +15,6 @@
 namespace scanner {
 
 class IEngine;
-class IScanHost;
 
 // A base that did not load. The window passes over it without a word; the
 // console tool reports it.
@@ -43,16 +42,16 @@ public:
     // (programFolder ends with a backslash), logs an empty line, and indexes
     // the slots. Returns false when the table could not be allocated; the
     // error "Out of memory" has then been reported and nothing is loaded.
-    bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts,
+    bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts,
                    IEngine &engine);
-    bool LoadBases(const std::string &programFolder, IScanHost &host, IPrompts &prompts);
+    bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts);
     // The same with the bases folder itself (ending with a backslash), for
     // callers that keep their bases elsewhere.
-    bool LoadBasesFrom(const std::string &basesFolder, IScanHost &host, IPrompts &prompts,
+    bool LoadBasesFrom(const std::string &basesFolder, TLogLines &log, IPrompts &prompts,
                        IEngine &engine);
     // The same for one base file alone, in a table of its own: what the scan
     // would load of it, for tools that check bases.
-    bool LoadBaseFile(const std::string &basePath, IScanHost &host, IPrompts &prompts,
+    bool LoadBaseFile(const std::string &basePath, TLogLines &log, IPrompts &prompts,
                       IEngine &engine);
 
     // False when the table could not be allocated: nothing may be scanned.
@@ -81,11 +80,11 @@ public:
 
 private:
     bool StartTable(IPrompts &prompts);
-    void FindBASE(const std::string &folder, IScanHost &host, IEngine &engine,
+    void FindBASE(const std::string &folder, TLogLines &log, IEngine &engine,
                   TEnteredFolders &entered);
     // name is the file's ANSI name (perhaps its short form), shownName the real one.
     void LoadBase(const std::string &folder, const std::string &name, const std::string &shownName,
-                  IScanHost &host, IEngine &engine);
+                  TLogLines &log, IEngine &engine);
 
     TableAllocator allocate_;
     TableBlock table_;

@@ -1,11 +1,13 @@
-// What the scan run, the per-file check and the quarantine commands need from
-// whoever shows them: the main window, the console tool, or a test. The scan
-// logic lives in units that never touch a window; they report and ask
-// through these interfaces only.
+// What the scan run, the per-file check, the loading of bases and the
+// quarantine commands report to and ask of whoever shows them: the main
+// window, the console tool, a bench or a test. The scan logic lives in units
+// that never touch a window; they report and ask through these interfaces
+// only.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace scanner {
 
@@ -26,6 +28,73 @@ struct ScanState {
     int32_t Skipped = 0;
     int32_t Infected = 0;
     double ScannedMB = 0.0;
+};
+
+// The log of a load or a scan, and the point where it lets the window answer.
+// Every call is made on the thread that runs the scan. Texts are UTF-8 and
+// show each path with its real name (older callers may still hand in ANSI
+// text, which never reads as UTF-8: hosts fall back to the ANSI code page
+// for it). Each method does nothing unless a host overrides it.
+class TLogLines {
+public:
+    virtual ~TLogLines() = default;
+    // One line at the end of the log. A file or folder passed over is a line
+    // of kind IgnoredFile; a detection, one of kind Detection.
+    virtual void Line(const std::string &text, LogKind kind) {
+        (void)text;
+        (void)kind;
+    }
+    // "Go on?", asked before each file and while bases load: the window
+    // handles its pending messages here, so its Pause, Stop and Exit
+    // handlers may run inside this call. False stops a scan (a load goes on).
+    virtual bool GoOn() { return true; }
+};
+
+// What a scan reports besides its log.
+class TScanReport : public TLogLines {
+public:
+    // A detected file: shownPath is its real path, ansiPath the path the
+    // engine checked (perhaps its short form).
+    virtual void Detection(const std::string &shownPath, const std::string &ansiPath) {
+        (void)shownPath;
+        (void)ansiPath;
+    }
+    // The counters, after each file's check and once more at the end.
+    virtual void Counters(const ScanState &state) { (void)state; }
+    // The progress of a run, 0 to 1000.
+    virtual void Progress(int position) { (void)position; }
+};
+
+// A scan or a load that shows nothing and keeps the real path of each
+// detection, so that its caller can check what was found: the host of
+// bvxtool check and of the benches.
+class TQuietScan : public TScanReport {
+public:
+    void Detection(const std::string &shownPath, const std::string &) override {
+        Detected.push_back(shownPath);
+    }
+    std::vector<std::string> Detected;
+};
+
+// What only the window shows of a run started by its Scan command, and the
+// drives it walks.
+class TScanWindow : public TScanReport {
+public:
+    // Empties the results list (ListView2) and the quarantine list (ListView1).
+    virtual void ClearResults() = 0;
+    // The status label (Label4).
+    virtual void SetStatus(const std::string &text) = 0;
+    // Enables the Scan, Pause and Stop buttons and menu items for a state.
+    virtual void SetCommandState(CommandState state) = 0;
+    // Shows a page and re-lays out its list: DriveList for Drives, LogList for
+    // Log and for Counters (the scan start shows the counters page and
+    // re-lays out the log), ListView2 for Results, ListView1 for Quarantine.
+    virtual void ShowPage(Page page) = 0;
+    // The drive list, read live: its length as the run starts, and before
+    // each drive whether it is ticked (the user may tick one during the run)
+    // and its root folder.
+    virtual int DriveCount() = 0;
+    virtual bool DriveTicked(int index, std::string &root) = 0;
 };
 
 // Modal boxes and shell opens: the window shows real boxes, tests answer them.

@@ -58,6 +58,19 @@ uint64_t CountedFileSize(const std::string &path, int32_t sizeText) {
     return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
+// The window of a run that has none: nothing to show, no drive to walk.
+class TNoWindow : public TScanWindow {
+public:
+    void ClearResults() override {}
+    void SetStatus(const std::string &) override {}
+    void SetCommandState(CommandState) override {}
+    void ShowPage(Page) override {}
+    int DriveCount() override { return 0; }
+    bool DriveTicked(int, std::string &) override { return false; }
+};
+
+TNoWindow NoWindow;
+
 } // namespace
 
 std::string MegabytesText(double megabytes) {
@@ -67,19 +80,28 @@ std::string MegabytesText(double megabytes) {
 
 void OpenTrialPage(IPrompts &prompts) { prompts.OpenAddress(TrialPageAddress, true); }
 
-TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions)
-    : TScanRun(host, prompts, definitions, KernelEngine()) {}
+TScanRun::TScanRun(TScanReport &report, IPrompts &prompts, const TDefinitions *definitions)
+    : TScanRun(report, prompts, definitions, KernelEngine()) {}
 
-TScanRun::TScanRun(IScanHost &host, IPrompts &prompts, const TDefinitions *definitions,
+TScanRun::TScanRun(TScanReport &report, IPrompts &prompts, const TDefinitions *definitions,
                    IEngine &engine)
-    : host_(host), prompts_(prompts), definitions_(definitions), engine_(engine) {}
+    : report_(report), window_(NoWindow), prompts_(prompts), definitions_(definitions),
+      engine_(engine) {}
+
+TScanRun::TScanRun(TScanWindow &window, IPrompts &prompts, const TDefinitions *definitions)
+    : TScanRun(window, prompts, definitions, KernelEngine()) {}
+
+TScanRun::TScanRun(TScanWindow &window, IPrompts &prompts, const TDefinitions *definitions,
+                   IEngine &engine)
+    : report_(window), window_(window), prompts_(prompts), definitions_(definitions),
+      engine_(engine) {}
 
 // --- Commands ---
 
-void TScanRun::BitBtn3Click() {
+void TScanRun::StartOrResumeScan() {
     if (state_.Paused) {
         state_.Paused = false;
-        host_.SetCommandState(CommandState::Busy);
+        window_.SetCommandState(CommandState::Busy);
         return;
     }
     // Scan is disabled while busy; a stray call never starts a second run.
@@ -90,23 +112,24 @@ void TScanRun::BitBtn3Click() {
     if (!StartRun())
         return;
     // An Exit while the start message showed leaves no drive to walk.
-    const int driveCount = windowClosing_ ? 0 : host_.DriveCount();
+    const int driveCount = windowClosing_ ? 0 : window_.DriveCount();
+    std::string root;
     for (int index = 0; index < driveCount; ++index) {
-        if (host_.DriveChecked(index) && !WalkRoot(host_.DriveCaption(index)))
+        if (window_.DriveTicked(index, root) && !WalkRoot(root))
             break;
-        host_.SetCommandState(CommandState::Idle);
+        window_.SetCommandState(CommandState::Idle);
         state_.Scanning = false;
     }
     EndRun();
 }
 
-void TScanRun::BitBtn4Click() {
+void TScanRun::Pause() {
     state_.Paused = true;
-    host_.SetCommandState(CommandState::Paused);
+    window_.SetCommandState(CommandState::Paused);
 }
 
-void TScanRun::BitBtn5Click() {
-    host_.SetCommandState(CommandState::Idle);
+void TScanRun::Stop() {
+    window_.SetCommandState(CommandState::Idle);
     state_.Scanning = false;
     state_.Paused = false;
 }
@@ -123,7 +146,7 @@ void TScanRun::ScanRoots(const std::vector<std::string> &roots) {
     for (const std::string &root : roots) {
         if (!WalkRoot(root))
             break;
-        host_.SetCommandState(CommandState::Idle);
+        window_.SetCommandState(CommandState::Idle);
         state_.Scanning = false;
     }
 }
@@ -137,9 +160,9 @@ bool TScanRun::StartRun() {
     state_.Skipped = 0;
     state_.Infected = 0;
     state_.ScannedMB = 0.0;
-    host_.ClearResults();
-    host_.SetProgress(0);
-    host_.ShowPage(Page::Counters);
+    window_.ClearResults();
+    ShowProgress(0);
+    window_.ShowPage(Page::Counters);
     prompts_.Information(StartMessage);
     OpenTrialPage(prompts_);
     return true;
@@ -148,28 +171,39 @@ bool TScanRun::StartRun() {
 // Walks one checked drive; false when Stop or Exit ended the run during it
 // (the idle state is then already set).
 bool TScanRun::WalkRoot(const std::string &root) {
-    host_.SetCommandState(CommandState::Busy);
+    window_.SetCommandState(CommandState::Busy);
     state_.Scanning = true;
     state_.Paused = false;
     ScanFolder(root);
     if (state_.Scanning)
         return true;
-    host_.SetCommandState(CommandState::Idle);
+    window_.SetCommandState(CommandState::Idle);
     return false;
 }
 
 void TScanRun::EndRun() {
-    host_.AddToLog("", LogKind::Plain);
-    host_.SetProgress(ProgressFull);
-    host_.AddToLog("Scan Complete", LogKind::Plain);
-    host_.SetStatus("Complete");
+    report_.Line("", LogKind::Plain);
+    ShowProgress(ProgressFull);
+    report_.Line("Scan Complete", LogKind::Plain);
+    window_.SetStatus("Complete");
     // The labels are otherwise written only before each file's check, so the
     // last file's detection would never reach them: show the final numbers.
-    host_.ShowCounters(state_);
+    report_.Counters(state_);
     if (windowClosing_)
         return;
     prompts_.Information("Scan results: " + std::to_string(state_.Infected) + " infections found.");
-    host_.ShowPage(state_.Infected > 0 ? Page::Results : Page::Drives);
+    window_.ShowPage(state_.Infected > 0 ? Page::Results : Page::Drives);
+}
+
+void TScanRun::ShowProgress(int position) {
+    progress_ = position;
+    report_.Progress(position);
+}
+
+// A host that says not to go on stops the run as the Stop command does.
+void TScanRun::LetWindowAnswer() {
+    if (!report_.GoOn())
+        Stop();
 }
 
 // --- The walk ---
@@ -194,7 +228,7 @@ void TScanRun::WalkFolder(const TWalkFolder &root) {
     };
     std::vector<std::unique_ptr<TLevel>> path;
     const auto ignoreFolder = [&](const TWalkFolder &folder, const char *reason) {
-        host_.AddToLog("Ignored [" + folder.Shown + "] - [" + reason + "]", LogKind::IgnoredFile);
+        report_.Line("Ignored [" + folder.Shown + "] - [" + reason + "]", LogKind::IgnoredFile);
     };
     const auto enter = [&](TWalkFolder folder) {
         // A folder link back into the tree would otherwise be walked again
@@ -226,10 +260,10 @@ void TScanRun::WalkFolder(const TWalkFolder &root) {
 }
 
 bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry) {
-    host_.ProcessMessages();
+    LetWindowAnswer();
     if (excluded || !IsSelectedName(entry.Name))
         return state_.Scanning;
-    host_.SetStatus("Scan: " + entry.Name);
+    window_.SetStatus("Scan: " + entry.Name);
     AnsiPathTrouble trouble;
     const std::string ansiPath = AnsiFilePath(folder, entry, trouble);
     shownPath_ = folder.Shown + entry.Name;
@@ -238,9 +272,8 @@ bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEn
         SkipUnreachableFile(shownPath_, trouble);
     else
         ScanFile(ansiPath);
-    const int progress = host_.GetProgress();
-    if (progress < ProgressWalkLimit)
-        host_.SetProgress(progress + 1);
+    if (progress_ < ProgressWalkLimit)
+        ShowProgress(progress_ + 1);
     return state_.Scanning;
 }
 
@@ -254,8 +287,8 @@ void TScanRun::SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble
     ++state_.Skipped;
     const char *reason =
         trouble == AnsiPathTrouble::TooLong ? TooLongPathReason : UnspellableNameReason;
-    host_.AddToLog("Ignored [" + shownPath + "] - [" + reason + "]", LogKind::IgnoredFile);
-    host_.ShowCounters(state_);
+    report_.Line("Ignored [" + shownPath + "] - [" + reason + "]", LogKind::IgnoredFile);
+    report_.Counters(state_);
 }
 
 const std::string &TScanRun::ShownPath(const std::string &path) const {
@@ -275,9 +308,9 @@ void TScanRun::ScanFile(const std::string &path) {
         TakeSizeAndFingerprint(path, fingerprint);
     if (fingerprint.empty()) {
         ++state_.Skipped;
-        host_.AddToLog("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
+        report_.Line("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
     }
-    host_.ShowCounters(state_);
+    report_.Counters(state_);
     if (!definitions_ || !state_.Scanning)
         return;
     const TSlotMatch match = readOnce ? definitions_->FirstMatchOfContent(fingerprint, path, engine_)
@@ -287,7 +320,7 @@ void TScanRun::ScanFile(const std::string &path) {
     // file already ignored for its fingerprint is not counted twice.
     if (match.Unconfirmed && !fingerprint.empty()) {
         ++state_.Skipped;
-        host_.AddToLog("Ignored [" + path + "]", LogKind::IgnoredFile);
+        report_.Line("Ignored [" + path + "]", LogKind::IgnoredFile);
     }
     if (match.Slot >= 0)
         ReportDetection(path, match.Slot);
@@ -296,7 +329,7 @@ void TScanRun::ScanFile(const std::string &path) {
 void TScanRun::WaitWhilePaused() {
     while (state_.Paused) {
         Sleep(PauseSleepMilliseconds);
-        host_.ProcessMessages();
+        LetWindowAnswer();
     }
 }
 
@@ -342,9 +375,9 @@ void TScanRun::CountSize(uint64_t bytes) {
 
 void TScanRun::ReportDetection(const std::string &path, int32_t slot) {
     const std::string name(definitions_->Slot(slot).Name);
-    host_.AddToLog("Found infection in [" + ShownPath(path) + "] - [" + name + "]",
-                   LogKind::Detection);
-    host_.AddResultFile(ShownPath(path), path);
+    report_.Line("Found infection in [" + ShownPath(path) + "] - [" + name + "]",
+                 LogKind::Detection);
+    report_.Detection(ShownPath(path), path);
     ++state_.Infected;
 }
 

@@ -102,18 +102,19 @@ void TMainForm::FillDriveList() {
         drives.Append(drive.Caption, drive.ImageIndex);
 }
 
-// --- IScanHost ---
+// --- TScanWindow ---
 
 // Log lines and results show real names: wide items from UTF-8 texts.
-void TMainForm::AddToLog(const std::string &text, scanner::LogKind) {
+void TMainForm::Line(const std::string &text, scanner::LogKind) {
     const int row = TListView(Control(IDC_LOGLIST)).AppendWide(scanner::WideFromShownText(text));
     FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
 // The quarantine acts on the real path (wide calls), so a row needs only its
 // caption.
-void TMainForm::AddResult(const std::string &path) {
-    const int row = TListView(Control(IDC_LISTVIEW2)).AppendWide(scanner::WideFromShownText(path));
+void TMainForm::Detection(const std::string &shownPath, const std::string &) {
+    const int row =
+        TListView(Control(IDC_LISTVIEW2)).AppendWide(scanner::WideFromShownText(shownPath));
     FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
@@ -124,7 +125,7 @@ void TMainForm::ClearResults() {
     FittedList(IDC_LISTVIEW1)->Cleared();
 }
 
-void TMainForm::ShowCounters(const scanner::ScanState &state) {
+void TMainForm::Counters(const scanner::ScanState &state) {
     SetCaption(Control(IDC_LB_SCANNEDFILES), std::to_string(state.ScannedFiles));
     SetCaption(Control(IDC_LB_SCANNEDMB), scanner::MegabytesText(state.ScannedMB));
     SetCaption(Control(IDC_LB_INFECTED), std::to_string(state.Infected));
@@ -135,11 +136,7 @@ void TMainForm::SetStatus(const std::string &text) {
     SetWindowTextW(Control(IDC_LABEL4), scanner::WideFromShownText(text).c_str());
 }
 
-int TMainForm::GetProgress() {
-    return static_cast<int>(SendMessageA(Control(IDC_PROGRESSBAR1), PBM_GETPOS, 0, 0));
-}
-
-void TMainForm::SetProgress(int position) {
+void TMainForm::Progress(int position) {
     SendMessageA(Control(IDC_PROGRESSBAR1), PBM_SETPOS, position, 0);
 }
 
@@ -179,20 +176,21 @@ void TMainForm::ShowPage(scanner::Page page) {
 }
 
 // The scan's way of keeping the window alive: every pending message is
-// handled, command handlers included. A quit request is left in the queue
-// for the main loop.
-void TMainForm::ProcessMessages() {
+// handled, command handlers included, which stop the run themselves. A quit
+// request is left in the queue for the main loop.
+bool TMainForm::GoOn() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            return true;
         }
         if (TranslateDialogKeys(message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    return true;
 }
 
 bool TMainForm::TranslateDialogKeys(MSG &message) const {
@@ -201,10 +199,12 @@ bool TMainForm::TranslateDialogKeys(MSG &message) const {
 
 int TMainForm::DriveCount() { return TListView(Control(IDC_DRIVELIST)).Count(); }
 
-bool TMainForm::DriveChecked(int index) { return TListView(Control(IDC_DRIVELIST)).Checked(index); }
-
-std::string TMainForm::DriveCaption(int index) {
-    return TListView(Control(IDC_DRIVELIST)).Text(index);
+bool TMainForm::DriveTicked(int index, std::string &root) {
+    TListView drives(Control(IDC_DRIVELIST));
+    if (!drives.Checked(index))
+        return false;
+    root = drives.Text(index);
+    return true;
 }
 
 // --- Closing ---
@@ -237,13 +237,13 @@ void TMainForm::BitBtn1Click() {
 void TMainForm::BitBtn2Click() { aboutForm_->ShowModal(window_); }
 
 void TMainForm::BitBtn3Click() {
-    scanRun_->BitBtn3Click();
+    scanRun_->StartOrResumeScan();
     CloseWhenIdle();
 }
 
-void TMainForm::BitBtn4Click() { scanRun_->BitBtn4Click(); }
+void TMainForm::BitBtn4Click() { scanRun_->Pause(); }
 
-void TMainForm::BitBtn5Click() { scanRun_->BitBtn5Click(); }
+void TMainForm::BitBtn5Click() { scanRun_->Stop(); }
 
 void TMainForm::BitBtn6Click() { ShowPage(scanner::Page::Log); }
 
@@ -252,7 +252,7 @@ void TMainForm::BitBtn7Click() { prompts_.Information(kUpToDate); }
 scanner::QuarantineHost TMainForm::QuarantineCommandHost() {
     return scanner::QuarantineHost{
         prompts_,
-        [this](const std::string &line) { AddToLog(line, scanner::LogKind::Plain); },
+        [this](const std::string &line) { Line(line, scanner::LogKind::Plain); },
         [this](scanner::Page page) { ShowPage(page); }};
 }
 

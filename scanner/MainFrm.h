@@ -1,5 +1,5 @@
 // TMainForm: the scanner's main window. It is a view: it lays out the
-// controls, adapts them to the scan run (IScanHost) and to the quarantine
+// controls, adapts them to the scan run (TScanWindow) and to the quarantine
 // commands (ICheckList), and maps every button and menu item to a handler
 // that calls the logic in scanner_core.
 #pragma once
@@ -40,7 +40,7 @@ private:
     TListView list_;
 };
 
-class TMainForm : public scanner::IScanHost {
+class TMainForm : public scanner::TScanWindow {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -55,20 +55,18 @@ public:
     // mnemonics); true when the message was handled that way.
     bool TranslateDialogKeys(MSG &message) const;
 
-    // IScanHost
-    void AddToLog(const std::string &text, scanner::LogKind kind) override;
-    void AddResult(const std::string &path) override;
+    // TScanWindow
+    void Line(const std::string &text, scanner::LogKind kind) override;
+    void Detection(const std::string &shownPath, const std::string &ansiPath) override;
+    void Counters(const scanner::ScanState &state) override;
+    void Progress(int position) override;
+    bool GoOn() override;
     void ClearResults() override;
-    void ShowCounters(const scanner::ScanState &state) override;
     void SetStatus(const std::string &text) override;
-    int GetProgress() override;
-    void SetProgress(int position) override;
     void SetCommandState(scanner::CommandState state) override;
     void ShowPage(scanner::Page page) override;
-    void ProcessMessages() override;
     int DriveCount() override;
-    bool DriveChecked(int index) override;
-    std::string DriveCaption(int index) override;
+    bool DriveTicked(int index, std::string &root) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -26,24 +26,6 @@ namespace {
 constexpr int kAllLoaded = 0;
 constexpr int kSomeFailed = 2;
 
-// Loading shows nothing here: the report is made from the table afterwards.
-class TQuietHost : public scanner::IScanHost {
-public:
-    void AddToLog(const std::string &, scanner::LogKind) override {}
-    void AddResult(const std::string &) override {}
-    void ClearResults() override {}
-    void ShowCounters(const scanner::ScanState &) override {}
-    void SetStatus(const std::string &) override {}
-    int GetProgress() override { return 0; }
-    void SetProgress(int) override {}
-    void SetCommandState(scanner::CommandState) override {}
-    void ShowPage(scanner::Page) override {}
-    void ProcessMessages() override {}
-    int DriveCount() override { return 0; }
-    bool DriveChecked(int) override { return false; }
-    std::string DriveCaption(int) override { return ""; }
-};
-
 class TErrorPrompts : public scanner::IPrompts {
 public:
     explicit TErrorPrompts(std::ostream &err) : err_(err) {}
@@ -113,7 +95,8 @@ void PrintTableContents(const std::string &basePath, const scanner::TDefinitions
 
 // Loads one base alone and reports it; false when it did not load.
 bool CheckBase(const std::string &basePath, std::ostream &out, std::ostream &err) {
-    TQuietHost host;
+    // Loading shows nothing here: the report is made from the table afterwards.
+    scanner::TQuietScan host;
     TErrorPrompts prompts(err);
     scanner::TDefinitions definitions;
     if (!definitions.LoadBaseFile(basePath, host, prompts, scanner::KernelEngine())) {

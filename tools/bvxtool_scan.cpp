@@ -19,9 +19,7 @@ namespace bvxtool {
 
 namespace {
 
-using scanner::CommandState;
 using scanner::LogKind;
-using scanner::Page;
 using scanner::ScanState;
 
 constexpr DWORD kProgressIntervalMs = 250;
@@ -50,21 +48,18 @@ public:
 
 // Shows the scan on a console: every log line as a line of output, and, when
 // out is a console, one progress line that each log line first clears.
-class TConsoleHost : public scanner::IScanHost {
+class TConsoleHost : public scanner::TScanReport {
 public:
     TConsoleHost(std::ostream &out, bool showProgress)
         : out_(out), showProgress_(showProgress), startTicks_(GetTickCount()) {}
 
-    void SetRun(scanner::TScanRun *run) { run_ = run; }
     bool Interrupted() const { return interrupted_; }
 
-    void AddToLog(const std::string &text, LogKind) override {
+    void Line(const std::string &text, LogKind) override {
         ClearProgress();
         out_ << text << "\n";
     }
-    void AddResult(const std::string &) override {}
-    void ClearResults() override {}
-    void ShowCounters(const ScanState &state) override {
+    void Counters(const ScanState &state) override {
         DWORD now = GetTickCount();
         if (!showProgress_ || now - lastProgressTicks_ < kProgressIntervalMs)
             return;
@@ -76,20 +71,13 @@ public:
         progressWidth_ = width;
         out_ << "\r" << line << std::flush;
     }
-    void SetStatus(const std::string &) override {}
-    int GetProgress() override { return progress_; }
-    void SetProgress(int position) override { progress_ = position; }
-    void SetCommandState(CommandState) override {}
-    void ShowPage(Page) override {}
-    void ProcessMessages() override {
-        if (stopRequested.exchange(false) && run_) {
-            interrupted_ = true;
-            run_->BitBtn5Click();
-        }
+    // A Ctrl+C since the last file stops the scan.
+    bool GoOn() override {
+        if (!stopRequested.exchange(false))
+            return true;
+        interrupted_ = true;
+        return false;
     }
-    int DriveCount() override { return 0; }
-    bool DriveChecked(int) override { return false; }
-    std::string DriveCaption(int) override { return ""; }
 
     void ClearProgress() {
         if (progressWidth_ == 0)
@@ -104,8 +92,6 @@ private:
     DWORD startTicks_;
     DWORD lastProgressTicks_ = 0;
     size_t progressWidth_ = 0;
-    int progress_ = 0;
-    scanner::TScanRun *run_ = nullptr;
     bool interrupted_ = false;
 };
 
@@ -208,7 +194,7 @@ void PrintSummary(const ScanState &state, std::ostream &out) {
 // Checks a file the user named as the walk checks a selected file: the
 // selection by name and folder is the walk's, not the user's.
 void ScanNamedFile(scanner::TScanRun &run, TConsoleHost &host, const std::string &path) {
-    host.ProcessMessages();
+    host.GoOn();
     scanner::ScanState &state = run.State();
     state.Scanning = !host.Interrupted();
     state.Paused = false;
@@ -239,8 +225,8 @@ bool RunScan(scanner::TScanRun &run, TConsoleHost &host, const std::vector<ScanR
         err << "error: the scan ended by an unknown error\n";
         return false;
     }
-    host.AddToLog("", LogKind::Plain);
-    host.AddToLog("Scan Complete", LogKind::Plain);
+    host.Line("", LogKind::Plain);
+    host.Line("Scan Complete", LogKind::Plain);
     return true;
 }
 
@@ -281,7 +267,6 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
     }
 
     scanner::TScanRun run(host, prompts, &definitions);
-    host.SetRun(&run);
     bool finished = RunScan(run, host, options.roots, err);
     out.flush();
     if (!finished)

@@ -115,29 +115,25 @@ std::vector<std::string> LinesOf(const std::string &text) {
     return lines;
 }
 
-// The window's side: records the log and has one checked drive.
-class RecordingHost : public scanner::IScanHost {
+// The window's side: records the log and has one ticked drive.
+class RecordingHost : public scanner::TScanWindow {
 public:
     explicit RecordingHost(std::string root) : root_(std::move(root)) {}
     std::vector<std::string> log;
 
-    void AddToLog(const std::string &text, scanner::LogKind) override { log.push_back(text); }
-    void AddResult(const std::string &) override {}
+    void Line(const std::string &text, scanner::LogKind) override { log.push_back(text); }
     void ClearResults() override {}
-    void ShowCounters(const scanner::ScanState &) override {}
     void SetStatus(const std::string &) override {}
-    int GetProgress() override { return progress_; }
-    void SetProgress(int position) override { progress_ = position; }
     void SetCommandState(scanner::CommandState) override {}
     void ShowPage(scanner::Page) override {}
-    void ProcessMessages() override {}
     int DriveCount() override { return 1; }
-    bool DriveChecked(int) override { return true; }
-    std::string DriveCaption(int) override { return root_; }
+    bool DriveTicked(int, std::string &root) override {
+        root = root_;
+        return true;
+    }
 
 private:
     std::string root_;
-    int progress_ = 0;
 };
 
 class SilentPrompts : public scanner::IPrompts {
@@ -155,7 +151,7 @@ std::vector<std::string> WindowLog(const std::string &programFolder, const std::
     scanner::TDefinitions definitions;
     definitions.LoadBases(programFolder, host, prompts);
     scanner::TScanRun run(host, prompts, &definitions);
-    run.BitBtn3Click();
+    run.StartOrResumeScan();
     return host.log;
 }
 

@@ -40,10 +40,10 @@ TEST(FileCheck, CountsFilesAndWholeKilobytesAsMegabytes) {
     EXPECT_EQ(state.ScannedMB, 1.0);
     EXPECT_EQ(state.Skipped, 0);
     EXPECT_EQ(state.Infected, 0);
-    ASSERT_EQ(fixture.Host.Counters.size(), 2u);
-    EXPECT_EQ(fixture.Host.Counters[0].ScannedFiles, 1);
-    EXPECT_EQ(fixture.Host.Counters[1].ScannedFiles, 2);
-    EXPECT_EQ(fixture.Host.Counters[1].ScannedMB, 1.0);
+    ASSERT_EQ(fixture.Host.CounterHistory.size(), 2u);
+    EXPECT_EQ(fixture.Host.CounterHistory[0].ScannedFiles, 1);
+    EXPECT_EQ(fixture.Host.CounterHistory[1].ScannedFiles, 2);
+    EXPECT_EQ(fixture.Host.CounterHistory[1].ScannedMB, 1.0);
     EXPECT_TRUE(fixture.Host.LogTexts(LogKind::IgnoredFile).empty());
 }
 
@@ -58,8 +58,8 @@ TEST(FileCheck, AnUnreadableFileIsSkippedAndLoggedAsIgnored) {
     EXPECT_EQ(fixture.Run.State().ScannedMB, 0.0);
     EXPECT_EQ(fixture.Host.LogTexts(LogKind::IgnoredFile),
               std::vector<std::string>{"Ignored [" + missing + "]"});
-    ASSERT_EQ(fixture.Host.Counters.size(), 1u);
-    EXPECT_EQ(fixture.Host.Counters[0].Skipped, 1);
+    ASSERT_EQ(fixture.Host.CounterHistory.size(), 1u);
+    EXPECT_EQ(fixture.Host.CounterHistory[0].Skipped, 1);
 }
 
 TEST(FileCheck, AFailedSizeStepCountsSkippedTwice) {
@@ -128,10 +128,10 @@ TEST(FileCheck, ReportsTheFirstMatchingSlotInTableOrderAcrossKinds) {
               (std::vector<std::string>{files.Alpha, files.Beta, files.Gamma}));
     EXPECT_EQ(fixture.Run.State().Infected, 3);
     // The detection reaches the labels with the next file's refresh.
-    ASSERT_EQ(fixture.Host.Counters.size(), 4u);
-    EXPECT_EQ(fixture.Host.Counters[0].Infected, 0);
-    EXPECT_EQ(fixture.Host.Counters[2].Infected, 2);
-    EXPECT_EQ(fixture.Host.Counters[3].Infected, 3);
+    ASSERT_EQ(fixture.Host.CounterHistory.size(), 4u);
+    EXPECT_EQ(fixture.Host.CounterHistory[0].Infected, 0);
+    EXPECT_EQ(fixture.Host.CounterHistory[2].Infected, 2);
+    EXPECT_EQ(fixture.Host.CounterHistory[3].Infected, 3);
 }
 
 TEST(FileCheck, AnEmptyFingerprintSignatureMatchesOnlyIgnoredFiles) {

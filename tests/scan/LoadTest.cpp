@@ -225,7 +225,7 @@ TEST(BaseLoading, ATableThatCannotBeAllocatedIsReportedAndNeverScanned) {
 
     scanner::TScanRun run(fixture.Host, fixture.Prompts, &definitions);
     fixture.Host.Drives = {{fixture.Dir.path(), true}};
-    run.BitBtn3Click();
+    run.StartOrResumeScan();
     ASSERT_EQ(fixture.Prompts.Warnings.size(), 1u);
     EXPECT_NE(fixture.Prompts.Warnings[0].find("not enough memory"), std::string::npos);
     EXPECT_TRUE(fixture.Prompts.Informations.empty());

@@ -41,11 +41,11 @@ void ExpectEndSteps(const TScanFixture &fixture, int infected) {
     EXPECT_EQ(log[log.size() - 2].Text, "");
     EXPECT_EQ(log.back().Text, "Scan Complete");
     EXPECT_EQ(log.back().Kind, LogKind::Plain);
-    EXPECT_EQ(fixture.Host.Progress, 1000);
+    EXPECT_EQ(fixture.Host.ProgressBar, 1000);
     EXPECT_EQ(fixture.Host.Status, "Complete");
     // The counters end on the run's final numbers, the last detection included.
-    ASSERT_FALSE(fixture.Host.Counters.empty());
-    EXPECT_EQ(fixture.Host.Counters.back().Infected, infected);
+    ASSERT_FALSE(fixture.Host.CounterHistory.empty());
+    EXPECT_EQ(fixture.Host.CounterHistory.back().Infected, infected);
     ASSERT_FALSE(fixture.Prompts.Informations.empty());
     EXPECT_EQ(fixture.Prompts.Informations.back(),
               "Scan results: " + std::to_string(infected) + " infections found.");
@@ -60,7 +60,7 @@ TEST(ScanRun, WithNoDriveCheckedStillRunsTheStartAndEndSteps) {
     fixture.Load();
     fixture.Host.Results = {"stale result"};
     fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 2), false}};
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Host.ResultClears, 1);
     EXPECT_TRUE(fixture.Host.Results.empty());
     EXPECT_EQ(fixture.Host.ProgressHistory.front(), 0);
@@ -86,7 +86,7 @@ TEST(ScanRun, ResetsCountersAndEndsOnTheResultsPageWhenInfected) {
     fixture.Run.State().Infected = 9;
     fixture.Run.State().ScannedMB = 7.5;
     fixture.Host.Drives = {{folder, true}};
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 3);
     EXPECT_EQ(fixture.Run.State().Skipped, 0);
     EXPECT_EQ(fixture.Run.State().ScannedMB, 0.0);
@@ -102,7 +102,7 @@ TEST(ScanRun, ProgressClimbsTo93AndIsFilledAtTheEnd) {
     TScanFixture fixture;
     fixture.Load();
     fixture.Host.Drives = {{MakeProgramFolder(fixture, "many", 120), true}};
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 120);
     const auto &history = fixture.Host.ProgressHistory;
     ASSERT_GE(history.size(), 3u);
@@ -124,7 +124,7 @@ TEST(ScanRun, WalksTheSelectedFilesOnly) {
                              "exe", "sub\\SETUP.EXE", "sub\\lib.Dll", "sub\\notes.doc"})
         fixture.MakeFile(std::string("root\\") + file, "content");
     fixture.Host.Drives = {{root, true}};
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(ScannedNames(fixture.Host),
               (std::vector<std::string>{"SETUP.EXE", "antispy.ini", "lib.Dll", "virtual.txt"}));
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 4);
@@ -139,17 +139,17 @@ TEST(ScanRun, PauseHoldsTheWalkAndScanResumesIt) {
     int filesAtResume = -1;
     fixture.Host.OnMessages = [&] {
         if (fixture.Host.MessageRounds == 3)
-            fixture.Run.BitBtn4Click();
+            fixture.Run.Pause();
         if (fixture.Host.MessageRounds == 8) {
             filesAtResume = fixture.Run.State().ScannedFiles;
-            fixture.Run.BitBtn3Click();
+            fixture.Run.StartOrResumeScan();
         }
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(filesAtResume, 2);
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 5);
     // One label refresh per checked file, and the end steps' one.
-    EXPECT_EQ(fixture.Host.Counters.size(), 6u);
+    EXPECT_EQ(fixture.Host.CounterHistory.size(), 6u);
     const auto &commands = fixture.Host.Commands;
     const auto paused = std::find(commands.begin(), commands.end(), CommandState::Paused);
     ASSERT_NE(paused, commands.end());
@@ -166,13 +166,13 @@ TEST(ScanRun, StopWhilePausedLeavesTheWaitingFileUncounted) {
     fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 5), true}};
     fixture.Host.OnMessages = [&] {
         if (fixture.Host.MessageRounds == 3)
-            fixture.Run.BitBtn4Click();
+            fixture.Run.Pause();
         if (fixture.Host.MessageRounds == 6)
-            fixture.Run.BitBtn5Click();
+            fixture.Run.Stop();
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 2);
-    EXPECT_EQ(fixture.Host.Counters.size(), 3u); // two files and the end steps
+    EXPECT_EQ(fixture.Host.CounterHistory.size(), 3u); // two files and the end steps
     EXPECT_FALSE(fixture.Run.State().Paused);
     ExpectEndSteps(fixture, 0);
 }
@@ -184,9 +184,9 @@ TEST(ScanRun, StopDuringTheFirstRootLeavesTheSecondUnwalked) {
                            {MakeProgramFolder(fixture, "second", 4), true}};
     fixture.Host.OnMessages = [&] {
         if (fixture.Host.MessageRounds == 2)
-            fixture.Run.BitBtn5Click();
+            fixture.Run.Stop();
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 1);
     EXPECT_EQ(fixture.Host.MessageRounds, 2);
     EXPECT_EQ(std::count(fixture.Host.Commands.begin(), fixture.Host.Commands.end(),
@@ -201,7 +201,7 @@ TEST(ScanRun, ATickDuringTheRunIsSeenWhenItsDriveComes) {
     fixture.Host.Drives = {{MakeProgramFolder(fixture, "first", 2), true},
                            {MakeProgramFolder(fixture, "second", 3), false}};
     fixture.Host.OnMessages = [&] { fixture.Host.Drives[1].Checked = true; };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 5);
 }
 
@@ -211,9 +211,9 @@ TEST(ScanRun, ScanDuringABusyRunStartsNoSecondRun) {
     fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 3), true}};
     fixture.Host.OnMessages = [&] {
         if (fixture.Host.MessageRounds == 2)
-            fixture.Run.BitBtn3Click();
+            fixture.Run.StartOrResumeScan();
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 3);
     EXPECT_EQ(fixture.Host.ResultClears, 1);
     EXPECT_EQ(fixture.Prompts.Informations.size(), 2u);
@@ -227,13 +227,13 @@ TEST(ScanRun, ExitDuringAScanUnwindsWithoutTheClosingBox) {
     bool inProgressAtExit = false;
     fixture.Host.OnMessages = [&] {
         if (fixture.Host.MessageRounds == 2) {
-            fixture.Run.BitBtn4Click();
+            fixture.Run.Pause();
         } else if (fixture.Host.MessageRounds == 4) {
             inProgressAtExit = fixture.Run.RunInProgress();
             fixture.Run.ClearScanFlags();
         }
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_TRUE(inProgressAtExit);
     EXPECT_FALSE(fixture.Run.RunInProgress());
     EXPECT_FALSE(fixture.Run.State().Scanning);
@@ -251,7 +251,7 @@ TEST(ScanRun, ExitWhileTheStartMessageShowsWalksNothing) {
         if (text == StartMessage)
             fixture.Run.ClearScanFlags();
     };
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     EXPECT_EQ(fixture.Run.State().ScannedFiles, 0);
     EXPECT_EQ(fixture.Host.MessageRounds, 0);
     EXPECT_EQ(fixture.Prompts.Informations.size(), 1u);
@@ -271,7 +271,7 @@ TEST(ScanRun, AFolderLinkLoopChecksEveryFileOnce) {
     ASSERT_TRUE(testsupport::MakeFolderLink(loop, root));
     ASSERT_TRUE(testsupport::MakeFolderLink(shortcut, root + "a"));
     fixture.Host.Drives = {{root, true}};
-    fixture.Run.BitBtn3Click();
+    fixture.Run.StartOrResumeScan();
     testsupport::RemoveFolderLink(loop);
     testsupport::RemoveFolderLink(shortcut);
     EXPECT_EQ(ScannedNames(fixture.Host),

@@ -55,9 +55,9 @@ void ExpectSameView(const TRecordingHost &got, const TRecordingHost &want) {
         EXPECT_EQ(got.Log[i].Kind, want.Log[i].Kind) << i;
     }
     EXPECT_EQ(got.Results, want.Results);
-    ASSERT_EQ(got.Counters.size(), want.Counters.size());
-    for (size_t i = 0; i < want.Counters.size(); ++i)
-        EXPECT_TRUE(SameCounters(got.Counters[i], want.Counters[i])) << "counters shown " << i;
+    ASSERT_EQ(got.CounterHistory.size(), want.CounterHistory.size());
+    for (size_t i = 0; i < want.CounterHistory.size(); ++i)
+        EXPECT_TRUE(SameCounters(got.CounterHistory[i], want.CounterHistory[i])) << "counters shown " << i;
 }
 
 } // namespace scantest

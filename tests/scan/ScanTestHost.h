@@ -27,36 +27,41 @@ struct DriveEntry {
     bool Checked;
 };
 
-class TRecordingHost : public scanner::IScanHost {
+class TRecordingHost : public scanner::TScanWindow {
 public:
-    void AddToLog(const std::string &text, scanner::LogKind kind) override {
+    void Line(const std::string &text, scanner::LogKind kind) override {
         Log.push_back({text, kind});
     }
-    void AddResult(const std::string &path) override { Results.push_back(path); }
+    void Detection(const std::string &shownPath, const std::string &) override {
+        Results.push_back(shownPath);
+    }
+    void Counters(const scanner::ScanState &state) override { CounterHistory.push_back(state); }
+    void Progress(int position) override {
+        ProgressBar = position;
+        ProgressHistory.push_back(position);
+    }
+    bool GoOn() override {
+        ++MessageRounds;
+        if (OnMessages)
+            OnMessages();
+        return true;
+    }
     void ClearResults() override {
         Results.clear();
         ++ResultClears;
     }
-    void ShowCounters(const scanner::ScanState &state) override { Counters.push_back(state); }
     void SetStatus(const std::string &text) override {
         Status = text;
         StatusHistory.push_back(text);
     }
-    int GetProgress() override { return Progress; }
-    void SetProgress(int position) override {
-        Progress = position;
-        ProgressHistory.push_back(position);
-    }
     void SetCommandState(scanner::CommandState state) override { Commands.push_back(state); }
     void ShowPage(scanner::Page page) override { Pages.push_back(page); }
-    void ProcessMessages() override {
-        ++MessageRounds;
-        if (OnMessages)
-            OnMessages();
-    }
     int DriveCount() override { return static_cast<int>(Drives.size()); }
-    bool DriveChecked(int index) override { return Drives[static_cast<size_t>(index)].Checked; }
-    std::string DriveCaption(int index) override { return Drives[static_cast<size_t>(index)].Caption; }
+    bool DriveTicked(int index, std::string &root) override {
+        const DriveEntry &drive = Drives[static_cast<size_t>(index)];
+        root = drive.Caption;
+        return drive.Checked;
+    }
 
     std::vector<std::string> LogTexts(scanner::LogKind kind) const {
         std::vector<std::string> texts;
@@ -69,10 +74,10 @@ public:
     std::vector<LogLine> Log;
     std::vector<std::string> Results;
     int ResultClears = 0;
-    std::vector<scanner::ScanState> Counters;
+    std::vector<scanner::ScanState> CounterHistory;
     std::string Status = "Ready";
     std::vector<std::string> StatusHistory;
-    int Progress = 0;
+    int ProgressBar = 0;
     std::vector<int> ProgressHistory;
     std::vector<scanner::CommandState> Commands;
     std::vector<scanner::Page> Pages;

@@ -69,8 +69,8 @@ std::string Detection(const std::string &path, const std::string &name) {
 // Records what the results get: the shown path and the path checked.
 class TResultPathsHost : public scantest::TRecordingHost {
 public:
-    void AddResultFile(const std::string &shownPath, const std::string &ansiPath) override {
-        AddResult(shownPath);
+    void Detection(const std::string &shownPath, const std::string &ansiPath) override {
+        TRecordingHost::Detection(shownPath, ansiPath);
         AnsiPaths.push_back(ansiPath);
     }
     std::vector<std::string> AnsiPaths;
