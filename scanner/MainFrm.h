@@ -31,7 +31,7 @@ class TCheckListAdapter : public scanner::ICheckList {
 public:
     explicit TCheckListAdapter(TListView list) : list_(list) {}
     int RowCount() const override { return list_.Count(); }
-    std::string Caption(int row) const override { return scanner::Utf8FromWide(list_.TextWide(row)); }
+    std::string Caption(int row) const override { return brenvald::Utf8FromWide(list_.TextWide(row)); }
     bool Checked(int row) const override { return list_.Checked(row); }
     void SetChecked(int row, bool checked) override { list_.SetChecked(row, checked); }
     void RemoveRow(int row) override { list_.Remove(row); }
