@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "Definitions.h"
 #include "FolderSearch.h"
+#include "GdiHandle.h"
 #include "GradFill.h"
 #include "ListText_win.h"
 #include "QuarantineCommands.h"
@@ -142,10 +143,12 @@ private:
     HWND countersPanel_ = nullptr;
     std::map<int, HWND> controls_;
     std::vector<HWND> allControls_;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
-    HIMAGELIST driveImages_ = nullptr;
-    std::vector<HIMAGELIST> glyphs_;
+    brenvald::GdiObject<HFONT> font_;
+    brenvald::GdiObject<HFONT> boldFont_;
+    brenvald::GdiObject<HBITMAP> logo_;
+    brenvald::IconHandle pageIcons_[5];
+    brenvald::ImageListHandle driveImages_;
+    std::vector<brenvald::ImageListHandle> glyphs_;
     std::map<int, TFittedList> fittedLists_;
     // The ANSI path of each results row, by the number the row carries.
 
