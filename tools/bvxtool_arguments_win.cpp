@@ -1,6 +1,7 @@
 #include "bvxtool_arguments.h"
 
 #include "TextConversion.h"
+#include "WinHandle.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -37,14 +38,13 @@ std::string ArgumentText(const std::wstring &argument) {
 
 std::vector<std::string> CommandLineArguments() {
     int count = 0;
-    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    const brenvald::LocalMemory<LPWSTR *> wide(CommandLineToArgvW(GetCommandLineW(), &count));
     std::vector<std::string> arguments;
     if (!wide)
         return arguments;
     // The first is the program itself.
     for (int i = 1; i < count; ++i)
-        arguments.push_back(ArgumentText(wide[i]));
-    LocalFree(wide);
+        arguments.push_back(ArgumentText(wide.get()[i]));
     return arguments;
 }
 

@@ -1,6 +1,7 @@
 #include "SystemErrorText.h"
 
 #include "TextConversion.h"
+#include "WinHandle.h"
 
 #include <windows.h>
 
@@ -21,28 +22,24 @@ std::string Trimmed(std::string text, const char *trimmed) {
 
 } // namespace
 
+// FORMAT_MESSAGE_ALLOCATE_BUFFER: the system allocates the buffer and writes
+// its address where the buffer argument points.
 std::optional<std::string> SystemErrorTextAnsi(unsigned long code, const char *trimmed) {
-    char *buffer = nullptr;
+    LocalMemory<char *> buffer;
     const DWORD length = FormatMessageA(kFormatFlags, nullptr, code, 0,
-                                        reinterpret_cast<char *>(&buffer), 0, nullptr);
-    std::optional<std::string> text;
-    if (length)
-        text = Trimmed(std::string(buffer, length), trimmed);
-    if (buffer)
-        LocalFree(buffer);
-    return text;
+                                        reinterpret_cast<char *>(buffer.put()), 0, nullptr);
+    if (!length)
+        return std::nullopt;
+    return Trimmed(std::string(buffer.get(), length), trimmed);
 }
 
 std::optional<std::string> SystemErrorTextUtf8(unsigned long code, const char *trimmed) {
-    wchar_t *buffer = nullptr;
+    LocalMemory<wchar_t *> buffer;
     const DWORD length = FormatMessageW(kFormatFlags, nullptr, code, 0,
-                                        reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
-    std::optional<std::string> text;
-    if (length)
-        text = Trimmed(Utf8FromWide(std::wstring(buffer, length)), trimmed);
-    if (buffer)
-        LocalFree(buffer);
-    return text;
+                                        reinterpret_cast<wchar_t *>(buffer.put()), 0, nullptr);
+    if (!length)
+        return std::nullopt;
+    return Trimmed(Utf8FromWide(std::wstring(buffer.get(), length)), trimmed);
 }
 
 } // namespace brenvald

@@ -75,11 +75,19 @@ struct FindKind {
     static void Close(Handle handle) { FindClose(handle); }
 };
 
+namespace detail {
+inline void FreeLocal(void *memory) { LocalFree(memory); }
+} // namespace detail
+
 using FileHandle = ScopedHandle<KernelObjectKind>;
 using FindHandle = ScopedHandle<FindKind>;
 using RegistryKey = ScopedHandle<NullIsNone<HKEY, RegCloseKey>>;
 using GlobalMemory = ScopedHandle<NullIsNone<HGLOBAL, GlobalFree>>;
 using MenuHandle = ScopedHandle<NullIsNone<HMENU, DestroyMenu>>;
+// Memory the system allocated for the caller to give back with LocalFree
+// (FormatMessage's buffer, CommandLineToArgvW's list), by its own pointer type.
+template <typename Pointer>
+using LocalMemory = ScopedHandle<NullIsNone<Pointer, detail::FreeLocal>>;
 
 // Opens a file with CreateFileA; the handle is invalid when the open failed.
 inline FileHandle OpenFile(const char *path, DWORD access, DWORD share,
