@@ -1,5 +1,7 @@
 #include "FileStream.h"
 
+#include "SystemErrorText.h"
+
 #include <climits>
 
 namespace kernel {
@@ -40,20 +42,11 @@ std::string FullPath(const std::string &path) {
     return std::string(full, length);
 }
 
+// Blanks before the line end go too, and a code the system has no text for
+// is named by its number.
 std::string SystemErrorText(unsigned long code) {
-    char *text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : std::string();
-    if (text)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' ||
-                                message.back() == ' '))
-        message.pop_back();
-    if (message.empty())
-        message = "System error " + std::to_string(code);
-    return message;
+    const std::string message = brenvald::SystemErrorTextAnsi(code, "\r\n ").value_or("");
+    return message.empty() ? "System error " + std::to_string(code) : message;
 }
 
 EFCreateError CreateError(const std::string &path, unsigned long code) {

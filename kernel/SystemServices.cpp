@@ -1,33 +1,15 @@
 // The Win32 side of the system services: registry, folders, sockets and the
 // access token.
-#include <winsock2.h>
+#include "Winsock.h"
 
 #include "SystemServices.h"
 
 #include "KernelErrors.h"
-#include "WinHandle.h"
 
 #include <cstring>
 
 namespace kernel {
 namespace {
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey &) = delete;
-    RegistryKey &operator=(const RegistryKey &) = delete;
-
-    HKEY get() const { return key_; }
-    HKEY *put() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 ERegistryException InvalidDataType(const std::string &valueName) {
     return ERegistryException("Invalid data type for '" + valueName + "'");
@@ -61,7 +43,7 @@ std::string ReadTextValue(HKEY key, const std::string &valueName) {
 }
 
 std::string ShellFolder(unsigned kind) {
-    RegistryKey key;
+    brenvald::RegistryKey key;
     // The key is made when missing, as the shell itself would.
     RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolderKey, 0, nullptr, 0, KEY_READ, nullptr, key.put(),
                     nullptr);
@@ -103,7 +85,7 @@ const PolicyValue *PolicyOf(unsigned option) {
 
 // The policy's number; 0 when its key or value is missing.
 DWORD ReadPolicyNumber(const PolicyValue &policy) {
-    RegistryKey key;
+    brenvald::RegistryKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, policy.key, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return 0;
     DWORD type = 0;
@@ -120,45 +102,10 @@ DWORD ReadPolicyNumber(const PolicyValue &policy) {
     return number;
 }
 
-class WinsockSession {
-public:
-    WinsockSession() {
-        WSADATA data;
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~WinsockSession() {
-        if (started_)
-            WSACleanup();
-    }
-    WinsockSession(const WinsockSession &) = delete;
-    WinsockSession &operator=(const WinsockSession &) = delete;
-
-private:
-    bool started_ = false;
-};
-
-class SocketHandle {
-public:
-    explicit SocketHandle(SOCKET socket) : socket_(socket) {}
-    ~SocketHandle() {
-        if (valid())
-            closesocket(socket_);
-    }
-    SocketHandle(const SocketHandle &) = delete;
-    SocketHandle &operator=(const SocketHandle &) = delete;
-
-    bool valid() const { return socket_ != INVALID_SOCKET; }
-    SOCKET get() const { return socket_; }
-
-private:
-    SOCKET socket_;
-};
-
 bool EnableShutdownPrivilege() {
-    HANDLE rawToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
+    brenvald::FileHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
         return false;
-    brenvald::FileHandle token(rawToken);
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
@@ -191,8 +138,8 @@ bool PolicyAllows(unsigned option) {
 
 bool IsLocalPortOpen(uint16_t port) {
     // A failed start shows up as a socket that cannot be made.
-    WinsockSession session;
-    SocketHandle probe(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    brenvald::WinsockSession session;
+    brenvald::SocketHandle probe(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!probe.valid())
         return false;
     sockaddr_in address{};

@@ -9,6 +9,7 @@
 // system's ANSI code page; wide paths are what the wide calls take.
 #pragma once
 
+#include "TextConversion.h"
 #include "WinHandle.h"
 
 #include <windows.h>
@@ -82,10 +83,8 @@ std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
 // count as unspellable.
 std::string ExactAnsiName(const std::wstring &name);
 
-std::string Utf8FromWide(const std::wstring &text);
-std::wstring WideFromUtf8(const std::string &text);
-// Text that hosts were given: UTF-8, or else (older callers) ANSI.
-std::wstring WideFromShownText(const std::string &text);
+// The hosts of the scan show its texts through this name.
+using brenvald::WideFromShownText;
 
 // The base loading's search over ANSI folder paths: visits every entry that
 // has an ANSI path below folder (a folder ending with a backslash), with

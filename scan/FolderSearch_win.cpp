@@ -3,6 +3,7 @@
 #include "FolderPaths.h"
 #include "FolderSearch.h"
 
+#include "TextConversion.h"
 #include "WinHandle.h"
 
 #include <windows.h>
@@ -12,41 +13,6 @@
 namespace scanner {
 
 namespace {
-
-std::wstring WideFromCodePage(UINT codePage, DWORD flags, const std::string &text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], length);
-    return wide;
-}
-
-std::wstring WideFromAnsi(const std::string &text) { return WideFromCodePage(CP_ACP, 0, text); }
-
-// The ANSI spelling of a whole text when the code page spells it exactly.
-std::string ExactAnsiText(const std::wstring &text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    // A UTF-8 code page spells everything; it takes no best-fit flag.
-    const bool utf8CodePage = GetACP() == CP_UTF8;
-    const DWORD flags = utf8CodePage ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL *usedDefaultOut = utf8CodePage ? nullptr : &usedDefault;
-    const int length =
-        WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, usedDefaultOut);
-    if (length <= 0 || usedDefault)
-        return {};
-    std::string ansi(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &ansi[0], length, nullptr, nullptr);
-    if (WideFromAnsi(ansi) != text)
-        return {};
-    return ansi;
-}
 
 // The short form of a wide path as a plain ANSI path; empty when the system
 // gives none or ANSI cannot spell even that.
@@ -58,7 +24,7 @@ std::string ShortAnsiPath(const std::wstring &widePath) {
         if (length == 0)
             return {};
         if (length < buffer.size())
-            return ExactAnsiText(PlainPathForm(std::wstring(buffer.data(), length)));
+            return brenvald::ExactAnsiFromWide(PlainPathForm(std::wstring(buffer.data(), length)));
         buffer.resize(length + 1);
     }
 }
@@ -103,7 +69,7 @@ FolderEntry EntryFromFindData(const WIN32_FIND_DATAW &data) {
         entry.Name.assign(entry.WideName.begin(), entry.WideName.end());
         entry.AnsiName = entry.Name;
     } else {
-        entry.Name = Utf8FromWide(entry.WideName);
+        entry.Name = brenvald::Utf8FromWide(entry.WideName);
         entry.AnsiName = ExactAnsiName(entry.WideName);
     }
     return entry;
@@ -118,35 +84,14 @@ bool IsDotEntry(const wchar_t *name) {
 std::string ExactAnsiName(const std::wstring &name) {
     if (name.empty() || name.back() == L'.' || name.back() == L' ')
         return {};
-    return ExactAnsiText(name);
-}
-
-std::string Utf8FromWide(const std::wstring &text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return {};
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], length, nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring WideFromUtf8(const std::string &text) {
-    return WideFromCodePage(CP_UTF8, 0, text);
-}
-
-std::wstring WideFromShownText(const std::string &text) {
-    const std::wstring wide = WideFromCodePage(CP_UTF8, MB_ERR_INVALID_CHARS, text);
-    return wide.empty() ? WideFromAnsi(text) : wide;
+    return brenvald::ExactAnsiFromWide(name);
 }
 
 TWalkFolder WalkRootFolder(const std::string &ansiRoot) {
     TWalkFolder root;
-    const std::wstring given = WideFromAnsi(ansiRoot);
+    const std::wstring given = brenvald::WideFromAnsi(ansiRoot);
     root.Wide = WithFinalBackslash(LongPathForm(FullWidePath(given)));
-    root.Shown = Utf8FromWide(given);
+    root.Shown = brenvald::Utf8FromWide(given);
     root.Ansi = ansiRoot;
     if (root.Ansi.size() > AnsiPathLimit) {
         root.Ansi = ShortAnsiPath(root.Wide);
@@ -227,7 +172,8 @@ std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
 void ForEachFolderEntry(const std::string &folder,
                         const std::function<bool(const FolderEntry &)> &visit) {
     TWalkFolder walkFolder;
-    walkFolder.Wide = WithFinalBackslash(LongPathForm(FullWidePath(WideFromAnsi(folder))));
+    walkFolder.Wide =
+        WithFinalBackslash(LongPathForm(FullWidePath(brenvald::WideFromAnsi(folder))));
     walkFolder.Ansi = folder;
     TFolderListing listing(walkFolder.Wide);
     FolderEntry entry;
@@ -247,7 +193,7 @@ void ForEachFolderEntry(const std::string &folder,
 }
 
 bool TEnteredFolders::Enter(const std::string &ansiFolder) {
-    const std::wstring resolved = FinalFolderPath(WideFromAnsi(ansiFolder));
+    const std::wstring resolved = FinalFolderPath(brenvald::WideFromAnsi(ansiFolder));
     return resolved.empty() || entered_.insert(resolved).second;
 }
 

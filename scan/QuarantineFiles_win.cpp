@@ -2,6 +2,8 @@
 
 #include "FolderPaths.h"
 
+#include "SystemErrorText.h"
+#include "TextConversion.h"
 #include "WinHandle.h"
 
 #include <windows.h>
@@ -12,36 +14,6 @@
 namespace scanner {
 
 namespace {
-
-// Strict: text that is not UTF-8 gives no wide form rather than a guess.
-bool WideFromUtf8Exactly(const std::string &utf8, std::wstring &wide) {
-    wide.clear();
-    if (utf8.empty())
-        return true;
-    const int size = static_cast<int>(utf8.size());
-    const int length =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (length <= 0)
-        return false;
-    wide.resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, &wide[0], length);
-    return true;
-}
-
-std::string Utf8FromWideText(const wchar_t *text, int size) {
-    if (size <= 0)
-        return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return {};
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, size, &utf8[0], length, nullptr, nullptr);
-    return utf8;
-}
-
-std::string Utf8FromWideText(const std::wstring &text) {
-    return Utf8FromWideText(text.data(), static_cast<int>(text.size()));
-}
 
 bool IsDriveRoot(const std::wstring &path) {
     return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
@@ -66,7 +38,7 @@ bool TakesLongForm(const std::wstring &path) {
 // reached as they are; any other (an old index may hold a relative path or
 // "/") stays for the system to complete, as the ANSI calls did.
 bool WidePath(const std::string &utf8, std::wstring &wide) {
-    if (!WideFromUtf8Exactly(utf8, wide) || wide.empty())
+    if (!brenvald::WideFromUtf8Exactly(utf8, wide) || wide.empty())
         return false;
     if (TakesLongForm(wide))
         wide = LongPathForm(wide);
@@ -102,50 +74,29 @@ bool WriteAll(HANDLE file, const std::string &text) {
 
 } // namespace
 
+// Blanks before the line end go too.
 std::string SystemMessage(unsigned long code) {
-    wchar_t *buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
-    std::string text = length ? Utf8FromWideText(buffer, static_cast<int>(length))
-                              : "System error " + std::to_string(code);
-    if (buffer)
-        LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
+    return brenvald::SystemErrorTextUtf8(code, "\r\n ").value_or("System error " + std::to_string(code));
+}
+
+std::string Win32AnsiCodePage::Utf8FromAnsi(const std::string &ansi) const {
+    return brenvald::Utf8FromAnsi(ansi);
 }
 
 // A UTF-8 code page spells every text, and its bytes are the UTF-8 already.
-std::string Win32AnsiCodePage::Utf8FromAnsi(const std::string &ansi) const {
-    if (ansi.empty() || GetACP() == CP_UTF8)
-        return ansi;
-    const int size = static_cast<int>(ansi.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, &wide[0], length);
-    return Utf8FromWideText(wide);
-}
-
 bool Win32AnsiCodePage::ExactAnsiFromUtf8(const std::string &utf8, std::string &ansi) const {
     std::wstring wide;
-    if (!WideFromUtf8Exactly(utf8, wide))
+    if (!brenvald::WideFromUtf8Exactly(utf8, wide))
         return false;
     if (wide.empty() || GetACP() == CP_UTF8) {
         ansi = utf8;
         return true;
     }
-    const int size = static_cast<int>(wide.size());
-    BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
-                                           0, nullptr, &usedDefault);
-    if (length <= 0 || usedDefault)
+    bool inexact = false;
+    const std::string spelled = brenvald::AnsiFromWideNoBestFit(wide, inexact);
+    if (inexact)
         return false;
-    ansi.assign(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, &ansi[0], length, nullptr,
-                        nullptr);
+    ansi = spelled;
     return Utf8FromAnsi(ansi) == utf8;
 }
 
@@ -169,7 +120,7 @@ QuarantineEntry Win32QuarantineFiles::FindEntry(const std::string &path) {
     }
     entry.kind = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
                                                                       : EntryKind::File;
-    entry.name = Utf8FromWideText(found.cFileName);
+    entry.name = brenvald::Utf8FromWide(found.cFileName);
     return entry;
 }
 
@@ -278,7 +229,7 @@ std::string SystemClock::TimeSeparator() {
     const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, separator, 8);
     if (length <= 1)
         return ":";
-    return Utf8FromWideText(separator, length - 1);
+    return brenvald::Utf8FromWide(std::wstring(separator, length - 1));
 }
 
 } // namespace scanner

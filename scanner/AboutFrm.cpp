@@ -1,11 +1,9 @@
 #include "AboutFrm.h"
 
+#include "SystemErrorText.h"
 #include "VersionText.h"
 #include "WebAddresses.h"
 #include "resource.h"
-
-#include <memory>
-#include <type_traits>
 
 namespace window {
 
@@ -15,30 +13,16 @@ constexpr int kClientWidth = 299;
 constexpr int kClientHeight = 209;
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
 std::string SystemReason(DWORD error) {
-    char *text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string reason = length ? std::string(text, length) : "I/O error " + std::to_string(error);
-    LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
-        reason.pop_back();
-    return reason;
+    return brenvald::SystemErrorTextAnsi(error).value_or("I/O error " + std::to_string(error));
 }
 
 // The first bytes of a file, enough for its first line; false with the
 // error text when the file cannot be opened or read.
 bool ReadHead(const std::string &path, std::string &content, std::string &error) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
+    brenvald::FileHandle file =
+        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!file.valid()) {
         error = "Cannot open file \"" + path + "\". " + SystemReason(GetLastError());
         return false;
     }
@@ -52,20 +36,19 @@ bool ReadHead(const std::string &path, std::string &content, std::string &error)
     return true;
 }
 
-HFONT DerivedFont(HWND dialog, int pointSize, bool bold, bool underline) {
+brenvald::GdiObject<HFONT> DerivedFont(HWND dialog, int pointSize, bool bold, bool underline) {
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font,
                &font);
     if (pointSize) {
-        HDC screen = GetDC(nullptr);
-        font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, screen);
+        const brenvald::WindowDC screen(nullptr);
+        font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
         font.lfWidth = 0;
     }
     if (bold)
         font.lfWeight = FW_BOLD;
     font.lfUnderline = underline ? TRUE : FALSE;
-    return CreateFontIndirectA(&font);
+    return brenvald::GdiObject<HFONT>(CreateFontIndirectA(&font));
 }
 
 bool IsLink(int controlId) {
@@ -76,13 +59,6 @@ bool IsLink(int controlId) {
 
 TAboutForm::TAboutForm(std::string programFolder, scanner::IPrompts &prompts)
     : programFolder_(std::move(programFolder)), prompts_(prompts) {}
-
-TAboutForm::~TAboutForm() {
-    if (titleFont_)
-        DeleteObject(titleFont_);
-    if (linkFont_)
-        DeleteObject(linkFont_);
-}
 
 void TAboutForm::ShowModal(HWND owner) {
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTFORM), owner,
@@ -142,9 +118,9 @@ void TAboutForm::MakeFonts(HWND dialog) {
         titleFont_ = DerivedFont(dialog, 10, true, false);
     if (!linkFont_)
         linkFont_ = DerivedFont(dialog, 0, false, true);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), 0);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL5, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), 0);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL6, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), 0);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), 0);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL5, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), 0);
+    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL6, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), 0);
 }
 
 void TAboutForm::Label6Click() { prompts_.OpenAddress(scanner::WebSiteAddress, false); }

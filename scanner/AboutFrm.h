@@ -3,6 +3,7 @@
 // links.
 #pragma once
 
+#include "GdiHandle.h"
 #include "ScanHost.h"
 
 #include <windows.h>
@@ -15,7 +16,6 @@ class TAboutForm {
 public:
     // programFolder ends with a backslash; errors go to the prompts' report.
     TAboutForm(std::string programFolder, scanner::IPrompts &prompts);
-    ~TAboutForm();
     TAboutForm(const TAboutForm &) = delete;
     TAboutForm &operator=(const TAboutForm &) = delete;
 
@@ -38,8 +38,8 @@ private:
     scanner::IPrompts &prompts_;
     // Label2's text: kept between showings, so a failed read leaves the last one.
     std::string versionText_;
-    HFONT titleFont_ = nullptr;
-    HFONT linkFont_ = nullptr;
+    brenvald::GdiObject<HFONT> titleFont_;
+    brenvald::GdiObject<HFONT> linkFont_;
 };
 
 } // namespace window

@@ -1,5 +1,7 @@
 #include "GradFill.h"
 
+#include "GdiHandle.h"
+
 namespace window {
 
 namespace {
@@ -77,23 +79,21 @@ void TGradientFill::SetFillDirection(gradient::TFillDirection direction) {
 void TGradientFill::Paint(HDC target, int left, int top, int width, int height) const {
     RECT client;
     GetClientRect(window_, &client);
-    HDC memory = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    // Torn down in reverse: the bitmap is put out of the DC before either goes.
+    const brenvald::MemoryDC memory(CreateCompatibleDC(target));
+    const brenvald::GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(target, width, height));
+    const brenvald::SelectedObject selected(memory.get(), bitmap.get());
     RECT whole{0, 0, width, height};
-    FillRect(memory, &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FillRect(memory.get(), &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     for (const gradient::Band &band :
          gradient::GradientBands(ToRgb(beginColor_), ToRgb(endColor_), numberOfColors_,
                                  fillDirection_, client.right, client.bottom)) {
         RECT area{band.left - left, band.top - top, band.right - left, band.bottom - top};
-        HBRUSH brush = CreateSolidBrush(RGB(band.colour.red, band.colour.green, band.colour.blue));
-        FillRect(memory, &area, brush);
-        DeleteObject(brush);
+        const brenvald::GdiObject<HBRUSH> brush(
+            CreateSolidBrush(RGB(band.colour.red, band.colour.green, band.colour.blue)));
+        FillRect(memory.get(), &area, brush.get());
     }
-    BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    BitBlt(target, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 // A label on the strip (an owner-drawn static) shows the gradient through:
@@ -109,12 +109,11 @@ void TGradientFill::DrawLabel(const DRAWITEMSTRUCT &item) const {
     SetBkMode(item.hDC, TRANSPARENT);
     char text[256];
     GetWindowTextA(item.hwndItem, text, sizeof text);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
-    HGDIOBJ previous = font ? SelectObject(item.hDC, font) : nullptr;
+    // The label's font, when it has one, for the drawing only.
+    const brenvald::SelectedObject font(
+        item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
     RECT area = item.rcItem;
     DrawTextA(item.hDC, text, -1, &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (previous)
-        SelectObject(item.hDC, previous);
 }
 
 LRESULT CALLBACK TGradientFill::WindowProc(HWND window, UINT message, WPARAM wParam,

@@ -1,10 +1,9 @@
 #include "ListText_win.h"
 
+#include "WinHandle.h"
 #include "resource.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 namespace window {
 
@@ -20,45 +19,25 @@ constexpr int kClientInset = 4;
 constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenPauseMs = 20;
 
-class ClipboardOpen {
-public:
-    explicit ClipboardOpen(HWND owner) {
-        for (int attempt = 0; attempt < kOpenAttempts && !open_; ++attempt) {
-            open_ = OpenClipboard(owner) != FALSE;
-            if (!open_)
-                Sleep(kOpenPauseMs);
-        }
+// Opens the clipboard, trying again for a moment while another program
+// holds it.
+bool OpenWithin(brenvald::ClipboardOpen &clipboard, HWND owner) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (clipboard.Open(owner))
+            return true;
+        Sleep(kOpenPauseMs);
     }
-    ~ClipboardOpen() {
-        if (open_)
-            CloseClipboard();
-    }
-    ClipboardOpen(const ClipboardOpen &) = delete;
-    ClipboardOpen &operator=(const ClipboardOpen &) = delete;
-    explicit operator bool() const { return open_; }
+    return false;
+}
 
-private:
-    bool open_ = false;
-};
-
-struct GlobalFreer {
-    void operator()(void *memory) const { GlobalFree(memory); }
-};
-using GlobalMemory = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, GlobalFreer>;
-
-struct MenuDestroyer {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-
-GlobalMemory GlobalText(const std::wstring &text) {
+brenvald::GlobalMemory GlobalText(const std::wstring &text) {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    brenvald::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory)
         return memory;
     void *target = GlobalLock(memory.get());
     if (!target)
-        return GlobalMemory();
+        return brenvald::GlobalMemory();
     CopyMemory(target, text.c_str(), bytes);
     GlobalUnlock(memory.get());
     return memory;
@@ -67,11 +46,12 @@ GlobalMemory GlobalText(const std::wstring &text) {
 // CF_UNICODETEXT only: the system makes the ANSI and OEM forms for programs
 // that ask for them.
 bool PutOnClipboard(HWND owner, const std::wstring &text) {
-    GlobalMemory memory = GlobalText(text);
+    brenvald::GlobalMemory memory = GlobalText(text);
     if (!memory)
         return false;
-    ClipboardOpen clipboard(owner);
-    if (!clipboard || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory.get()))
+    brenvald::ClipboardOpen clipboard;
+    if (!OpenWithin(clipboard, owner) || !EmptyClipboard() ||
+        !SetClipboardData(CF_UNICODETEXT, memory.get()))
         return false;
     memory.release(); // the clipboard owns it now
     return true;
@@ -118,7 +98,7 @@ bool CopyRowsToClipboard(HWND owner, const TListView &list) {
 }
 
 int TrackListMenu(HWND owner, HWND list, LPARAM position) {
-    MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LISTMENU)));
+    brenvald::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LISTMENU)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup)
         return 0;

@@ -51,16 +51,8 @@ TMainForm::TMainForm()
       quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_)),
       aboutForm_(std::make_unique<TAboutForm>(programFolder_, prompts_)) {}
 
-TMainForm::~TMainForm() {
-    for (HIMAGELIST glyph : glyphs_)
-        ImageList_Destroy(glyph);
-    if (driveImages_)
-        ImageList_Destroy(driveImages_);
-    if (font_)
-        DeleteObject(font_);
-    if (boldFont_)
-        DeleteObject(boldFont_);
-}
+// The window is gone by now: its fonts, images and icons go with the form.
+TMainForm::~TMainForm() = default;
 
 bool TMainForm::Create(HINSTANCE instance, int showCommand) {
     RECT frame{0, 0, kClientWidth, kClientHeight};

@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "Definitions.h"
 #include "FolderSearch.h"
+#include "GdiHandle.h"
 #include "GradFill.h"
 #include "ListText_win.h"
 #include "QuarantineCommands.h"
@@ -31,7 +32,7 @@ class TCheckListAdapter : public scanner::ICheckList {
 public:
     explicit TCheckListAdapter(TListView list) : list_(list) {}
     int RowCount() const override { return list_.Count(); }
-    std::string Caption(int row) const override { return scanner::Utf8FromWide(list_.TextWide(row)); }
+    std::string Caption(int row) const override { return brenvald::Utf8FromWide(list_.TextWide(row)); }
     bool Checked(int row) const override { return list_.Checked(row); }
     void SetChecked(int row, bool checked) override { list_.SetChecked(row, checked); }
     void RemoveRow(int row) override { list_.Remove(row); }
@@ -140,10 +141,12 @@ private:
     HWND countersPanel_ = nullptr;
     std::map<int, HWND> controls_;
     std::vector<HWND> allControls_;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
-    HIMAGELIST driveImages_ = nullptr;
-    std::vector<HIMAGELIST> glyphs_;
+    brenvald::GdiObject<HFONT> font_;
+    brenvald::GdiObject<HFONT> boldFont_;
+    brenvald::GdiObject<HBITMAP> logo_;
+    brenvald::IconHandle pageIcons_[5];
+    brenvald::ImageListHandle driveImages_;
+    std::vector<brenvald::ImageListHandle> glyphs_;
     std::map<int, TFittedList> fittedLists_;
     // The ANSI path of each results row, by the number the row carries.
 

@@ -80,14 +80,13 @@ HWND CreateLabel(HWND parent, int controlId, const char *caption, int left, int 
 }
 
 // A strip of 6 glyph frames (one per button state) as an image list.
-HIMAGELIST LoadImageStrip(int bitmapId, int frames) {
-    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32, frames, 0);
-    HBITMAP strip = static_cast<HBITMAP>(
-        LoadImageA(Instance(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (strip) {
-        ImageList_Add(list, strip, nullptr);
-        DeleteObject(strip);
-    }
+// The list keeps its own copy of the frames.
+brenvald::ImageListHandle LoadImageStrip(int bitmapId, int frames) {
+    brenvald::ImageListHandle list(ImageList_Create(16, 16, ILC_COLOR32, frames, 0));
+    const brenvald::GdiObject<HBITMAP> strip(static_cast<HBITMAP>(
+        LoadImageA(Instance(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (strip)
+        ImageList_Add(list.get(), strip.get(), nullptr);
     return list;
 }
 
@@ -96,13 +95,11 @@ HIMAGELIST LoadImageStrip(int bitmapId, int frames) {
 int CaptionWidth(HWND button) {
     char caption[128] = {};
     GetWindowTextA(button, caption, sizeof caption);
-    HDC context = GetDC(button);
-    HGDIOBJ previousFont =
-        SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
+    const brenvald::WindowDC context(button);
+    const brenvald::SelectedObject font(
+        context.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
     RECT extent{0, 0, 0, 0};
-    DrawTextA(context, caption, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(context, previousFont);
-    ReleaseDC(button, context);
+    DrawTextA(context.get(), caption, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
     return extent.right - extent.left;
 }
 
@@ -180,15 +177,14 @@ HWND TMainForm::Control(int controlId) const {
 }
 
 void TMainForm::CreateFonts() {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
-    boldFont_ = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    const int height =
+        -MulDiv(8, GetDeviceCaps(brenvald::WindowDC(nullptr).get(), LOGPIXELSY), 72);
+    font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+                            DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+    boldFont_.reset(CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 }
 
 void TMainForm::ApplyFonts() {
@@ -196,7 +192,7 @@ void TMainForm::ApplyFonts() {
         const int id = GetDlgCtrlID(control);
         const bool heading = id >= IDC_HEADINGTEXT1 && id <= IDC_HEADINGTEXT5;
         SendMessageA(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(heading ? boldFont_ : font_), FALSE);
+                     reinterpret_cast<WPARAM>(heading ? boldFont_.get() : font_.get()), FALSE);
     }
 }
 
@@ -216,9 +212,8 @@ HWND TMainForm::CreateGlyphButton(HWND parent, int controlId, const char *captio
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, left, top,
                                   width, kButtonHeight, parent, IdOf(controlId), Instance(),
                                   nullptr);
-    HIMAGELIST glyph = LoadImageStrip(glyphId, 6);
-    glyphs_.push_back(glyph);
-    BUTTON_IMAGELIST images{glyph, {6, 0, 2, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    glyphs_.push_back(LoadImageStrip(glyphId, 6));
+    BUTTON_IMAGELIST images{glyphs_.back().get(), {6, 0, 2, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     SendMessageA(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     EnableWindow(button, enabled ? TRUE : FALSE);
     return AddControl(button);
@@ -229,9 +224,10 @@ void TMainForm::CreateLeftPanel() {
     AddControl(CreateLabel(leftPanel_, 0, "", 8, 8, 98, 72, SS_ETCHEDFRAME));
     HWND logo = AddControl(CreateLabel(leftPanel_, IDC_LOGO, "", 10, 10, 94, 68,
                                        SS_BITMAP | SS_CENTERIMAGE));
-    SendMessageA(logo, STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_LOGO),
-                                                     IMAGE_BITMAP, 0, 0, 0)));
+    // The label shows the bitmap but never frees it: the window keeps it.
+    logo_.reset(static_cast<HBITMAP>(
+        LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
+    SendMessageA(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     SetWindowPos(logo, nullptr, 10, 10, 94, 68, SWP_NOZORDER);
 
     struct LeftButton {
@@ -276,10 +272,10 @@ HWND TMainForm::CreatePage(int page, const char *caption, const char *heading, b
     pages_[page - 1] = sheet;
     HWND icon = AddControl(CreateLabel(sheet, IDC_PAGEICON1 + page - 1, "", kMargin, kMargin - 2,
                                        32, 32, SS_ICON));
-    SendMessageA(icon, STM_SETICON,
-                 reinterpret_cast<WPARAM>(LoadImageA(Instance(), MAKEINTRESOURCEA(iconId),
-                                                     IMAGE_ICON, 32, 32, 0)),
-                 0);
+    // As with the logo, the label does not free its icon.
+    pageIcons_[page - 1].reset(static_cast<HICON>(
+        LoadImageA(Instance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, 32, 32, 0)));
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(pageIcons_[page - 1].get()), 0);
     TGradientFill *strip = TGradientFill::Create(sheet, IDC_HEADING1 + page - 1,
                                                  kPageWidth - kMargin - kStripWidth, 8,
                                                  kStripWidth, kStripHeight);
@@ -336,7 +332,7 @@ void TMainForm::CreateDrivePage() {
     HWND list = CreateList(page, IDC_DRIVELIST, kPageHeight - kMargin - kBodyTop,
                            LVS_EX_CHECKBOXES, LVS_LIST);
     driveImages_ = LoadImageStrip(IDB_DRIVES, 4);
-    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(driveImages_));
+    SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(driveImages_.get()));
 }
 
 void TMainForm::CreateLogPage() {

@@ -1,6 +1,7 @@
 #include "bvxtool_console.h"
 
 #include "ReportText.h"
+#include "TextConversion.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,29 +13,6 @@ namespace {
 bool IsConsoleHandle(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != 0;
-}
-
-std::wstring Widen(const std::string &bytes, UINT codePage) {
-    if (bytes.empty())
-        return {};
-    const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, bytes.data(), size, &wide[0], length);
-    return wide;
-}
-
-std::string Utf8FromWideText(const std::wstring &wide) {
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr,
-                                           nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &bytes[0], length, nullptr, nullptr);
-    return bytes;
 }
 
 // Line breaks as the C runtime writes them to a file in text mode.
@@ -79,12 +57,12 @@ void WriteAllWide(HANDLE handle, const std::wstring &wide) {
 std::wstring WideFromOutputText(const std::string &text) {
     std::wstring wide;
     for (const TextRun &run : SplitTextRuns(text))
-        wide += Widen(run.bytes, run.utf8 ? CP_UTF8 : CP_ACP);
+        wide += brenvald::WideFromCodePage(run.utf8 ? CP_UTF8 : CP_ACP, run.bytes);
     return wide;
 }
 
 std::string RedirectedUtf8(const std::string &text) {
-    return WithCrLf(Utf8FromWideText(WideFromOutputText(text)));
+    return WithCrLf(brenvald::Utf8FromWide(WideFromOutputText(text)));
 }
 
 TConsoleText::TConsoleText(HANDLE handle, RedirectedForm redirectedForm)

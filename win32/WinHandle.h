@@ -1,42 +1,93 @@
-// Owning wrappers for Win32 handles, closed on every path.
+// Scoped owners for Win32 handles: each closes its handle on every path and
+// can be moved but not copied. A kind is a small traits struct naming its
+// handle type, the value that means "none" and the call that closes it.
 #pragma once
 
 #include <windows.h>
 
 namespace brenvald {
 
-class FileHandle {
+template <typename Kind>
+class ScopedHandle {
 public:
-    FileHandle() = default;
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { reset(); }
-    FileHandle(FileHandle &&other) noexcept : handle_(other.release()) {}
-    FileHandle &operator=(FileHandle &&other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = other.release();
-        }
+    using Handle = typename Kind::Handle;
+
+    ScopedHandle() = default;
+    explicit ScopedHandle(Handle handle) : handle_(handle) {}
+    ~ScopedHandle() { reset(); }
+    ScopedHandle(ScopedHandle &&other) noexcept : handle_(other.release()) {}
+    ScopedHandle &operator=(ScopedHandle &&other) noexcept {
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
+    ScopedHandle(const ScopedHandle &) = delete;
+    ScopedHandle &operator=(const ScopedHandle &) = delete;
 
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-    HANDLE release() {
-        HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
+    bool valid() const { return Kind::Valid(handle_); }
+    explicit operator bool() const { return valid(); }
+    Handle get() const { return handle_; }
+    // Gives the handle up without closing it.
+    Handle release() {
+        const Handle handle = handle_;
+        handle_ = Kind::None();
         return handle;
     }
-    void reset() {
+    // Closes the handle held, then holds the one given.
+    void reset(Handle handle = Kind::None()) {
         if (valid())
-            CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
+            Kind::Close(handle_);
+        handle_ = handle;
+    }
+    // For calls that hand a new handle out through a pointer; the one held
+    // before is closed first.
+    Handle *put() {
+        reset();
+        return &handle_;
     }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    Handle handle_ = Kind::None();
 };
+
+// Kinds whose "none" is a null pointer.
+template <typename HandleType, auto CloseCall>
+struct NullIsNone {
+    using Handle = HandleType;
+    static Handle None() { return nullptr; }
+    static bool Valid(Handle handle) { return handle != nullptr; }
+    static void Close(Handle handle) { CloseCall(handle); }
+};
+
+// Files, tokens and other kernel objects: CreateFile gives
+// INVALID_HANDLE_VALUE on failure, most other calls a null handle.
+struct KernelObjectKind {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(Handle handle) { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
+    static void Close(Handle handle) { CloseHandle(handle); }
+};
+
+struct FindKind {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static bool Valid(Handle handle) { return handle != INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) { FindClose(handle); }
+};
+
+namespace detail {
+inline void FreeLocal(void *memory) { LocalFree(memory); }
+} // namespace detail
+
+using FileHandle = ScopedHandle<KernelObjectKind>;
+using FindHandle = ScopedHandle<FindKind>;
+using RegistryKey = ScopedHandle<NullIsNone<HKEY, RegCloseKey>>;
+using GlobalMemory = ScopedHandle<NullIsNone<HGLOBAL, GlobalFree>>;
+using MenuHandle = ScopedHandle<NullIsNone<HMENU, DestroyMenu>>;
+// Memory the system allocated for the caller to give back with LocalFree
+// (FormatMessage's buffer, CommandLineToArgvW's list), by its own pointer type.
+template <typename Pointer>
+using LocalMemory = ScopedHandle<NullIsNone<Pointer, detail::FreeLocal>>;
 
 // Opens a file with CreateFileA; the handle is invalid when the open failed.
 inline FileHandle OpenFile(const char *path, DWORD access, DWORD share,
@@ -45,20 +96,30 @@ inline FileHandle OpenFile(const char *path, DWORD access, DWORD share,
     return FileHandle(CreateFileA(path, access, share, nullptr, disposition, attributes, nullptr));
 }
 
-class FindHandle {
+// The clipboard, open while the object lives. Opening may fail while another
+// program holds it; the caller decides whether to try again.
+class ClipboardOpen {
 public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (valid())
-            FindClose(handle_);
+    ClipboardOpen() = default;
+    ~ClipboardOpen() {
+        if (open_)
+            CloseClipboard();
     }
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
+    ClipboardOpen(ClipboardOpen &&other) noexcept : open_(other.open_) { other.open_ = false; }
+    ClipboardOpen &operator=(ClipboardOpen &&) = delete;
+    ClipboardOpen(const ClipboardOpen &) = delete;
+    ClipboardOpen &operator=(const ClipboardOpen &) = delete;
+
+    // True when the clipboard is open, now or already.
+    bool Open(HWND owner) {
+        if (!open_)
+            open_ = OpenClipboard(owner) != FALSE;
+        return open_;
+    }
+    explicit operator bool() const { return open_; }
 
 private:
-    HANDLE handle_;
+    bool open_ = false;
 };
 
 } // namespace brenvald

@@ -6,6 +6,7 @@
 
 #include "BaseContent.h"
 #include "ContainerTestSupport.h"
+#include "SystemErrorText.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -84,13 +85,7 @@ std::string PackedBase(const TempDir &dir, const std::string &name, const std::s
 }
 
 std::string SystemText(DWORD code) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && std::strchr("\r\n ", message.back()))
-        message.pop_back();
-    return message;
+    return brenvald::SystemErrorTextAnsi(code, "\r\n ").value_or("");
 }
 
 std::string FullPathOf(const std::string &path) {

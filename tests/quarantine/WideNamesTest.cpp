@@ -26,7 +26,7 @@ namespace {
 const std::string kMark = "\xEF\xBB\xBF";
 
 std::wstring LongForm(const std::string &utf8Path) {
-    return L"\\\\?\\" + scanner::WideFromUtf8(utf8Path);
+    return L"\\\\?\\" + brenvald::WideFromUtf8(utf8Path);
 }
 
 void MakeWideFolder(const std::string &path) {
@@ -237,7 +237,7 @@ TEST(QuarantineWideNames, AnIndexOfAnEarlierBuildListsRestoresAndDeletesAsBefore
         wideName = L"cafe.exe";
     }
     const std::string ansiPath = setup.user + name;
-    const std::string shownPath = setup.user + scanner::Utf8FromWide(wideName);
+    const std::string shownPath = setup.user + brenvald::Utf8FromWide(wideName);
     const std::string other = setup.user + "other.exe";
     testsupport::MakeDir(setup.program + "Quarantine");
     testsupport::WriteFile(setup.store.Folder() + "INFECTED(11).Vir", "first" + AllBytes());
@@ -272,7 +272,7 @@ TEST(QuarantineWideNames, AnIndexOfAnEarlierBuildListsRestoresAndDeletesAsBefore
 TEST(QuarantineWideNames, ACyrillicFileBeyond260CharactersGoesAndComesBack) {
     TWideInstallation setup;
     std::string folder = setup.user;
-    while (scanner::WideFromUtf8(folder).size() < 280) {
+    while (brenvald::WideFromUtf8(folder).size() < 280) {
         folder += u8"Папка с длинным именем " + std::to_string(folder.size()) + "\\";
         MakeWideFolder(folder.substr(0, folder.size() - 1));
     }

@@ -21,8 +21,8 @@ void WriteBaseAs(scantest::TScanFixture &fixture, const std::string &utf8Name,
                  const std::string &recordName) {
     const std::string plain = fixture.BasePath("plain.tmp");
     scantest::WriteBase(plain, {BaseRecord{recordName, "0123456789abcdef0123456789abcdef:9", '0', "0"}});
-    const std::wstring target = scanner::WideFromUtf8(fixture.BasePath("")) + scanner::WideFromUtf8(utf8Name);
-    ASSERT_TRUE(MoveFileW(scanner::WideFromUtf8(plain).c_str(), target.c_str())) << GetLastError();
+    const std::wstring target = brenvald::WideFromUtf8(fixture.BasePath("")) + brenvald::WideFromUtf8(utf8Name);
+    ASSERT_TRUE(MoveFileW(brenvald::WideFromUtf8(plain).c_str(), target.c_str())) << GetLastError();
 }
 
 TEST(BaseNames, AnUnspellableBaseLoadsUnderItsRealNameAndTheRealExtensionDecides) {

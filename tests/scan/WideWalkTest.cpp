@@ -20,7 +20,7 @@ using testsupport::BaseRecord;
 
 namespace {
 
-std::wstring Wide(const std::string &utf8) { return scanner::WideFromUtf8(utf8); }
+std::wstring Wide(const std::string &utf8) { return brenvald::WideFromUtf8(utf8); }
 
 std::wstring LongForm(const std::string &ansiPath) {
     return L"\\\\?\\" + std::wstring(ansiPath.begin(), ansiPath.end());
