@@ -83,9 +83,6 @@ std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
 // count as unspellable.
 std::string ExactAnsiName(const std::wstring &name);
 
-// The hosts of the scan show its texts through this name.
-using brenvald::WideFromShownText;
-
 // The base loading's search over ANSI folder paths: visits every entry that
 // has an ANSI path below folder (a folder ending with a backslash), with
 // AnsiName set to the name to append (the real name or its short form).

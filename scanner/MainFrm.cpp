@@ -1,6 +1,7 @@
 #include "MainFrm.h"
 
 #include "DriveList.h"
+#include "TextConversion.h"
 #include "WebAddresses.h"
 #include "resource.h"
 
@@ -98,7 +99,7 @@ void TMainForm::FillDriveList() {
 
 // Log lines and results show real names: wide items from UTF-8 texts.
 void TMainForm::Line(const std::string &text, scanner::LogKind) {
-    const int row = TListView(Control(IDC_LOGLIST)).AppendWide(scanner::WideFromShownText(text));
+    const int row = TListView(Control(IDC_LOGLIST)).AppendWide(brenvald::WideFromShownText(text));
     FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
@@ -106,7 +107,7 @@ void TMainForm::Line(const std::string &text, scanner::LogKind) {
 // caption.
 void TMainForm::Detection(const std::string &shownPath, const std::string &) {
     const int row =
-        TListView(Control(IDC_LISTVIEW2)).AppendWide(scanner::WideFromShownText(shownPath));
+        TListView(Control(IDC_LISTVIEW2)).AppendWide(brenvald::WideFromShownText(shownPath));
     FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
@@ -125,7 +126,7 @@ void TMainForm::Counters(const scanner::ScanState &state) {
 }
 
 void TMainForm::SetStatus(const std::string &text) {
-    SetWindowTextW(Control(IDC_LABEL4), scanner::WideFromShownText(text).c_str());
+    SetWindowTextW(Control(IDC_LABEL4), brenvald::WideFromShownText(text).c_str());
 }
 
 void TMainForm::Progress(int position) {
@@ -253,7 +254,7 @@ void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &ro
     list.Clear();
     FittedList(IDC_LISTVIEW1)->Cleared();
     for (const scanner::QuarantineRow &row : rows) {
-        const int position = list.AppendWide(scanner::WideFromShownText(row.caption),
+        const int position = list.AppendWide(brenvald::WideFromShownText(row.caption),
                                              row.present ? 0 : kStoredFileMissing);
         list.SetText(position, 1, row.storedName);
         list.SetText(position, 2, row.description);

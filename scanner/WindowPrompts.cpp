@@ -1,6 +1,6 @@
 #include "WindowPrompts.h"
 
-#include "FolderSearch.h"
+#include "TextConversion.h"
 
 #include <shellapi.h>
 
@@ -9,8 +9,8 @@ namespace window {
 // Texts may name files by their real names and quote the system's reasons,
 // both in UTF-8: the box shows them wide.
 int TWindowPrompts::Box(const std::string &text, const char *caption, UINT style) {
-    return MessageBoxW(owner_, scanner::WideFromShownText(text).c_str(),
-                       scanner::WideFromShownText(caption).c_str(), style);
+    return MessageBoxW(owner_, brenvald::WideFromShownText(text).c_str(),
+                       brenvald::WideFromShownText(caption).c_str(), style);
 }
 
 void TWindowPrompts::Information(const std::string &text) {
