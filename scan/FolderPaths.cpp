@@ -1,7 +1,5 @@
 // The path rules of the walk that need no system call: joining names to
 // folders within the ANSI limit, and the "\\?\" form of wide paths.
-#include "FolderSearch.h"
-
 #include "FolderPaths.h"
 
 namespace scanner {

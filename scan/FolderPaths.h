@@ -1,9 +1,13 @@
 // Path text rules of the folder search, apart from the system calls.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace scanner {
+
+// ANSI paths longer than this are refused by the ANSI file calls.
+constexpr size_t AnsiPathLimit = 259;
 
 // folderAnsi + ansiName + ending when neither part is empty and the whole
 // stays within AnsiPathLimit; empty otherwise.

@@ -9,6 +9,7 @@
 // system's ANSI code page; wide paths are what the wide calls take.
 #pragma once
 
+#include "FolderPaths.h"
 #include "TextConversion.h"
 #include "WinHandle.h"
 
@@ -20,9 +21,6 @@
 #include <unordered_set>
 
 namespace scanner {
-
-// ANSI paths longer than this are refused by the ANSI file calls.
-constexpr size_t AnsiPathLimit = 259;
 
 // Why an entry has no ANSI path.
 enum class AnsiPathTrouble { None, Unspellable, TooLong };

@@ -1,7 +1,5 @@
 #include "QuarantineCommands.h"
 
-#include "ScanRun.h"
-
 namespace scanner {
 
 namespace {

@@ -5,6 +5,8 @@
 // only.
 #pragma once
 
+#include "WebAddresses.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -112,5 +114,8 @@ public:
     // The shell's default action for an address, no verb, no parameters.
     virtual void OpenAddress(const std::string &address, bool maximised) = 0;
 };
+
+// Opens the product's trial page, maximised.
+inline void OpenTrialPage(IPrompts &prompts) { prompts.OpenAddress(TrialPageAddress, true); }
 
 } // namespace scanner

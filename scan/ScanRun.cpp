@@ -78,8 +78,6 @@ std::string MegabytesText(double megabytes) {
     return std::to_string(static_cast<long long>(std::nearbyint(megabytes)));
 }
 
-void OpenTrialPage(IPrompts &prompts) { prompts.OpenAddress(TrialPageAddress, true); }
-
 TScanRun::TScanRun(TScanReport &report, IPrompts &prompts, const TDefinitions *definitions)
     : TScanRun(report, prompts, definitions, KernelEngine()) {}
 

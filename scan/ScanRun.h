@@ -22,9 +22,6 @@ class TDefinitions;
 // even integer.
 std::string MegabytesText(double megabytes);
 
-// Opens the product's trial page, maximised.
-void OpenTrialPage(IPrompts &prompts);
-
 class TScanRun {
 public:
     // definitions may be null or unavailable (the table could not be
