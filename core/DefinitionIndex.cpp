@@ -1,5 +1,6 @@
 #include "DefinitionIndex.h"
 
+#include "Fingerprint.h"
 #include "HexPattern.h"
 #include "OffsetSignature.h"
 
@@ -129,6 +130,8 @@ TDefinitionIndex::~TDefinitionIndex() = default;
 void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     pass_.reset();
     fingerprintSlots_.clear();
+    fingerprintSizes_.clear();
+    fingerprintOfAnyForm_ = false;
     probeSlots_.clear();
     patterns_ = kernel::TPatternSet();
     fingerprintSlots_.reserve(static_cast<size_t>(recordCount));
@@ -138,6 +141,7 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
         if (slot.Kind == brenvald::kKindMd5Fingerprint) {
             // emplace keeps the first, lowest slot of a signature.
             fingerprintSlots_.emplace(slot.Signature, index);
+            NoteFingerprintSize(slot.Signature);
         } else if (slot.Kind == brenvald::kKindHexSignature) {
             probeSlots_.push_back({index, slot.Kind, slot.Signature, 0});
             patternOfProbe.push_back(patterns_.Add(kernel::HexPatternBytes(slot.Signature)));
@@ -148,10 +152,20 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
             }
         }
     }
+    std::sort(fingerprintSizes_.begin(), fingerprintSizes_.end());
+    fingerprintSizes_.erase(std::unique(fingerprintSizes_.begin(), fingerprintSizes_.end()),
+                            fingerprintSizes_.end());
     patterns_.Seal();
     BuildHexSlots(patternOfProbe);
     BuildOffsets();
     pass_ = std::make_unique<TContentPass>(*this);
+}
+
+void TDefinitionIndex::NoteFingerprintSize(std::string_view signature) {
+    if (const auto size = kernel::FingerprintSignatureSize(signature))
+        fingerprintSizes_.push_back(*size);
+    else
+        fingerprintOfAnyForm_ = true;
 }
 
 void TDefinitionIndex::BuildHexSlots(const std::vector<int32_t> &patternOfProbe) {
@@ -243,6 +257,24 @@ TSlotMatch TDefinitionIndex::FirstMatchOfContent(std::string_view fingerprint, I
     if (!CanMatchBelow(bound))
         return {bound == kNoBound ? -1 : bound, false};
     return AskCandidates(pass_->Candidates(), bound, probe);
+}
+
+TSlotMatch TDefinitionIndex::FirstMatchOfContentAlone(std::string_view fingerprint) const {
+    const int32_t bound = FingerprintBound(fingerprint);
+    TSlotMatch match{bound == kNoBound ? -1 : bound, false};
+    if (!CanMatchBelow(bound))
+        return match;
+    const std::vector<int32_t> candidates = pass_->Candidates();
+    if (!candidates.empty() && probeSlots_[static_cast<size_t>(candidates.front())].Index < bound)
+        match.Slot = probeSlots_[static_cast<size_t>(candidates.front())].Index;
+    return match;
+}
+
+bool TDefinitionIndex::FingerprintMayMatch(std::string_view sizeText) const {
+    if (fingerprintOfAnyForm_)
+        return true;
+    const auto size = kernel::ParseSizeText(sizeText);
+    return size && std::binary_search(fingerprintSizes_.begin(), fingerprintSizes_.end(), *size);
 }
 
 TSlotMatch TDefinitionIndex::AskEverySlot(int32_t bound, ISlotProbe &probe) const {

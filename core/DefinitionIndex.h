@@ -80,6 +80,18 @@ public:
     void StartContent() const;
     void FeedContent(const unsigned char *data, size_t length) const;
     TSlotMatch FirstMatchOfContent(std::string_view fingerprint, ISlotProbe &probe) const;
+    // The same when no engine can be asked, for a file that the check read
+    // through a path the engine cannot take. The candidates are exactly the
+    // slots the engine would confirm: the pattern set verifies every pattern
+    // in full, the offset table compares all four bytes (zeros past the end,
+    // as the engine reads them); so the lowest one below the fingerprint's
+    // slot is the walk's answer.
+    TSlotMatch FirstMatchOfContentAlone(std::string_view fingerprint) const;
+    // Whether a file of this size text can match a kind "0" slot: its size
+    // text is one that some signature "32 hex digits:size text" names, or
+    // some kind "0" signature has another form. When false, no kind "0" slot
+    // matches whatever the file holds, so its fingerprint is not needed.
+    bool FingerprintMayMatch(std::string_view sizeText) const;
     // Bytes held by the pattern set and the offset table.
     size_t MatcherBytes() const;
 
@@ -107,10 +119,15 @@ private:
     TSlotMatch AskEverySlot(int32_t bound, ISlotProbe &probe) const;
     TSlotMatch AskCandidates(const std::vector<int32_t> &candidates, int32_t bound,
                              ISlotProbe &probe) const;
+    void NoteFingerprintSize(std::string_view signature);
     void BuildHexSlots(const std::vector<int32_t> &patternOfProbe);
     void BuildOffsets();
 
     std::unordered_map<std::string_view, int32_t> fingerprintSlots_;
+    // The sizes (low 32 bits) that kind "0" signatures name, sorted, each
+    // once; and whether some kind "0" signature is of no such form.
+    std::vector<uint32_t> fingerprintSizes_;
+    bool fingerprintOfAnyForm_ = false;
     std::vector<ProbeSlot> probeSlots_;
     kernel::TPatternSet patterns_;
     // The probe slots of each pattern id: hexSlots_[hexStarts_[id], hexStarts_[id + 1]).

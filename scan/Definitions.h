@@ -71,6 +71,16 @@ public:
     void FeedContent(const unsigned char *data, size_t length) const { index_.FeedContent(data, length); }
     TSlotMatch FirstMatchOfContent(const std::string &fingerprint, const std::string &path,
                                    IEngine &engine) const;
+    // The same for a file that the engine cannot be given: decided from the
+    // bytes alone, as the engine would decide.
+    TSlotMatch FirstMatchOfContentAlone(const std::string &fingerprint) const {
+        return table_ ? index_.FirstMatchOfContentAlone(fingerprint) : TSlotMatch();
+    }
+    // Whether a file of this size text needs its fingerprint: some kind "0"
+    // definition may match it.
+    bool FingerprintMayMatch(const std::string &sizeText) const {
+        return table_ && index_.FingerprintMayMatch(sizeText);
+    }
     // Bytes held by the index's pattern set and offset table.
     size_t MatcherBytes() const { return index_.MatcherBytes(); }
     // The table's first byte, for readers of its layout.

@@ -15,9 +15,21 @@ namespace scanner {
 // What GetSize and GetFileMd5Hash give for a file, taken from one read of it.
 struct TFileTexts {
     std::string SizeText;
+    // Empty when the read was not asked for it.
     std::string Fingerprint;
     // The whole size in bytes, which the size text gives only to 32 bits.
     uint64_t Size = 0;
+};
+
+// What the check asks of its own read of a file, told once the file is open
+// and sized.
+struct TReadWants {
+    // Whether the fingerprint is wanted of a file of this size text; when
+    // not set, it always is.
+    std::function<bool(const std::string &sizeText)> Fingerprint;
+    // Takes all the file's bytes, in order, when set. With neither the
+    // fingerprint nor the bytes wanted, the file is opened and sized only.
+    ContentConsumer Content;
 };
 
 class IEngine {
@@ -44,14 +56,21 @@ public:
     virtual bool ReadContent(const std::string &path, size_t chunkSize, const ContentConsumer &consume);
     // When no one else has the file open, so that GetSize gives its size:
     // reads it once, as GetFileMd5Hash reads it (others may read and write
-    // it meanwhile), hands all its bytes to `consume` as ReadContent does,
-    // and fills `texts` with what GetSize and GetFileMd5Hash give for it.
-    // False when the file is open elsewhere, cannot be opened or a read
-    // fails: nothing is known, and the check asks the engine step by step.
-    // The base class always answers false, so that an engine made for a
-    // test is asked each step.
-    virtual bool ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
-                           const ContentConsumer &consume);
+    // it meanwhile), hands its bytes to wants.Content in chunks of at most
+    // chunkSize, and fills `texts` with what GetSize and GetFileMd5Hash give
+    // for it (the fingerprint only when wanted). What is not wanted is not
+    // read. False when the file is open elsewhere, cannot be opened or a
+    // read fails: nothing is known, and the check asks the engine step by
+    // step. The base class always answers false, so that an engine made for
+    // a test is asked each step.
+    virtual bool ReadOnce(const std::string &path, size_t chunkSize, const TReadWants &wants,
+                          TFileTexts &texts);
+    // The same read through a wide path ("\\?\" form) of a file that no ANSI
+    // path reaches, so that the engine cannot be asked at all. Every engine
+    // does this read itself: a file the walk cannot hand the engine is
+    // checked from it alone.
+    virtual bool ReadWideOnce(const std::wstring &widePath, size_t chunkSize, const TReadWants &wants,
+                              TFileTexts &texts);
     // Whether the file opens the way the engine opens it for a definition of
     // this kind: "1" reading while others may only read, "2" with no sharing.
     virtual bool OpensLikeEngine(const std::string &path, char kind);

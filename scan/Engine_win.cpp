@@ -10,6 +10,7 @@
 #include "WinHandle.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace scanner {
@@ -43,12 +44,8 @@ public:
         ::UnPakBaseToStream(pathValue.get(), table);
     }
 
-    bool ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
-                  const ContentConsumer &consume) override;
-
-private:
-    static bool ReadRestShared(const std::string &path, brenvald::FileHandle &file, uint64_t total,
-                               uint64_t from, size_t chunkSize, const ContentConsumer &consume);
+    bool ReadOnce(const std::string &path, size_t chunkSize, const TReadWants &wants,
+                  TFileTexts &texts) override;
 };
 
 } // namespace
@@ -88,7 +85,7 @@ bool IEngine::ReadContent(const std::string &path, size_t chunkSize, const Conte
     return file.valid() && ReadHandle(file.get(), UINT64_MAX, chunkSize, consume);
 }
 
-bool IEngine::ReadOnce(const std::string &, size_t, TFileTexts &, const ContentConsumer &) {
+bool IEngine::ReadOnce(const std::string &, size_t, const TReadWants &, TFileTexts &) {
     return false;
 }
 
@@ -97,50 +94,80 @@ bool IEngine::OpensLikeEngine(const std::string &path, char kind) {
     return brenvald::OpenFile(path.c_str(), GENERIC_READ, share).valid();
 }
 
-// The size step's open, with no sharing, tells whether anyone else has the
-// file open and gives its size; the same open then reads the file, and the
-// digest of what it holds is the fingerprint step's. That lock is held for
-// the first chunk only, so that no other program is kept from a file for
-// long: what lies beyond it is read through a second open that lets others
-// read and write, as the fingerprint step's read does.
-bool TKernelEngine::ReadOnce(const std::string &path, size_t chunkSize, TFileTexts &texts,
-                             const ContentConsumer &consume) {
-    brenvald::FileHandle file = brenvald::OpenFile(path.c_str(), GENERIC_READ, 0);
-    LARGE_INTEGER size;
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size))
-        return false;
-    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
-    kernel::Md5 md5;
-    uint64_t delivered = 0;
-    const auto take = [&](const unsigned char *data, size_t length) {
-        md5.Update(data, length);
-        delivered += length;
-        consume(data, length);
-    };
-    if (!ReadHandle(file.get(), std::min<uint64_t>(total, chunkSize), chunkSize, take))
-        return false;
-    if (delivered < total && !ReadRestShared(path, file, total, delivered, chunkSize, take))
-        return false;
-    // A file that ended before its size is no longer what was sized.
-    if (delivered != total)
-        return false;
-    texts.Size = total;
-    texts.SizeText = kernel::SizeText(static_cast<uint32_t>(total));
-    texts.Fingerprint = kernel::FingerprintText(md5.Finish(), texts.SizeText);
-    return true;
-}
+namespace {
+
+// Opens the file being read once with the share mode given.
+using ShareOpen = std::function<brenvald::FileHandle(DWORD share)>;
 
 // Closes the locked open and reads from `from` on through a shared one; false
 // when that open fails, the size has changed meanwhile or a read fails.
-bool TKernelEngine::ReadRestShared(const std::string &path, brenvald::FileHandle &file, uint64_t total,
-                                   uint64_t from, size_t chunkSize, const ContentConsumer &consume) {
+bool ReadRestShared(const ShareOpen &open, brenvald::FileHandle &file, uint64_t total, uint64_t from,
+                    size_t chunkSize, const ContentConsumer &consume) {
     file.reset();
-    file = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    file = open(FILE_SHARE_READ | FILE_SHARE_WRITE);
     LARGE_INTEGER size, position;
     position.QuadPart = static_cast<LONGLONG>(from);
     return file.valid() && GetFileSizeEx(file.get(), &size) && static_cast<uint64_t>(size.QuadPart) == total &&
            SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN) &&
            ReadHandle(file.get(), total - from, chunkSize, consume);
+}
+
+// The size step's open, with no sharing, tells whether anyone else has the
+// file open and gives its size; the same open then reads the file, and the
+// digest of what it holds is the fingerprint step's. That lock is held for
+// the first chunk only, so that no other program is kept from a file for
+// long: what lies beyond it is read through a second open that lets others
+// read and write, as the fingerprint step's read does. A file whose
+// fingerprint and bytes no one wants is opened and sized only.
+bool ReadOnceThrough(const ShareOpen &open, size_t chunkSize, const TReadWants &wants, TFileTexts &texts) {
+    brenvald::FileHandle file = open(0);
+    LARGE_INTEGER size;
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size))
+        return false;
+    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+    const std::string sizeText = kernel::SizeText(static_cast<uint32_t>(total));
+    const bool hashes = !wants.Fingerprint || wants.Fingerprint(sizeText);
+    kernel::Md5 md5;
+    if (hashes || wants.Content) {
+        uint64_t delivered = 0;
+        const auto take = [&](const unsigned char *data, size_t length) {
+            if (hashes)
+                md5.Update(data, length);
+            delivered += length;
+            if (wants.Content)
+                wants.Content(data, length);
+        };
+        if (!ReadHandle(file.get(), std::min<uint64_t>(total, chunkSize), chunkSize, take))
+            return false;
+        if (delivered < total && !ReadRestShared(open, file, total, delivered, chunkSize, take))
+            return false;
+        // A file that ended before its size is no longer what was sized.
+        if (delivered != total)
+            return false;
+    }
+    texts.Size = total;
+    texts.SizeText = sizeText;
+    texts.Fingerprint = hashes ? kernel::FingerprintText(md5.Finish(), sizeText) : std::string();
+    return true;
+}
+
+} // namespace
+
+bool IEngine::ReadWideOnce(const std::wstring &widePath, size_t chunkSize, const TReadWants &wants,
+                           TFileTexts &texts) {
+    return ReadOnceThrough(
+        [&](DWORD share) {
+            return brenvald::FileHandle(CreateFileW(widePath.c_str(), GENERIC_READ, share, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        },
+        chunkSize, wants, texts);
+}
+
+bool TKernelEngine::ReadOnce(const std::string &path, size_t chunkSize, const TReadWants &wants,
+                             TFileTexts &texts) {
+    return ReadOnceThrough(
+        [&](DWORD share) { return brenvald::OpenFile(path.c_str(), GENERIC_READ, share); }, chunkSize,
+        wants, texts);
 }
 
 IEngine &KernelEngine() {

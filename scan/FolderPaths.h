@@ -20,6 +20,12 @@ std::wstring LongPathForm(const std::wstring &fullPath);
 // The other way: the path as the ANSI calls and the user know it.
 std::wstring PlainPathForm(const std::wstring &path);
 std::wstring WithFinalBackslash(std::wstring path);
+// The least length that the short form of a name can have: a name that is
+// its own short form (a legal 8.3 name) keeps its length, any other gets a
+// short name of one character at least.
+size_t ShortNameFloor(const std::wstring &name);
+// The same for a whole plain path, name by name; a final backslash counts.
+size_t ShortPathFloor(const std::wstring &plainPath);
 // Printable ASCII only, and nothing the ANSI calls would trim (a final dot
 // or blank): such a name is its own ANSI spelling in every code page.
 bool IsPlainAsciiName(const std::wstring &name);

@@ -31,6 +31,10 @@ struct TWalkFolder {
     std::string Shown;      // UTF-8, as the user knows it
     std::string Ansi;       // for the engine; empty when the folder has none
     AnsiPathTrouble Trouble = AnsiPathTrouble::None; // why Ansi is empty
+    // The least length the folder's short form can have (ShortPathFloor):
+    // where a path below it cannot fit the engine's limit even so, the
+    // system is not asked for its short form.
+    size_t ShortFloor = 0;
     std::wstring Resolved;  // where the folder really lies (links resolved);
                             // empty for a link whose target cannot be told
 };

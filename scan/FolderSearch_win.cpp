@@ -93,8 +93,9 @@ TWalkFolder WalkRootFolder(const std::string &ansiRoot) {
     root.Wide = WithFinalBackslash(LongPathForm(FullWidePath(given)));
     root.Shown = brenvald::Utf8FromWide(given);
     root.Ansi = ansiRoot;
+    root.ShortFloor = ShortPathFloor(PlainPathForm(root.Wide));
     if (root.Ansi.size() > AnsiPathLimit) {
-        root.Ansi = ShortAnsiPath(root.Wide);
+        root.Ansi = root.ShortFloor > AnsiPathLimit ? std::string() : ShortAnsiPath(root.Wide);
         if (root.Ansi.size() > AnsiPathLimit)
             root.Ansi.clear();
         if (root.Ansi.empty())
@@ -127,17 +128,20 @@ TWalkFolder EnterSubFolder(const TWalkFolder &parent, const FolderEntry &entry) 
     TWalkFolder child;
     child.Wide = parent.Wide + entry.WideName + L"\\";
     child.Shown = parent.Shown + entry.Name + "\\";
+    child.ShortFloor = parent.ShortFloor + ShortNameFloor(entry.WideName) + 1;
     if (parent.Ansi.empty()) {
         // A short form only grows longer below a folder that has none.
         child.Trouble = parent.Trouble;
     } else {
         child.Ansi = JoinWithinAnsiLimit(parent.Ansi, entry.AnsiName, "\\");
         if (child.Ansi.empty()) {
-            const std::string shortForm = ShortAnsiPath(child.Wide);
+            // Where even the shortest short form is too long, none is asked for.
+            const bool mayFit = child.ShortFloor <= AnsiPathLimit;
+            const std::string shortForm = mayFit ? ShortAnsiPath(child.Wide) : std::string();
             if (!shortForm.empty() && shortForm.size() < AnsiPathLimit)
                 child.Ansi = shortForm.back() == '\\' ? shortForm : shortForm + '\\';
             else
-                child.Trouble = entry.AnsiName.empty() && shortForm.empty()
+                child.Trouble = mayFit && entry.AnsiName.empty() && shortForm.empty()
                                     ? AnsiPathTrouble::Unspellable
                                     : AnsiPathTrouble::TooLong;
         }
@@ -161,11 +165,13 @@ std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
     const std::string joined = JoinWithinAnsiLimit(folder.Ansi, entry.AnsiName, "");
     if (!joined.empty())
         return joined;
-    const std::string shortForm = ShortAnsiPath(folder.Wide + entry.WideName);
+    // Where even the shortest short form is too long, none is asked for.
+    const bool mayFit = folder.ShortFloor + ShortNameFloor(entry.WideName) <= AnsiPathLimit;
+    const std::string shortForm = mayFit ? ShortAnsiPath(folder.Wide + entry.WideName) : std::string();
     if (!shortForm.empty() && shortForm.size() <= AnsiPathLimit)
         return shortForm;
-    trouble = entry.AnsiName.empty() && shortForm.empty() ? AnsiPathTrouble::Unspellable
-                                                          : AnsiPathTrouble::TooLong;
+    trouble = mayFit && entry.AnsiName.empty() && shortForm.empty() ? AnsiPathTrouble::Unspellable
+                                                                    : AnsiPathTrouble::TooLong;
     return {};
 }
 
@@ -175,6 +181,7 @@ void ForEachFolderEntry(const std::string &folder,
     walkFolder.Wide =
         WithFinalBackslash(LongPathForm(FullWidePath(brenvald::WideFromAnsi(folder))));
     walkFolder.Ansi = folder;
+    walkFolder.ShortFloor = ShortPathFloor(PlainPathForm(walkFolder.Wide));
     TFolderListing listing(walkFolder.Wide);
     FolderEntry entry;
     while (listing.Next(entry)) {

@@ -45,16 +45,18 @@ private:
     int &depth_;
 };
 
-// The bytes to count for a file whose size text reads sizeText (not "-1"):
-// the size text wraps at 2 GiB, so the file system's 64-bit size is taken
-// when its low 32 bits agree with the text; else (the file changed or
-// vanished in between) the text read as an unsigned 32-bit number.
+// The bytes to count for a file whose size text reads sizeText: the size
+// text wraps at 2 GiB, so the file system's 64-bit size is taken when its
+// low 32 bits agree with the text, "-1" included (a file of 4 GiB - 1 bytes,
+// or of 8 GiB - 1...); else (the file changed or vanished in between) the
+// text read as an unsigned 32-bit number, but nothing for "-1", which then
+// means that the engine could not open the file.
 uint64_t CountedFileSize(const std::string &path, int32_t sizeText) {
     const uint32_t textBytes = static_cast<uint32_t>(sizeText);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         data.nFileSizeLow != textBytes)
-        return textBytes;
+        return sizeText == -1 ? 0 : textBytes;
     return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
@@ -267,7 +269,7 @@ bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEn
     shownPath_ = folder.Shown + entry.Name;
     shownFor_ = ansiPath;
     if (ansiPath.empty())
-        SkipUnreachableFile(shownPath_, trouble);
+        ScanUnreachableFile(folder.Wide + entry.WideName, trouble);
     else
         ScanFile(ansiPath);
     if (progress_ < ProgressWalkLimit)
@@ -275,18 +277,30 @@ bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEn
     return state_.Scanning;
 }
 
-// A file that the engine cannot be given any path for is counted and logged
-// like one it cannot read, with the reason.
-void TScanRun::SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble trouble) {
+// A file that the engine cannot be given any path for is read through its
+// wide path, and every definition decided from that read alone; one that
+// cannot be read so either is counted and logged like one the engine cannot
+// read, with the reason it could not be given the file.
+void TScanRun::ScanUnreachableFile(const std::wstring &widePath, AnsiPathTrouble trouble) {
     WaitWhilePaused();
     if (!state_.Scanning)
         return;
     ++state_.ScannedFiles;
-    ++state_.Skipped;
-    const char *reason =
-        trouble == AnsiPathTrouble::TooLong ? TooLongPathReason : UnspellableNameReason;
-    report_.Line("Ignored [" + shownPath + "] - [" + reason + "]", LogKind::IgnoredFile);
+    std::string fingerprint;
+    if (!ReadFileOnce(widePath, fingerprint)) {
+        ++state_.Skipped;
+        const char *reason =
+            trouble == AnsiPathTrouble::TooLong ? TooLongPathReason : UnspellableNameReason;
+        report_.Line("Ignored [" + shownPath_ + "] - [" + reason + "]", LogKind::IgnoredFile);
+        report_.Counters(state_);
+        return;
+    }
     report_.Counters(state_);
+    if (!definitions_ || !state_.Scanning)
+        return;
+    const TSlotMatch match = definitions_->FirstMatchOfContentAlone(fingerprint);
+    if (match.Slot >= 0)
+        ReportDetection(shownPath_, std::string(), match.Slot);
 }
 
 const std::string &TScanRun::ShownPath(const std::string &path) const {
@@ -304,7 +318,9 @@ void TScanRun::ScanFile(const std::string &path) {
     const bool readOnce = ReadFileOnce(path, fingerprint);
     if (!readOnce)
         TakeSizeAndFingerprint(path, fingerprint);
-    if (fingerprint.empty()) {
+    // The one read may leave the fingerprint out, but only of a file it read.
+    const bool ignored = !readOnce && fingerprint.empty();
+    if (ignored) {
         ++state_.Skipped;
         report_.Line("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
     }
@@ -316,12 +332,12 @@ void TScanRun::ScanFile(const std::string &path) {
     // The file's bytes held a definition the engine could not look at, as
     // another process holds the file open for writing: it is not clean. A
     // file already ignored for its fingerprint is not counted twice.
-    if (match.Unconfirmed && !fingerprint.empty()) {
+    if (match.Unconfirmed && !ignored) {
         ++state_.Skipped;
-        report_.Line("Ignored [" + path + "]", LogKind::IgnoredFile);
+        report_.Line("Ignored [" + ShownPath(path) + "]", LogKind::IgnoredFile);
     }
     if (match.Slot >= 0)
-        ReportDetection(path, match.Slot);
+        ReportDetection(ShownPath(path), path, match.Slot);
 }
 
 void TScanRun::WaitWhilePaused() {
@@ -332,32 +348,49 @@ void TScanRun::WaitWhilePaused() {
 }
 
 // One read of the file answers the size and fingerprint steps and gives the
-// definitions the bytes they look at. False when the file cannot be read so
-// (someone else has it open, it vanished): each step then asks the engine,
-// as the file may give other answers to the engine's own opens.
-bool TScanRun::ReadFileOnce(const std::string &path, std::string &fingerprint) {
-    const bool wantsContent = definitions_ && definitions_->WantsContent();
-    if (wantsContent)
+// definitions the bytes they look at. The fingerprint is taken only of a
+// file whose size text some kind "0" definition names: no other can match
+// one, and its fingerprint is then left empty, which no kind "0" signature
+// is while fingerprints are left out (an empty signature, being of no
+// fingerprint's form, has every file hashed). The bytes are read only when
+// the fingerprint or the definitions need them. False when the file cannot
+// be read so (someone else has it open, it vanished): each step then asks
+// the engine, as the file may give other answers to the engine's own opens.
+TReadWants TScanRun::ReadWants() const {
+    TReadWants wants;
+    wants.Fingerprint = [this](const std::string &sizeText) {
+        return definitions_ && definitions_->FingerprintMayMatch(sizeText);
+    };
+    if (definitions_ && definitions_->WantsContent()) {
         definitions_->StartContent();
+        wants.Content = [this](const unsigned char *data, size_t length) {
+            definitions_->FeedContent(data, length);
+        };
+    }
+    return wants;
+}
+
+bool TScanRun::ReadFileOnce(const std::string &path, std::string &fingerprint) {
     TFileTexts texts;
-    const bool read = engine_.ReadOnce(path, kContentChunkSize, texts,
-                                        [&](const unsigned char *data, size_t length) {
-                                            if (wantsContent)
-                                                definitions_->FeedContent(data, length);
-                                        });
-    if (!read)
-        return false;
-    if (brenvald::StrToInt(texts.SizeText) != -1)
-        CountSize(texts.Size);
+    return engine_.ReadOnce(path, kContentChunkSize, ReadWants(), texts) && TakeRead(texts, fingerprint);
+}
+
+bool TScanRun::ReadFileOnce(const std::wstring &widePath, std::string &fingerprint) {
+    TFileTexts texts;
+    return engine_.ReadWideOnce(widePath, kContentChunkSize, ReadWants(), texts) &&
+           TakeRead(texts, fingerprint);
+}
+
+// The file system gave the 64-bit size, whatever the size text says.
+bool TScanRun::TakeRead(const TFileTexts &texts, std::string &fingerprint) {
+    CountSize(texts.Size);
     fingerprint = texts.Fingerprint;
     return true;
 }
 
 void TScanRun::TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint) {
     try {
-        const int32_t size = brenvald::StrToInt(engine_.GetSize(path));
-        if (size != -1)
-            CountSize(CountedFileSize(path, size));
+        CountSize(CountedFileSize(path, brenvald::StrToInt(engine_.GetSize(path))));
         fingerprint = engine_.GetFileMd5Hash(path);
     } catch (...) {
         // Counted here, and once more as an ignored file, since the
@@ -371,11 +404,10 @@ void TScanRun::CountSize(uint64_t bytes) {
     state_.ScannedMB += static_cast<double>(bytes / 1024) / 1024.0;
 }
 
-void TScanRun::ReportDetection(const std::string &path, int32_t slot) {
+void TScanRun::ReportDetection(const std::string &shownPath, const std::string &ansiPath, int32_t slot) {
     const std::string name(definitions_->Slot(slot).Name);
-    report_.Line("Found infection in [" + ShownPath(path) + "] - [" + name + "]",
-                 LogKind::Detection);
-    report_.Detection(ShownPath(path), path);
+    report_.Line("Found infection in [" + shownPath + "] - [" + name + "]", LogKind::Detection);
+    report_.Detection(shownPath, ansiPath);
     ++state_.Infected;
 }
 

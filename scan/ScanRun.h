@@ -17,6 +17,8 @@ namespace scanner {
 
 class IEngine;
 class TDefinitions;
+struct TFileTexts;
+struct TReadWants;
 
 // The label text of ScannedMB: rounded to the nearest integer, halves to the
 // even integer.
@@ -67,16 +69,19 @@ private:
     bool WalkRoot(const std::string &root);
     void WalkFolder(const TWalkFolder &root);
     bool WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry);
-    void SkipUnreachableFile(const std::string &shownPath, AnsiPathTrouble trouble);
+    void ScanUnreachableFile(const std::wstring &widePath, AnsiPathTrouble trouble);
     const std::string &ShownPath(const std::string &path) const;
     void EndRun();
     void ShowProgress(int position);
     void LetWindowAnswer();
     void WaitWhilePaused();
+    TReadWants ReadWants() const;
     bool ReadFileOnce(const std::string &path, std::string &fingerprint);
+    bool ReadFileOnce(const std::wstring &widePath, std::string &fingerprint);
+    bool TakeRead(const TFileTexts &texts, std::string &fingerprint);
     void TakeSizeAndFingerprint(const std::string &path, std::string &fingerprint);
     void CountSize(uint64_t bytes);
-    void ReportDetection(const std::string &path, int32_t slot);
+    void ReportDetection(const std::string &shownPath, const std::string &ansiPath, int32_t slot);
 
     TScanReport &report_;
     TScanWindow &window_;

@@ -31,18 +31,21 @@ public:
         ++Steps;
         return target_.GetSize(path);
     }
-    bool ReadOnce(const std::string &path, size_t chunkSize, scanner::TFileTexts &texts,
-                   const scanner::ContentConsumer &consume) override {
+    bool ReadOnce(const std::string &path, size_t chunkSize, const scanner::TReadWants &wants,
+                  scanner::TFileTexts &texts) override {
         if (!readsAlone_)
             return false;
         if (FailsPartWay) {
-            target_.ReadOnce(path, chunkSize, texts, [&](const unsigned char *data, size_t length) {
-                consume(data, length / 2);
-            });
+            scanner::TReadWants halves = wants;
+            halves.Content = [&](const unsigned char *data, size_t length) {
+                if (wants.Content)
+                    wants.Content(data, length / 2);
+            };
+            target_.ReadOnce(path, chunkSize, halves, texts);
             texts = {"1", "00000000000000000000000000000000:1", 1};
             return false;
         }
-        const bool read = target_.ReadOnce(path, chunkSize, texts, consume);
+        const bool read = target_.ReadOnce(path, chunkSize, wants, texts);
         ReadsOnce += read;
         return read;
     }
@@ -193,12 +196,12 @@ TEST(OneRead, OtherProgramsAreKeptFromTheFileForItsFirstChunkOnly) {
     testsupport::WriteFile(path, std::string(3 * 1048576 + 10, 'b'));
     std::vector<bool> readerOpens, writerOpens;
     scanner::TFileTexts texts;
-    const bool read = scanner::KernelEngine().ReadOnce(
-        path, 1048576, texts, [&](const unsigned char *, size_t) {
-            readerOpens.push_back(OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ).valid());
-            writerOpens.push_back(
-                OpenFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE).valid());
-        });
+    scanner::TReadWants wants;
+    wants.Content = [&](const unsigned char *, size_t) {
+        readerOpens.push_back(OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ).valid());
+        writerOpens.push_back(OpenFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE).valid());
+    };
+    const bool read = scanner::KernelEngine().ReadOnce(path, 1048576, wants, texts);
     ASSERT_TRUE(read);
     EXPECT_EQ(readerOpens, (std::vector<bool>{false, true, true, true}));
     EXPECT_EQ(writerOpens, (std::vector<bool>{false, true, true, true}));
