@@ -1,6 +1,6 @@
 // The whole scan of a generated corpus against the floor: a walk with the
 // same selection that opens each selected file once and hashes it in 64 KiB
-// reads. Each base (empty; 100,000 kind "0"; 1,000,000 kind "0"; 100,000
+// reads. Each base (empty; one kind "1"; 100,000 kind "0"; 1,000,000 kind "0"; 100,000
 // kind "0" + 1,000 kind "1" + 100 kind "2"; 1,000,001 kind "1") is written
 // straight into the table by a stand-in for the engine's unpacking, indexed
 // as a real load indexes it, and scanned through the scan core with a quiet

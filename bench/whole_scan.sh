@@ -7,7 +7,7 @@
 #
 #   WHOLE_SCAN_FILES=N     corpus size (default 12000; at least 315), for a
 #                          quick run; each size has its own corpus folder
-#   WHOLE_SCAN_CONFIGS=".."  only these bases: empty md5-100k md5-1m mixed hex-1m
+#   WHOLE_SCAN_CONFIGS=".."  only these bases: empty hex-1 md5-100k md5-1m mixed hex-1m
 #   WHOLE_SCAN_PEER=".."   the bases the peer scans (default: mixed hex-1m md5-1m)
 #   WHOLE_SCAN_PEER_LIMIT=S  seconds the peer may take per base (default 600);
 #                          a peer stopped there is reported with its files done

@@ -251,6 +251,7 @@ std::string PlantedOffsetContent(size_t k) {
 const std::vector<BaseConfig> &AllConfigs() {
     static const std::vector<BaseConfig> configs = {
     {"empty", "empty base", Layout::Empty, 0},
+    {"hex-1", "1 kind 1", Layout::Patterns, 1},
     {"md5-100k", "100,000 kind 0", Layout::Fingerprints, 100000},
     {"md5-1m", "1,000,000 kind 0", Layout::Fingerprints, 1000000},
     {"mixed", "100,000 kind 0 + 1,000 kind 1 + 100 kind 2", Layout::Mixed, 101100},

@@ -2,7 +2,10 @@
 // apart: the bottom of a 2,000-level tree, and two mounted file systems whose
 // root folders share an inode number. The trees are made from the Linux side.
 #include "FolderSearch.h"
+#include "QuarantineCommands.h"
+#include "QuarantineFiles_win.h"
 #include "ScanTestHost.h"
+#include "TextConversion.h"
 #include "UnixSide.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 using scanner::LogKind;
@@ -64,45 +68,180 @@ struct TDeepScan {
     }
 };
 
-// A chain of one-letter folders with a matching file at its bottom: one-letter
-// names are their own short names, so nothing shortens the path, and the
-// engine, which takes ANSI paths only, cannot be handed it; the file is
-// logged with the reason and counted as skipped.
-void ExpectTheBottomFileLoggedAsTooLong(int levels) {
+// A file below a path of more than 260 characters, through the wide calls.
+brenvald::FileHandle OpenLongPath(const std::string &path, DWORD access, DWORD share, DWORD disposition) {
+    const std::wstring wide = L"\\\\?\\" + brenvald::WideFromAnsi(path);
+    return brenvald::FileHandle(
+        CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool WriteLongPathFile(const std::string &path, const std::string &content) {
+    brenvald::FileHandle file = OpenLongPath(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    DWORD written = 0;
+    return file.valid() &&
+           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+           written == content.size();
+}
+
+// The file's bytes; "(missing)" when it cannot be opened.
+std::string ReadLongPathFile(const std::string &path) {
+    brenvald::FileHandle file = OpenLongPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (!file.valid())
+        return "(missing)";
+    std::string content;
+    char buffer[4096];
+    DWORD delivered = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &delivered, nullptr) && delivered > 0)
+        content.append(buffer, delivered);
+    return content;
+}
+
+// A list with check boxes in memory, every row checked.
+class TCheckedRows : public scanner::ICheckList {
+public:
+    explicit TCheckedRows(std::vector<std::string> captions) : captions_(std::move(captions)),
+                                                               checked_(captions_.size(), true) {}
+    int RowCount() const override { return static_cast<int>(captions_.size()); }
+    std::string Caption(int row) const override { return captions_[static_cast<size_t>(row)]; }
+    bool Checked(int row) const override { return checked_[static_cast<size_t>(row)]; }
+    void SetChecked(int row, bool checked) override { checked_[static_cast<size_t>(row)] = checked; }
+    void RemoveRow(int row) override {
+        captions_.erase(captions_.begin() + row);
+        checked_.erase(checked_.begin() + row);
+    }
+
+private:
+    std::vector<std::string> captions_;
+    std::vector<bool> checked_;
+};
+
+std::vector<std::string> QuarantineCaptions(scanner::QuarantineStore &store) {
+    std::vector<std::string> captions;
+    for (const scanner::QuarantineRow &row : store.ListQuarantine())
+        captions.push_back(row.caption);
+    return captions;
+}
+
+// The bottom of a chain of one-letter folders: one-letter names are their
+// own short names, so nothing shortens the path, and the engine, which takes
+// ANSI paths only, cannot be handed it. The walk reads such files itself
+// through their wide paths.
+struct TDeepBottom {
     TDeepScan deep;
-    const std::string content = "MZ at the bottom";
-    const std::string name = "bottom_trojan.exe";
-    const std::string bottomFolder = deep.root.path() + Repeated("d\\", levels);
-    const size_t unixLength = testsupport::UnixPath(deep.root.path()).size() + 2 * levels;
-    if (unixLength + 1 > UnixPathMax)
+    std::string Folder;
+    bool Made = false;
+
+    explicit TDeepBottom(int levels) {
+        Folder = deep.root.path() + Repeated("d\\", levels);
+        const size_t unixLength = testsupport::UnixPath(deep.root.path()).size() + 2 * levels;
+        if (unixLength + 1 + 20 > UnixPathMax)
+            return;
+        Made = testsupport::MakeFolderChain(deep.root.path(), "d", levels, "readme.txt", "not selected");
+    }
+};
+
+// Program-like files at the bottom, one for each kind of definition, are
+// found with the names of their definitions and the real paths, go into
+// quarantine by Fix & Continue, come back byte for byte by Restore, and are
+// gone for good by Delete; a copy at the top, which the engine opens, is
+// found by the same base.
+void ExpectTheBottomFilesCheckedFromTheirWidePaths(int levels) {
+    TDeepBottom bottom(levels);
+    if (!bottom.Made)
         GTEST_SKIP() << "the test's folder lies too deep for a " << levels
-                     << "-level tree within Linux's path limit (" << unixLength << " bytes)";
-    ASSERT_TRUE(testsupport::MakeFolderChain(deep.root.path(), "d", levels, name, content));
-    // A copy at the top shows that the base finds the file where the engine
-    // can open it.
-    testsupport::WriteFile(deep.root.path() + "near_trojan.exe", content);
-    const std::string fingerprint = scantest::Fingerprint(deep.root.path() + "near_trojan.exe");
-    scantest::WriteBase(deep.fixture.BasePath("a.bvx"), {BaseRecord{"Spy.Deep", fingerprint, '0', "0"}});
+                     << "-level tree within Linux's path limit";
+    TDeepScan &deep = bottom.deep;
+    const std::string md5Content = "MZ known at the bottom";
+    const std::string hexContent = std::string("MZ\0\x01 ", 5) + std::string(3000, 'h') + "QQBETA tail";
+    const std::string offsetContent("\x01\x02\x03\x04 offset at the bottom\0\xff", 27);
+    struct Planted {
+        std::string Name, Content, Definition;
+    } planted[] = {{"md5_trojan.exe", md5Content, "Spy.Md5"},
+                   {"hex_trojan.exe", hexContent, "Spy.Hex"},
+                   {"offset_trojan.exe", offsetContent, "Spy.Offset"}};
+    for (const Planted &file : planted)
+        ASSERT_TRUE(WriteLongPathFile(bottom.Folder + file.Name, file.Content)) << file.Name;
+    testsupport::WriteFile(deep.root.path() + "near_trojan.exe", md5Content);
+    scantest::WriteBase(deep.fixture.BasePath("a.bvx"),
+                        {BaseRecord{"Spy.Hex", "51 51 42 45 54 41", '1', "0"},
+                         BaseRecord{"Spy.Md5", scantest::Fingerprint(deep.root.path() + "near_trojan.exe"), '0', "0"},
+                         BaseRecord{"Spy.Offset", "1-2-3-4", '2', "0"}});
     deep.Scan();
-    EXPECT_EQ(deep.Ignored(), (std::vector<std::string>{"Ignored [" + bottomFolder + name + "] - [" +
-                                                        TooLongReason + "]"}));
-    EXPECT_EQ(deep.Detections(), (std::vector<std::string>{"Found infection in [" + deep.root.path() +
-                                                           "near_trojan.exe] - [Spy.Deep]"}));
-    EXPECT_EQ(deep.fixture.Run.State().ScannedFiles, 2);
-    EXPECT_EQ(deep.fixture.Run.State().Skipped, 1);
+    std::vector<std::string> expected{"Found infection in [" + deep.root.path() + "near_trojan.exe] - [Spy.Md5]"};
+    for (const Planted &file : planted)
+        expected.push_back("Found infection in [" + bottom.Folder + file.Name + "] - [" + file.Definition + "]");
+    std::vector<std::string> found = deep.Detections();
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected);
+    EXPECT_TRUE(deep.Ignored().empty());
+    EXPECT_EQ(deep.fixture.Run.State().ScannedFiles, 4);
+    EXPECT_EQ(deep.fixture.Run.State().Skipped, 0);
+    EXPECT_EQ(deep.fixture.Run.State().Infected, 4);
+    // Scanned (MB) counts whole kilobytes: only the hex file has any, two.
+    EXPECT_EQ(deep.fixture.Run.State().ScannedMB, 2 / 1024.0);
+
+    scanner::Win32QuarantineFiles files;
+    scanner::SeededNameDraw draw;
+    scanner::SystemClock clock;
+    scanner::QuarantineStore store(deep.fixture.Dir.path(), files, draw, clock);
+    std::vector<std::string> logged;
+    scanner::QuarantineHost host{deep.fixture.Prompts, [&](const std::string &line) { logged.push_back(line); },
+                                 [](scanner::Page) {}};
+    TCheckedRows results(deep.fixture.Host.Results);
+    scanner::FixAndContinue(store, results, host);
+    EXPECT_EQ(results.RowCount(), 0);
+    for (const Planted &file : planted)
+        EXPECT_EQ(ReadLongPathFile(bottom.Folder + file.Name), "(missing)") << file.Name;
+    std::vector<std::string> quarantined = QuarantineCaptions(store);
+    EXPECT_EQ(quarantined.size(), 4u);
+
+    TCheckedRows quarantineList(quarantined);
+    scanner::RestoreChecked(store, quarantineList, host);
+    EXPECT_EQ(quarantineList.RowCount(), 0);
+    for (const Planted &file : planted)
+        EXPECT_EQ(ReadLongPathFile(bottom.Folder + file.Name), file.Content) << file.Name;
+    EXPECT_EQ(testsupport::ReadFile(deep.root.path() + "near_trojan.exe"), md5Content);
+
+    TCheckedRows again({bottom.Folder + planted[1].Name});
+    scanner::FixAndContinue(store, again, host);
+    TCheckedRows toDelete(QuarantineCaptions(store));
+    ASSERT_EQ(toDelete.RowCount(), 1);
+    scanner::DeleteChecked(store, toDelete, host);
+    EXPECT_EQ(ReadLongPathFile(bottom.Folder + planted[1].Name), "(missing)");
+    EXPECT_TRUE(QuarantineCaptions(store).empty());
+    EXPECT_TRUE(logged.empty()) << logged.front();
 }
 
 // 500 levels (1,000 characters) is well past every ANSI and short-path limit.
-TEST(DeepWalk, TheBottomOfA500LevelTreeIsLoggedWithItsReason) {
-    ExpectTheBottomFileLoggedAsTooLong(500);
+TEST(DeepWalk, TheBottomOfA500LevelTreeIsCheckedFromItsWidePaths) {
+    ExpectTheBottomFilesCheckedFromTheirWidePaths(500);
 }
 
-// Wine opens a folder in time that grows with the square of its depth (a
-// listing at 1,000 levels takes about 0.1 s, at 2,000 about 0.3 s), so this
-// walk takes some minutes under Wine, whatever the walk does: run it with
-// --gtest_also_run_disabled_tests.
-TEST(DeepWalk, DISABLED_TheBottomOfA2000LevelTreeIsLoggedWithItsReason) {
-    ExpectTheBottomFileLoggedAsTooLong(DeepLevels);
+// 2,000 levels, a path of about 4,000 characters: as deep as Linux lets Wine go.
+TEST(DeepWalk, TheBottomOfA2000LevelTreeIsCheckedFromItsWidePaths) {
+    ExpectTheBottomFilesCheckedFromTheirWidePaths(DeepLevels);
+}
+
+// A file that no ANSI path reaches and that its wide path cannot read either
+// (another program holds it locked) is counted and logged with the reason.
+TEST(DeepWalk, ABottomFileThatCannotBeReadIsLoggedWithItsReason) {
+    TDeepBottom bottom(500);
+    ASSERT_TRUE(bottom.Made);
+    TDeepScan &deep = bottom.deep;
+    const std::string path = bottom.Folder + "locked_trojan.exe";
+    ASSERT_TRUE(WriteLongPathFile(path, "MZ locked QQBETA"));
+    scantest::WriteBase(deep.fixture.BasePath("a.bvx"), {BaseRecord{"Spy.Hex", "51 51 42 45 54 41", '1', "0"}});
+    {
+        brenvald::FileHandle lock = OpenLongPath(path, GENERIC_READ, 0, OPEN_EXISTING);
+        ASSERT_TRUE(lock.valid());
+        deep.Scan();
+    }
+    EXPECT_EQ(deep.Ignored(), (std::vector<std::string>{"Ignored [" + path + "] - [" + TooLongReason + "]"}));
+    EXPECT_TRUE(deep.Detections().empty());
+    EXPECT_EQ(deep.fixture.Run.State().ScannedFiles, 1);
+    EXPECT_EQ(deep.fixture.Run.State().Skipped, 1);
+    EXPECT_EQ(deep.fixture.Run.State().ScannedMB, 0);
 }
 
 // A link at the bottom of a chain back to the top: beyond 260 characters
@@ -123,18 +262,17 @@ TEST(DeepWalk, ALinkLoopDeepDownEndsWithEachFileOnce) {
     std::vector<std::string> checked = deep.fixture.Host.StatusHistory;
     std::sort(checked.begin(), checked.end());
     EXPECT_EQ(checked, (std::vector<std::string>{"Scan: spy_bottom.txt", "Scan: spy_top.txt"}));
-    // The bottom file lies beyond the engine's reach; the link, if Wine
-    // cannot resolve it, is said once.
+    // The bottom file lies beyond the engine's reach and is read through its
+    // wide path; the link, if Wine cannot resolve it, is said once.
     const std::string bottom = deep.root.path() + Repeated("d\\", levels);
-    std::vector<std::string> expected{"Ignored [" + bottom + "spy_bottom.txt] - [" + TooLongReason + "]"};
-    std::vector<std::string> ignored = deep.Ignored();
-    if (ignored.size() == 2)
+    std::vector<std::string> expected;
+    const std::vector<std::string> ignored = deep.Ignored();
+    if (ignored.size() == 1)
         expected.push_back("Ignored [" + bottom +
                            "loop\\] - [the folder link is not followed: the system cannot say "
                            "where it leads]");
-    std::sort(ignored.begin(), ignored.end());
-    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(ignored, expected);
+    EXPECT_EQ(deep.fixture.Run.State().Skipped, 0);
     EXPECT_EQ(deep.fixture.Run.State().ScannedFiles, 2);
 }
 

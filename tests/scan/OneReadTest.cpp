@@ -45,12 +45,20 @@ public:
             texts = {"1", "00000000000000000000000000000000:1", 1};
             return false;
         }
-        const bool read = target_.ReadOnce(path, chunkSize, wants, texts);
+        scanner::TReadWants counted = wants;
+        counted.Fingerprint = [&](const std::string &sizeText) {
+            const bool wanted = !wants.Fingerprint || wants.Fingerprint(sizeText);
+            Hashed += wanted;
+            return wanted;
+        };
+        const bool read = target_.ReadOnce(path, chunkSize, counted, texts);
         ReadsOnce += read;
         return read;
     }
     int Steps = 0;
     int ReadsOnce = 0;
+    // Files whose fingerprint the check asked for.
+    int Hashed = 0;
 
 private:
     bool readsAlone_;
@@ -185,6 +193,72 @@ TEST(OneRead, AReadThatFailsPartWayCountsForNothing) {
                                         "Found infection in [" + clean + "] - [Md5.Clean]"}));
     EXPECT_EQ(scans.onceEngine.Steps, 2);
     EXPECT_EQ(scans.onceRun.State().ScannedMB, 3 / 1024.0);
+}
+
+// The one read takes the fingerprint only of a file whose size text some
+// kind "0" signature names, unless a signature of another form may match any
+// file; what the check shows stays that of the step-by-step check, with
+// sizes that many signatures share, that one names, and that none does.
+TEST(OneRead, FingerprintsOnlyFilesOfANamedSizeAndShowsTheSame) {
+    scantest::TScanFixture fixture;
+    // Four files of 100 bytes, two of 200, one of 4096, one empty.
+    std::vector<std::string> paths;
+    for (int k = 0; k < 4; ++k)
+        paths.push_back(fixture.MakeFile("hundred" + std::to_string(k) + ".exe", std::string(100, char('a' + k))));
+    for (int k = 0; k < 2; ++k)
+        paths.push_back(fixture.MakeFile("twohundred" + std::to_string(k) + ".exe", std::string(200, char('p' + k))));
+    paths.push_back(fixture.MakeFile("page.exe", std::string(4000, 'x') + "QQBETA" + std::string(90, 'y')));
+    paths.push_back(fixture.MakeFile("empty.exe", ""));
+    const std::string hundred2 = scantest::Fingerprint(paths[2]);
+    const std::string page = scantest::Fingerprint(paths[6]);
+    const std::string empty = scantest::Fingerprint(paths[7]);
+    ASSERT_EQ(hundred2.substr(32), ":100");
+    // Other files' digests with a size: they share the size, not the content.
+    const auto other = [](char digit, const std::string &size) { return std::string(32, digit) + ":" + size; };
+    const BaseRecord hex{"Hex.Beta", "51 51 42 45 54 41", '1', "0"};
+    struct Case {
+        const char *Label;
+        std::vector<BaseRecord> Records;
+        std::vector<std::string> Found; // names, in file order
+        int Hashed;
+    } cases[] = {
+        {"no kind 0", {hex}, {"Hex.Beta"}, 0},
+        {"one size, many signatures",
+         {BaseRecord{"Md5.A", other('1', "100"), '0', "0"}, BaseRecord{"Md5.B", other('2', "100"), '0', "0"},
+          BaseRecord{"Md5.Hundred2", hundred2, '0', "0"}, BaseRecord{"Md5.C", other('3', "100"), '0', "0"}},
+         {"Md5.Hundred2"}, 4},
+        {"sizes no file has", {BaseRecord{"Md5.A", other('1', "99"), '0', "0"},
+                               BaseRecord{"Md5.B", other('2', "-1"), '0', "0"}, hex}, {"Hex.Beta"}, 0},
+        {"each size once", {BaseRecord{"Md5.Page", page, '0', "0"}, BaseRecord{"Md5.Empty", empty, '0', "0"},
+                            BaseRecord{"Md5.B", other('2', "200"), '0', "0"}}, {"Md5.Page", "Md5.Empty"}, 4},
+        // Signatures of other forms: an empty one, digits of the wrong
+        // count, a size text no file can have; each keeps every file hashed.
+        {"an empty signature", {BaseRecord{"Md5.Empty", "", '0', "0"}, hex}, {"Hex.Beta"}, 8},
+        {"31 digits", {BaseRecord{"Md5.Short", hundred2.substr(1), '0', "0"}}, {}, 8},
+        {"a leading zero", {BaseRecord{"Md5.Zero", hundred2.substr(0, 33) + "0100", '0', "0"}}, {}, 8},
+        {"upper-case digits",
+         {BaseRecord{"Md5.Upper", std::string(32, 'A') + ":200", '0', "0"}, BaseRecord{"Md5.Hundred2", hundred2, '0', "0"}},
+         {"Md5.Hundred2"}, 6},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Label);
+        scantest::WriteBase(fixture.BasePath("a.bvx"), c.Records);
+        fixture.Host.Log.clear();
+        fixture.Load();
+        TwoScans scans(fixture);
+        for (const std::string &path : paths)
+            scans.Scan(path);
+        scantest::ExpectSameView(scans.onceHost, scans.stepHost);
+        EXPECT_TRUE(scantest::SameCounters(scans.onceRun.State(), scans.stepRun.State()));
+        std::vector<std::string> found;
+        for (const std::string &line : scans.onceHost.LogTexts(LogKind::Detection))
+            found.push_back(line.substr(line.rfind('[') + 1, line.size() - line.rfind('[') - 2));
+        EXPECT_EQ(found, c.Found);
+        EXPECT_EQ(scans.onceEngine.ReadsOnce, 8);
+        EXPECT_EQ(scans.onceEngine.Steps, 0);
+        EXPECT_EQ(scans.onceEngine.Hashed, c.Hashed);
+        EXPECT_EQ(scans.onceRun.State().ScannedMB, 4096 / 1024 / 1024.0);
+    }
 }
 
 // While the check reads a file, other programs are kept from it during the

@@ -3,6 +3,7 @@
 // hashing gigabytes of zeros proves nothing here.
 #include "ScanTestHost.h"
 #include "SparseFile.h"
+#include "WinHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +48,10 @@ const SizeCase kSizeCases[] = {
     {5 * kGiB, "1073741824", 5120},
     {5 * kGiB + 1023, "1073742847", 5120},
     {5 * kGiB + 1024, "1073742848", 5120 + 1 / 1024.0},
-    // "-1" is also the text of a file the engine cannot size: it adds nothing.
-    {4 * kGiB - 1, "-1", 0},
+    // "-1" is also the text of a file the engine cannot open; this one the
+    // file system sizes, so it counts.
+    {4 * kGiB - 1, "-1", 4194303 / 1024.0},
+    {8 * kGiB - 1, "-1", 8388607 / 1024.0},
 };
 
 TEST(SizeCount, LargeFilesAddTheirRealSizeInWholeKilobytes) {
@@ -70,7 +73,47 @@ TEST(SizeCount, LargeFilesAddTheirRealSizeInWholeKilobytes) {
     }
     EXPECT_EQ(run.State().ScannedMB, total);
     EXPECT_EQ(run.State().Skipped, 0);
-    EXPECT_EQ(scanner::MegabytesText(run.State().ScannedMB), "26624");
+    EXPECT_EQ(scanner::MegabytesText(run.State().ScannedMB), "38912");
+}
+
+// The check's own read takes the 64-bit size from the file system: with no
+// definition that needs its bytes, a large file is opened and sized only.
+TEST(SizeCount, TheOneReadCountsEveryLargeFileItOpens) {
+    TScanFixture fixture;
+    fixture.Load();
+    fixture.Run.State().Scanning = true;
+    double total = 0;
+    for (const SizeCase &c : kSizeCases) {
+        const std::string path = fixture.Dir.file("big.exe");
+        testsupport::WriteSparseFile(path, c.size, {{c.size - 3, "end"}});
+        const double before = fixture.Run.State().ScannedMB;
+        fixture.Run.ScanFile(path);
+        EXPECT_EQ(fixture.Run.State().ScannedMB - before, c.megabytes) << c.size << " bytes";
+        total += c.megabytes;
+        DeleteFileA(path.c_str());
+    }
+    EXPECT_EQ(fixture.Run.State().ScannedMB, total);
+    EXPECT_EQ(fixture.Run.State().Skipped, 0);
+    EXPECT_TRUE(fixture.Host.LogTexts(scanner::LogKind::IgnoredFile).empty());
+}
+
+// A file that another program holds, so that the engine cannot open it, adds
+// nothing, however large: its "-1" says no size.
+TEST(SizeCount, AFileTheEngineCannotOpenAddsNothing) {
+    TScanFixture fixture;
+    fixture.Load();
+    TSizeOnlyEngine engine;
+    scanner::TScanRun run(fixture.Host, fixture.Prompts, &fixture.Definitions, engine);
+    run.State().Scanning = true;
+    const std::string path = fixture.Dir.file("held.exe");
+    testsupport::WriteSparseFile(path, 3 * kGiB);
+    {
+        brenvald::FileHandle reader = brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ);
+        ASSERT_TRUE(reader.valid());
+        ASSERT_EQ(scanner::KernelEngine().GetSize(path), "-1");
+        run.ScanFile(path);
+    }
+    EXPECT_EQ(run.State().ScannedMB, 0);
 }
 
 TEST(SizeCount, AFileThatVanishesAfterItsSizeCountsItsSizeText) {
