@@ -218,8 +218,12 @@ TEST(DeepWalk, TheBottomOfA500LevelTreeIsCheckedFromItsWidePaths) {
     ExpectTheBottomFilesCheckedFromTheirWidePaths(500);
 }
 
-// 2,000 levels, a path of about 4,000 characters: as deep as Linux lets Wine go.
-TEST(DeepWalk, TheBottomOfA2000LevelTreeIsCheckedFromItsWidePaths) {
+// 2,000 levels, a path of about 4,000 characters: as deep as Linux lets Wine
+// go. About 45 s under Wine, nearly all of it Wine's own: each open or listing
+// at that depth resolves the path name by name (the walk before the wide
+// read, which asked for no short form here either, took as long), so run it
+// with --gtest_also_run_disabled_tests.
+TEST(DeepWalk, DISABLED_TheBottomOfA2000LevelTreeIsCheckedFromItsWidePaths) {
     ExpectTheBottomFilesCheckedFromTheirWidePaths(DeepLevels);
 }
 
