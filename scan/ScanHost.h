@@ -56,7 +56,8 @@ public:
 class TScanReport : public TLogLines {
 public:
     // A detected file: shownPath is its real path, ansiPath the path the
-    // engine checked (perhaps its short form).
+    // engine checked (perhaps its short form); empty for a file that no ANSI
+    // path reaches, which the check decided from its own read alone.
     virtual void Detection(const std::string &shownPath, const std::string &ansiPath) {
         (void)shownPath;
         (void)ansiPath;

@@ -3,8 +3,9 @@
 // TScanReport (the log, detections, counters, progress, "go on?"),
 // TScanWindow (the window's pages, buttons, status and drives) and IPrompts
 // (modal boxes, shell opens). The engine is given ANSI paths, which may be
-// short forms of the real ones the report shows. Nothing here touches a
-// window.
+// short forms of the real ones the report shows; a file that no ANSI path
+// reaches is decided from the scan's own read of its wide path. Nothing here
+// touches a window.
 #pragma once
 
 #include "FolderSearch.h"

@@ -3,6 +3,7 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
+#include "Fingerprint.h"
 #include "Md5.h"
 #include "RandomBytes.h"
 #include "SparseFile.h"
@@ -148,3 +149,37 @@ TEST(Fingerprint, ReferenceCountsAreKept) {
     EXPECT_EQ(GetFileMd5Hash(missing.get()), nullptr);
     EXPECT_EQ(missing.refCount(), 1);
 }
+
+namespace {
+
+// The size texts that a fingerprint can end with are read back to the same
+// size, and no other text is taken for one: a signature is read as naming a
+// size only when some file's fingerprint could equal it.
+TEST(Fingerprint, SizeTextsReadBackExactlyAndNothingElse) {
+    for (uint32_t size : {0u, 1u, 9u, 10u, 300u, 2147483647u, 2147483648u, 4294967295u, 4294967294u, 1000000000u})
+        EXPECT_EQ(kernel::ParseSizeText(kernel::SizeText(size)), std::optional<uint32_t>(size)) << size;
+    for (const char *text : {"", "-", "+5", "05", "-0", "00", " 5", "5 ", "2147483648", "-2147483649",
+                             "4294967295", "12345678901", "1e3", "0x10", "--1"})
+        EXPECT_EQ(kernel::ParseSizeText(text), std::nullopt) << text;
+    const std::string digest = "0123456789abcdefABCDEF0123456789";
+    struct Case {
+        std::string Signature;
+        std::optional<uint32_t> Size;
+    } cases[] = {
+        {digest + ":100", 100u},
+        {digest + ":-1", 4294967295u},
+        {digest + ":0", 0u},
+        {digest.substr(1) + ":100", std::nullopt},
+        {digest + "0:100", std::nullopt},
+        {"g" + digest.substr(1) + ":100", std::nullopt},
+        {digest + ":", std::nullopt},
+        {digest + ":0100", std::nullopt},
+        {digest + "::100", std::nullopt},
+        {digest, std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(kernel::FingerprintSignatureSize(c.Signature), c.Size) << c.Signature;
+}
+
+} // namespace
