@@ -3,7 +3,8 @@
 // writer, a file locked against reading and a removed one. The index must
 // find the slot that the walk finds, for every pair, whether it reads the
 // file itself or is handed the bytes the check read; and the scan must show
-// the same counters, lines and results as the walk.
+// the same counters, lines and results as the walk. Decided from the bytes
+// alone, with no engine call, the index must find the same slot too.
 #include "ScanTestHost.h"
 
 #include "DefinitionIndex.h"
@@ -337,6 +338,10 @@ TEST_F(OnePass, FindsWhatTheSlotBySlotWalkFindsForEveryTableAndFile) {
                     FirstMatchOfContent(index, fingerprints[f], file, feedSize, probe);
                 ASSERT_EQ(ofContent.Slot, expected) << "round " << round << " file " << f << " read once";
                 ASSERT_FALSE(ofContent.Unconfirmed) << "round " << round << " file " << f;
+                // The same bytes decide alone, as for a file no ANSI path
+                // reaches: the engine would confirm every candidate.
+                ASSERT_EQ(index.FirstMatchOfContentAlone(fingerprints[f]).Slot, expected)
+                    << "round " << round << " file " << f << " decided alone";
             }
             unconfirmed += match.Unconfirmed;
             if (expected < 0) {
