@@ -222,7 +222,7 @@ TEST(DeepWalk, TheBottomOfA500LevelTreeIsCheckedFromItsWidePaths) {
 // go. About 45 s under Wine, 43 s of it the walk's 2,000 folder listings, each
 // of which costs Wine time in step with its depth (the walk bench finds the
 // scan's walk within a few per cent of a bare listing of a deep tree; before
-// the wide read, with no short form asked for here either, this test took as
+// the wide read, when it asked for one short form only, this test took as
 // long), so run it with --gtest_also_run_disabled_tests.
 TEST(DeepWalk, DISABLED_TheBottomOfA2000LevelTreeIsCheckedFromItsWidePaths) {
     ExpectTheBottomFilesCheckedFromTheirWidePaths(DeepLevels);
