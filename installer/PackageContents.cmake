@@ -47,7 +47,7 @@ if(TARGET bvxscan)
     install(TARGETS bvxscan RUNTIME DESTINATION .)
 endif()
 install(TARGETS bvxtool RUNTIME DESTINATION .)
-install(FILES $<TARGET_FILE:KernelDll> ${LIBSTDCXX_DLL} ${LIBGCC_DLL} ${WINPTHREAD_DLL}
+install(FILES $<TARGET_FILE:KernelDll> $<TARGET_FILE:KernelCDll> ${LIBSTDCXX_DLL} ${LIBGCC_DLL} ${WINPTHREAD_DLL}
               ${CMAKE_SOURCE_DIR}/resources/ver.ini
               ${BRENVALD_PACKAGE_TEXTS}/README.txt ${BRENVALD_PACKAGE_TEXTS}/NOTICES.txt
         DESTINATION .)

@@ -10,8 +10,10 @@
  * the same export: copy them at once.
  * The base exports (PackBase, UnPakBase, UnPakBaseToStream) and the registry
  * exports (GetSystemPath, GetRegOptions) report failure by throwing a C++
- * exception derived from std::exception; callers must link the shared GCC
- * runtime to catch it.
+ * exception derived from std::exception; C++ callers must link the shared
+ * GCC runtime to catch it. Callers that cannot catch it (C and other
+ * languages) call these five through KernelC.dll instead (KernelC.h), which
+ * returns a truth value and the message text.
  */
 #ifndef BRENVALD_KERNEL_H
 #define BRENVALD_KERNEL_H

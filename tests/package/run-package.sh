@@ -29,6 +29,7 @@ $name/
 $name/Bases/
 $name/Bases/README.txt
 $name/Kernel.dll
+$name/KernelC.dll
 $name/NOTICES.txt
 $name/README.txt
 $name/bvxscan.exe
