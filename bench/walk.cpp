@@ -53,8 +53,8 @@ public:
     }
 };
 
-void WriteSmallFile(const std::string &path, size_t size, char fill) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+void WriteWideFile(const std::wstring &path, size_t size, char fill) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
@@ -62,6 +62,10 @@ void WriteSmallFile(const std::string &path, size_t size, char fill) {
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+void WriteSmallFile(const std::string &path, size_t size, char fill) {
+    WriteWideFile(std::wstring(path.begin(), path.end()), size, fill);
 }
 
 struct TTree {
@@ -157,16 +161,6 @@ std::wstring LongForm(const std::string &path) {
     return L"\\\\?\\" + wide;
 }
 
-void WriteWideFile(const std::wstring &path, size_t size, char fill) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    const std::string content(size, fill);
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 // Each level holds "notes.txt" and "prog_<level>.exe"; returns the files made.
 TTree MakeDeepTree(const std::string &root) {
