@@ -11,7 +11,8 @@ add_custom_command(OUTPUT ${DEMO_FOLDER}/readme.txt
     COMMENT "Writing the demo folder")
 add_custom_command(OUTPUT ${SAMPLE_BASE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin/Bases
-    COMMAND bvxtool make ${SAMPLE_LIST} ${SAMPLE_BASE}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run --build-step ${WINE_PREFIX}
+            $<TARGET_FILE:bvxtool> make ${SAMPLE_LIST} ${SAMPLE_BASE}
     DEPENDS bvxtool KernelDll runtime_dlls ${SAMPLE_LIST}
     COMMENT "Making the sample definition base")
 add_custom_target(sample_bases ALL DEPENDS ${SAMPLE_BASE} ${DEMO_FOLDER}/readme.txt)

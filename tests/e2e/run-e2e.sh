@@ -10,6 +10,7 @@ build=$(cd "$1" && pwd); shift
 bin=$build/bin
 work=$build/e2e
 . "$(dirname "$0")/../../scripts/wine-env"
+skip_unless_i686 test_e2e
 
 for needed in Kernel.dll test_e2e.exe e2e_url_recorder.exe e2e_driver_target.exe; do
     if [ ! -f "$bin/$needed" ]; then

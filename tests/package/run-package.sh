@@ -53,6 +53,7 @@ if [ ! -s "$setup" ]; then
     exit 1
 fi
 
+skip_unless_i686 "test_package: the zip and the installer were made and the zip's file list holds; the rest"
 wine_env "$work/wineprefix" --no-browser
 mkdir -p "$work"
 rm -rf "$work/unzipped"

@@ -8,6 +8,7 @@ build=$(cd "$1" && pwd); shift
 bin=$build/bin
 work=$build/smoke
 . "$(dirname "$0")/../../scripts/wine-env"
+skip_unless_i686 test_smoke
 
 for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     if [ ! -f "$bin/$needed" ]; then
