@@ -1,6 +1,16 @@
 # Brenvald: the whole set-up is `make run` and `make test` on a Debian machine
 # (as root). Both install what is missing first (scripts/setup).
+# ARCH=x86_64 is a test-only build of the same sources for 64-bit Windows,
+# for a machine that cannot execute 32-bit x86 code (its tests run under
+# 64-bit Wine); the product is the i686 build.
+ARCH ?= i686
+ifeq ($(ARCH),i686)
 BUILD ?= build
+else ifeq ($(ARCH),x86_64)
+BUILD ?= build-x86_64
+else
+$(error ARCH must be i686 or x86_64, not $(ARCH))
+endif
 # The build folder as an absolute path: BUILD may be relative or absolute.
 BUILD_DIR = $(abspath $(BUILD))
 
@@ -13,7 +23,7 @@ setup:
 
 configure: setup
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) \
-	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(ARCH).cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 build: configure
 	@MAKEFLAGS= cmake --build $(BUILD) -j2

@@ -1,5 +1,5 @@
 # Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model:
-# GoogleTest needs std::mutex).
+# GoogleTest needs std::mutex). This is the shipped product.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -9,3 +9,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# What differs between the architectures besides the compilers: the import
+# library tool, the GCC runtime DLL (DWARF-2 unwinding on i686), and the
+# processor the manifests name.
+set(BVX_DLLTOOL i686-w64-mingw32-dlltool)
+set(BVX_LIBGCC_DLL libgcc_s_dw2-1.dll)
+set(BVX_MANIFEST_ARCHITECTURE x86)

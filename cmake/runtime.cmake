@@ -1,12 +1,12 @@
 # Copies the shared GCC runtime of the cross compiler into the binary folder.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
                 OUTPUT_VARIABLE LIBSTDCXX_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_dw2-1.dll
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${BVX_LIBGCC_DLL}
                 OUTPUT_VARIABLE LIBGCC_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libwinpthread-1.dll
                 OUTPUT_VARIABLE WINPTHREAD_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT EXISTS ${WINPTHREAD_DLL})
-    set(WINPTHREAD_DLL /usr/i686-w64-mingw32/lib/libwinpthread-1.dll)
+    set(WINPTHREAD_DLL ${CMAKE_FIND_ROOT_PATH}/lib/libwinpthread-1.dll)
 endif()
 foreach(dll ${LIBSTDCXX_DLL} ${LIBGCC_DLL} ${WINPTHREAD_DLL})
     if(NOT EXISTS ${dll})

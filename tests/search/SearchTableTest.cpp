@@ -99,7 +99,7 @@ TEST(SearchTable, PatternsLongerThanAThousandBytes) {
         byte = static_cast<char>(random());
     std::string data(20000, '\0');
     data.replace(8000, pattern.size(), pattern);
-    for (size_t readSize : {1000u, 8192u, kernel::kSearchReadSize})
+    for (size_t readSize : {size_t{1000}, size_t{8192}, kernel::kSearchReadSize})
         EXPECT_EQ(SearchFrom(data, Text(pattern), 0, readSize), 8000) << readSize;
     EXPECT_EQ(SearchFrom(data, Text(pattern), 8001, 8192), -1);
     EXPECT_EQ(SearchFrom(data.substr(0, 10999), Text(pattern), 0, 8192), -1);

@@ -48,10 +48,11 @@ void PackBaseFile(const std::string &plainPath, const std::string &basePath) {
 }
 
 // The program as a user installs it: its files side by side, and bases in
-// Bases\ and a subfolder of it, one of them corrupt.
+// Bases\ and a subfolder of it, one of them corrupt. BVX_LIBGCC_DLL is the
+// GCC runtime DLL of the build's architecture.
 void Install(const TempDir &folder) {
     const std::string bin = ProgramFolderOfThisTest();
-    for (const char *file : {"bvxscan.exe", "Kernel.dll", "libgcc_s_dw2-1.dll", "libstdc++-6.dll",
+    for (const char *file : {"bvxscan.exe", "Kernel.dll", BVX_LIBGCC_DLL, "libstdc++-6.dll",
                              "libwinpthread-1.dll", "ver.ini"})
         ASSERT_TRUE(CopyFileA((bin + file).c_str(), folder.file(file).c_str(), FALSE)) << file;
     MakeDir(folder.file("Bases"));

@@ -8,7 +8,6 @@ build=$(cd "$1" && pwd); shift
 bin=$build/bin
 work=$build/smoke
 . "$(dirname "$0")/../../scripts/wine-env"
-skip_unless_i686 test_smoke
 
 for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     if [ ! -f "$bin/$needed" ]; then
@@ -17,7 +16,8 @@ for needed in bvxscan.exe Kernel.dll test_smoke.exe; do
     fi
 done
 
-wine_env "$work/wineprefix" --no-browser
+wine_env "$work/wineprefix" "$bin/test_smoke.exe" --no-browser
+skip_unless_wine_runs test_smoke
 wine_boot
 wine_server_stop
 # Drive D: is an empty folder of this run, for the test to fill.
@@ -33,7 +33,7 @@ fi
 # Output through a file: Wine's service processes would hold a pipe open.
 output=$work/test-output.txt
 status=0
-wine "$bin/test_smoke.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+"$WINE" "$bin/test_smoke.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
 wine_server_stop
 cat "$output"
 exit $status
