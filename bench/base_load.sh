@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d /tmp/bvxbench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 . "$root/scripts/wine-env"
-wine_env "$prefix"
+wine_env "$prefix" "$build/bin/bench_base_load.exe"
 wine_server_start --pinned
 status=0
 run() { taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_base_load.exe" "$@" || status=$?; }

@@ -24,7 +24,7 @@ done
 md5sum_mbps=$(( 268435456 * 1000 / best_ns ))
 
 . "$root/scripts/wine-env"
-wine_env "$prefix"
+wine_env "$prefix" "$build/bin/bench_fingerprint_search.exe"
 wine_server_start --pinned
 status=0
 figures=$build/bench-data/fingerprint_search.txt

@@ -7,7 +7,7 @@ build=$(cd "$1" && pwd)
 prefix=$build/wineprefix
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env"
-wine_env "$prefix"
+wine_env "$prefix" "$build/bin/bench_walk.exe"
 wine_server_start --pinned
 status=0
 taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_walk.exe" || status=$?

@@ -23,7 +23,7 @@ work=$build/whole-scan
 corpus=$work/corpus-$files
 mkdir -p "$work"
 . "$root/scripts/wine-env"
-wine_env "$prefix"
+wine_env "$prefix" "$build/bin/bench_whole_scan.exe"
 wine_server_start --pinned
 bench() {
     taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_whole_scan.exe" "$@"

@@ -10,7 +10,6 @@ build=$(cd "$1" && pwd); shift
 bin=$build/bin
 work=$build/e2e
 . "$(dirname "$0")/../../scripts/wine-env"
-skip_unless_i686 test_e2e
 
 for needed in Kernel.dll test_e2e.exe e2e_url_recorder.exe e2e_driver_target.exe; do
     if [ ! -f "$bin/$needed" ]; then
@@ -19,7 +18,8 @@ for needed in Kernel.dll test_e2e.exe e2e_url_recorder.exe e2e_driver_target.exe
     fi
 done
 
-wine_env "$work/wineprefix"
+wine_env "$work/wineprefix" "$bin/test_e2e.exe"
+skip_unless_wine_runs test_e2e
 if [ -d "$WINEPREFIX" ]; then
     wine_server_stop
 fi
@@ -67,7 +67,7 @@ fi
 
 output=$work/test-output.txt
 status=0
-taskset -c 1 wine "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+taskset -c 1 "$WINE" "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
 wine_server_stop
 cat "$output"
 exit $status
