@@ -89,7 +89,9 @@ TEST(BzStream, OtherOperationsAreInvalid) {
 TEST(MemoryStream, GrowthBeyondMemoryIsAnError) {
     TMemoryStream stream;
     stream.WriteBuffer("abc", 3);
-    stream.Seek(0x7FFF0000, SeekOrigin::Beginning);
+    // Half the address space: more than a process gets in one block, on a
+    // 32-bit system as on a 64-bit one.
+    stream.Seek(static_cast<int64_t>(std::numeric_limits<size_t>::max() / 2), SeekOrigin::Beginning);
     EXPECT_EQ(ErrorOf([&] { stream.Write("x", 1); }), "Out of memory while expanding memory stream");
     stream.Seek(std::numeric_limits<int64_t>::max(), SeekOrigin::Beginning);
     EXPECT_THROW(stream.Write("xy", 2), kernel::EOutOfMemory);
