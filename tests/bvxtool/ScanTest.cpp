@@ -408,24 +408,29 @@ TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
     EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
 }
 
-// The program's files and its Bases\ and Demo\ folders, copied from beside
-// this test into a folder given in UTF-8.
+// The files of a folder (ANSI, ending with a backslash) that match a
+// pattern, copied into another folder given in UTF-8.
+void CopyMatching(const std::string &from, const char *pattern, const std::string &to) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((from + pattern).c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from << pattern;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            testsupport::CopyToWidePath(from + entry.cFileName, to + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+// The program's files (the runtime DLLs too) and its Bases\ and Demo\
+// folders, copied from beside this test into a folder given in UTF-8.
 void CopyProgramTo(const std::string &folder) {
     const std::string bin = scanner::RunningProgramFolder().Ansi;
     testsupport::MakeWideFolder(folder + "Bases");
     testsupport::MakeWideFolder(folder + "Demo");
-    for (const char *file : {"bvxtool.exe", "Kernel.dll", "libgcc_s_dw2-1.dll", "libstdc++-6.dll",
-                             "libwinpthread-1.dll", "Bases\\sample.bvx"})
-        testsupport::CopyToWidePath(bin + file, folder + file);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((bin + "Demo\\*").c_str(), &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            testsupport::CopyToWidePath(bin + "Demo\\" + entry.cFileName,
-                                        folder + "Demo\\" + entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    for (const char *pattern : {"bvxtool.exe", "Kernel.dll", "lib*.dll"})
+        CopyMatching(bin, pattern, folder);
+    CopyMatching(bin + "Bases\\", "sample.bvx", folder + "Bases\\");
+    CopyMatching(bin + "Demo\\", "*", folder + "Demo\\");
 }
 
 // The program copied to a folder whose name the ANSI code page cannot spell:

@@ -611,8 +611,8 @@ TEST_F(ScannerWindow, TheProgramWorksInAFolderOfAnyName) {
         } copy{app_, AppFolder() + programFolder.substr(0, programFolder.find('\\'))};
         drive_.Write();
         testsupport::MakeWideFolder(folder + "Bases");
-        for (const char *file : {"bvxscan.exe", "Kernel.dll", "libgcc_s_dw2-1.dll",
-                                 "libstdc++-6.dll", "libwinpthread-1.dll", "ver.ini"})
+        // The installed copy's files (folders and the suite's base apart).
+        for (const std::string &file : FolderFiles(AppFolder()))
             testsupport::CopyToWidePath(AppFolder() + file, folder + file);
         testsupport::CopyToWidePath(AppFolder() + "Bases\\e2e.bvx", folder + "Bases\\" + baseName);
         StartApp(WideOf(folder + "bvxscan.exe"));
