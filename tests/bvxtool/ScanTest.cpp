@@ -421,8 +421,8 @@ void CopyMatching(const std::string &from, const char *pattern, const std::strin
     FindClose(search);
 }
 
-// The program's files (the runtime DLLs too) and its Bases\ and Demo\
-// folders, copied from beside this test into a folder given in UTF-8.
+// The program's files (the runtime DLLs too) and its folders Bases and
+// Demo, copied from beside this test into a folder given in UTF-8.
 void CopyProgramTo(const std::string &folder) {
     const std::string bin = scanner::RunningProgramFolder().Ansi;
     testsupport::MakeWideFolder(folder + "Bases");
