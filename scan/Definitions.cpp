@@ -49,6 +49,27 @@ bool TDefinitions::LoadBases(const std::string &programFolder, TLogLines &log,
     return LoadBasesFrom(programFolder + "Bases\\", log, prompts, engine);
 }
 
+bool TDefinitions::LoadBases(const TProgramFolder &programFolder, TLogLines &log,
+                             IPrompts &prompts) {
+    return LoadBases(programFolder, log, prompts, KernelEngine());
+}
+
+bool TDefinitions::LoadBases(const TProgramFolder &programFolder, TLogLines &log,
+                             IPrompts &prompts, IEngine &engine) {
+    std::string reason;
+    const std::string basesFolder = programFolder.AnsiSubFolder("Bases", reason);
+    if (!basesFolder.empty())
+        return LoadBasesFrom(basesFolder, log, prompts, engine);
+    // The engine opens ANSI paths only: say why nothing loads rather than
+    // look as if the folder held no base.
+    if (!StartTable(prompts))
+        return false;
+    log.Line(NoBasesLine(programFolder, reason), LogKind::Plain);
+    log.Line("", LogKind::Plain);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
 bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, TLogLines &log,
                                  IPrompts &prompts, IEngine &engine) {
     if (!StartTable(prompts))
@@ -145,19 +166,6 @@ TSlotMatch TDefinitions::FirstMatchOfContent(const std::string &fingerprint, con
         return {};
     TEngineProbe probe(path, engine);
     return index_.FirstMatchOfContent(fingerprint, probe);
-}
-
-std::string ProgramFolder() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 } // namespace scanner

@@ -5,6 +5,7 @@
 
 #include "DefinitionIndex.h"
 #include "FolderSearch.h"
+#include "ProgramFolder.h"
 #include "ScanHost.h"
 
 #include <cstdint>
@@ -45,6 +46,12 @@ public:
     bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts,
                    IEngine &engine);
     bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts);
+    // The same below the program folder. Where no ANSI path reaches its
+    // "Bases\", the log says so in one line (NoBasesLine) before the empty
+    // one, and the table stays empty.
+    bool LoadBases(const TProgramFolder &programFolder, TLogLines &log, IPrompts &prompts,
+                   IEngine &engine);
+    bool LoadBases(const TProgramFolder &programFolder, TLogLines &log, IPrompts &prompts);
     // The same with the bases folder itself (ending with a backslash), for
     // callers that keep their bases elsewhere.
     bool LoadBasesFrom(const std::string &basesFolder, TLogLines &log, IPrompts &prompts,
@@ -103,8 +110,5 @@ private:
     TDefinitionIndex index_;
     std::vector<BaseFailure> failures_;
 };
-
-// The folder of the running program file, ending with a backslash.
-std::string ProgramFolder();
 
 } // namespace scanner

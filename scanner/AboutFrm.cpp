@@ -14,22 +14,25 @@ constexpr int kClientHeight = 209;
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
 std::string SystemReason(DWORD error) {
-    return brenvald::SystemErrorTextAnsi(error).value_or("I/O error " + std::to_string(error));
+    return brenvald::SystemErrorTextUtf8(error).value_or("I/O error " + std::to_string(error));
 }
 
-// The first bytes of a file, enough for its first line; false with the
-// error text when the file cannot be opened or read.
-bool ReadHead(const std::string &path, std::string &content, std::string &error) {
-    brenvald::FileHandle file =
-        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+// The first bytes of a file (wide path, UTF-8 name for the error), enough
+// for its first line; false with the error text when the file cannot be
+// opened or read.
+bool ReadHead(const std::wstring &path, const std::string &shownPath, std::string &content,
+              std::string &error) {
+    brenvald::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        error = "Cannot open file \"" + path + "\". " + SystemReason(GetLastError());
+        error = "Cannot open file \"" + shownPath + "\". " + SystemReason(GetLastError());
         return false;
     }
     char buffer[4096];
     DWORD read = 0;
     if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
-        error = "Cannot read file \"" + path + "\". " + SystemReason(GetLastError());
+        error = "Cannot read file \"" + shownPath + "\". " + SystemReason(GetLastError());
         return false;
     }
     content.assign(buffer, read);
@@ -57,7 +60,7 @@ bool IsLink(int controlId) {
 
 } // namespace
 
-TAboutForm::TAboutForm(std::string programFolder, scanner::IPrompts &prompts)
+TAboutForm::TAboutForm(scanner::TProgramFolder programFolder, scanner::IPrompts &prompts)
     : programFolder_(std::move(programFolder)), prompts_(prompts) {}
 
 void TAboutForm::ShowModal(HWND owner) {
@@ -71,7 +74,7 @@ void TAboutForm::ShowModal(HWND owner) {
 void TAboutForm::FormShow(HWND dialog) {
     std::string content;
     std::string error;
-    if (ReadHead(programFolder_ + "ver.ini", content, error))
+    if (ReadHead(programFolder_.Wide + L"ver.ini", programFolder_.Shown + "ver.ini", content, error))
         versionText_ = VersionCaption(content);
     else
         prompts_.ErrorReport(error);

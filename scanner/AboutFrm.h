@@ -4,6 +4,7 @@
 #pragma once
 
 #include "GdiHandle.h"
+#include "ProgramFolder.h"
 #include "ScanHost.h"
 
 #include <windows.h>
@@ -14,8 +15,9 @@ namespace window {
 
 class TAboutForm {
 public:
-    // programFolder ends with a backslash; errors go to the prompts' report.
-    TAboutForm(std::string programFolder, scanner::IPrompts &prompts);
+    // ver.ini is read from the program folder by its wide path; errors go
+    // to the prompts' report, naming the file by its real name.
+    TAboutForm(scanner::TProgramFolder programFolder, scanner::IPrompts &prompts);
     TAboutForm(const TAboutForm &) = delete;
     TAboutForm &operator=(const TAboutForm &) = delete;
 
@@ -34,7 +36,7 @@ private:
     void Label6Click();
     void Label5Click();
 
-    std::string programFolder_;
+    scanner::TProgramFolder programFolder_;
     scanner::IPrompts &prompts_;
     // Label2's text: kept between showings, so a failed read leaves the last one.
     std::string versionText_;

@@ -47,9 +47,9 @@ int ListOfPage(scanner::Page page) {
 } // namespace
 
 TMainForm::TMainForm()
-    : programFolder_(scanner::ProgramFolder()),
+    : programFolder_(scanner::RunningProgramFolder()),
       scanRun_(std::make_unique<scanner::TScanRun>(*this, prompts_, &definitions_)),
-      quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_)),
+      quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_.Shown)),
       aboutForm_(std::make_unique<TAboutForm>(programFolder_, prompts_)) {}
 
 // The window is gone by now: its fonts, images and icons go with the form.

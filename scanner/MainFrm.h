@@ -150,7 +150,7 @@ private:
     std::map<int, TFittedList> fittedLists_;
     // The ANSI path of each results row, by the number the row carries.
 
-    std::string programFolder_;
+    scanner::TProgramFolder programFolder_;
     TWindowPrompts prompts_;
     scanner::TDefinitions definitions_;
     std::unique_ptr<scanner::TScanRun> scanRun_;

@@ -4,6 +4,7 @@
 // stands in for the browser and the mail program).
 #include "WindowFixture.h"
 #include "TempDir.h"
+#include "WideFiles.h"
 #include "driver/Eventually.h"
 
 #include "resource.h"
@@ -586,6 +587,73 @@ TEST_F(ScannerWindow, ACyrillicNamedDetectionGoesToQuarantineAndComesBackUnderIt
     EXPECT_EQ(ReadWideFile(path), dropper.content);
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
+}
+
+// The program copied to folders whose names the ANSI code page cannot spell,
+// as a user's profile or a portable copy may be: the base loads and its log
+// line shows its real name, About shows ver.ini's version, and Fix &
+// Continue, Restore and Delete work on the quarantine beside the copy.
+TEST_F(ScannerWindow, TheProgramWorksInAFolderOfAnyName) {
+    const char *const programFolders[] = {u8"Программы Jürgen\\Brenvald\\",
+                                          u8"プログラム Jürgen\\Brenvald\\"};
+    const std::string baseName = u8"база.bvx";
+    for (const std::string programFolder : programFolders) {
+        SCOPED_TRACE(programFolder);
+        const std::string folder = AppFolder() + programFolder;
+        // The copy ends before its folder goes, however the case ends.
+        struct TCopy {
+            std::unique_ptr<AppProcess> &app;
+            std::string top;
+            ~TCopy() {
+                app.reset();
+                testsupport::RemoveWideTree(testsupport::LongForm(top));
+            }
+        } copy{app_, AppFolder() + programFolder.substr(0, programFolder.find('\\'))};
+        drive_.Write();
+        testsupport::MakeWideFolder(folder + "Bases");
+        // The installed copy's files (folders and the suite's base apart).
+        for (const std::string &file : FolderFiles(AppFolder()))
+            testsupport::CopyToWidePath(AppFolder() + file, folder + file);
+        testsupport::CopyToWidePath(AppFolder() + "Bases\\e2e.bvx", folder + "Bases\\" + baseName);
+        StartApp(WideOf(folder + "bvxscan.exe"));
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_TRUE(Becomes([&] { return WideListTexts(app_->handle(), Control(IDC_LOGLIST)); },
+                            Strings{"Spyware Definitions Base " + baseName + " loaded", ""}));
+
+        ClickButton(IDC_BITBTN2);
+        HWND about = WaitTopWindow(app_->id(), "About", nullptr);
+        ASSERT_NE(about, nullptr);
+        EXPECT_TRUE(Becomes([&] { return GetText(FindControl(about, IDC_ABOUT_LABEL2)); },
+                            std::string("Version 1.0")));
+        ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+        ScanDriveD();
+        const SampleFile &agent = drive_.file("spyagent.exe");
+        const SampleFile &dropper = drive_.file("dropper.dll");
+        Tick(IDC_LISTVIEW2, agent.path);
+        FixAndContinue(dropper.path, "&No");
+        const std::string index = folder + "Quarantine\\Files.ini";
+        for (const std::string &path : {agent.path, dropper.path})
+            EXPECT_NE(ReadWideFile(index).find(path + "\r\n"), std::string::npos)
+                << ReadWideFile(index);
+        EXPECT_FALSE(testsupport::FileExists(agent.path));
+        EXPECT_FALSE(testsupport::FileExists(QuarantineFolder())) << "not the copy's quarantine";
+
+        OpenQuarantinePage();
+        ASSERT_TRUE(SortedListIs(IDC_LISTVIEW1, Strings{agent.path, dropper.path}));
+        Tick(IDC_LISTVIEW1, agent.path);
+        ClickButton(IDC_BITBTN14);
+        Answer("Warning", kRestoredMessage, "OK");
+        ASSERT_TRUE(ListIs(IDC_LISTVIEW1, Strings{dropper.path}));
+        EXPECT_EQ(testsupport::ReadFile(agent.path), agent.content);
+        Tick(IDC_LISTVIEW1, dropper.path);
+        ClickButton(IDC_BITBTN11);
+        Answer("Information", kDeletedMessage, "OK");
+        EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
+        EXPECT_FALSE(testsupport::FileExists(dropper.path));
+        EXPECT_EQ(ReadWideFile(index), "");
+    }
 }
 
 TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {

@@ -48,8 +48,15 @@ void WindowFixture::SetUp() {
     StartApp();
 }
 
-void WindowFixture::StartApp() {
-    app_ = std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe");
+void WindowFixture::StartApp() { StartApp(std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe")); }
+
+void WindowFixture::StartApp(const std::wstring &exePath) {
+    app_.reset();
+    StartApp(std::make_unique<AppProcess>(exePath));
+}
+
+void WindowFixture::StartApp(std::unique_ptr<AppProcess> app) {
+    app_ = std::move(app);
     ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
     main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
     ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";

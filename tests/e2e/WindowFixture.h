@@ -50,6 +50,9 @@ protected:
 
     static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
     void StartApp();
+    // Ends the program and starts the copy at this path instead.
+    void StartApp(const std::wstring &exePath);
+    void StartApp(std::unique_ptr<AppProcess> app);
 
     HWND Control(int id) const { return FindControl(main_, id); }
     std::string TextOf(int id) const { return GetText(Control(id)); }

@@ -3,6 +3,10 @@
 #include "RepeatedBlocks.h"
 #include "ScanTestHost.h"
 #include "UnixSide.h"
+#include "WideFiles.h"
+
+#include "ProgramFolder.h"
+#include "TextConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -236,16 +240,93 @@ TEST(BaseLoading, ATableThatCannotBeAllocatedIsReportedAndNeverScanned) {
 }
 
 TEST(BaseLoading, ProgramFolderIsTheRunningProgramsFolder) {
-    const std::string folder = scanner::ProgramFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '\\');
-    EXPECT_TRUE(testsupport::FileExists(folder + "Kernel.dll"));
+    const scanner::TProgramFolder folder = scanner::RunningProgramFolder();
+    ASSERT_FALSE(folder.Ansi.empty()) << folder.Reason;
+    EXPECT_EQ(folder.Ansi.back(), '\\');
+    EXPECT_EQ(folder.Wide.back(), L'\\');
+    EXPECT_EQ(folder.Shown, brenvald::Utf8FromWide(folder.Wide));
+    EXPECT_TRUE(testsupport::FileExists(folder.Ansi + "Kernel.dll"));
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     testsupport::TempDir elsewhere;
     SetCurrentDirectoryA(elsewhere.path().c_str());
-    EXPECT_EQ(scanner::ProgramFolder(), folder);
+    EXPECT_EQ(scanner::RunningProgramFolder().Wide, folder.Wide);
     SetCurrentDirectoryA(current);
+}
+
+// The program copied to a folder whose name the ANSI code page cannot spell
+// (in part or at all): its bases are found through the folder's short form
+// and logged by their real names.
+TEST(BaseLoading, BasesLoadBelowAProgramFolderOfAnyName) {
+    struct TCase {
+        const wchar_t *Folder; // below the temporary folder, ending with a backslash
+        const wchar_t *Base;
+    };
+    const TCase cases[] = {
+        {L"J\u00fcrgen\\Brenvald\\", L"plain.bvx"},
+        {L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b J\u00fcrgen\\Brenvald\\",
+         L"\u0431\u0430\u0437\u0430.bvx"},
+        {L"\u30d7\u30ed\u30b0\u30e9\u30e0 J\u00fcrgen\\Brenvald\\", L"\u5b9a\u7fa9.bvx"},
+    };
+    for (const TCase &test : cases) {
+        testsupport::TempDir dir;
+        const std::string folderShown = brenvald::Utf8FromWide(
+            brenvald::WideFromAnsi(dir.path()) + test.Folder);
+        SCOPED_TRACE(folderShown);
+        testsupport::MakeWideFolder(folderShown + "Bases");
+        scantest::WriteBase(dir.file("made.bvx"), {Record("Any")});
+        ASSERT_TRUE(MoveFileW(brenvald::WideFromAnsi(dir.file("made.bvx")).c_str(),
+                              (brenvald::WideFromUtf8(folderShown) + L"Bases\\" + test.Base).c_str()));
+
+        const scanner::TProgramFolder folder =
+            scanner::ProgramFolderOf(brenvald::WideFromUtf8(folderShown) + L"bvxscan.exe");
+        EXPECT_EQ(folder.Shown, folderShown);
+        ASSERT_FALSE(folder.Ansi.empty()) << folder.Reason;
+        scantest::TRecordingHost host;
+        scantest::TAnsweringPrompts prompts;
+        scanner::TDefinitions definitions;
+        ASSERT_TRUE(definitions.LoadBases(folder, host, prompts));
+        EXPECT_EQ(LoadedLines(host),
+                  std::vector<std::string>{LoadedLine(brenvald::Utf8FromWide(test.Base))});
+        EXPECT_EQ(SlotNames(definitions), std::vector<std::string>{"Any"});
+        ASSERT_FALSE(host.Log.empty());
+        EXPECT_EQ(host.Log.back().Text, "");
+    }
+}
+
+// Where no ANSI path reaches Bases\ (the engine opens ANSI paths only), the
+// log says so and why, instead of looking like an empty folder.
+TEST(BaseLoading, AProgramFolderThatNoAnsiPathReachesIsLoggedOnce) {
+    testsupport::TempDir dir;
+    std::wstring deep = brenvald::WideFromAnsi(dir.path());
+    while (deep.size() < 300)
+        deep += L"abcdefgh\\";
+    struct TCase {
+        std::wstring Program;
+        const char *Reason;
+    };
+    const TCase cases[] = {
+        // Not there, so the volume gives it no short name either.
+        {brenvald::WideFromAnsi(dir.path()) + L"\u041d\u0435\u0442\\bvxscan.exe",
+         scanner::UnspellableFolderReason},
+        {deep + L"bvxscan.exe", scanner::TooLongFolderReason},
+    };
+    for (const TCase &test : cases) {
+        const scanner::TProgramFolder folder = scanner::ProgramFolderOf(test.Program);
+        SCOPED_TRACE(folder.Shown);
+        EXPECT_TRUE(folder.Ansi.empty());
+        EXPECT_EQ(folder.Reason, test.Reason);
+        scantest::TRecordingHost host;
+        scantest::TAnsweringPrompts prompts;
+        scanner::TDefinitions definitions;
+        ASSERT_TRUE(definitions.LoadBases(folder, host, prompts));
+        EXPECT_TRUE(definitions.Available());
+        EXPECT_EQ(definitions.RecordCount(), 0);
+        EXPECT_EQ(host.LogTexts(LogKind::Plain),
+                  (std::vector<std::string>{"No definition base can be loaded from [" +
+                                                folder.Shown + "Bases\\] - [" + test.Reason + "]",
+                                            ""}));
+    }
 }
 
 } // namespace

@@ -52,6 +52,14 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     return TRUE;
 }
 
+std::wstring WideOfAnsi(const std::string &text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(),
+                                                        static_cast<int>(text.size()), &wide[0],
+                                                        static_cast<int>(wide.size()))));
+    return wide;
+}
+
 } // namespace
 
 LRESULT SendPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,15 +77,17 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
-AppProcess::AppProcess(const std::string &exePath) {
-    STARTUPINFOA startup{};
+AppProcess::AppProcess(const std::string &exePath) : AppProcess(WideOfAnsi(exePath)) {}
+
+AppProcess::AppProcess(const std::wstring &exePath) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string commandLine = "\"" + exePath + "\"";
+    std::wstring commandLine = L"\"" + exePath + L"\"";
     // A current folder far from the program's own: the program must find its
     // files beside itself, not in the current folder.
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        "C:\\", &startup, &info))
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        L"C:\\", &startup, &info))
         return;
     CloseHandle(info.hThread);
     process_ = info.hProcess;

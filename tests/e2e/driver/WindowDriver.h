@@ -22,6 +22,8 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kWaitMs
 class AppProcess {
 public:
     explicit AppProcess(const std::string &exePath);
+    // The same for a program whose path only the wide calls can spell.
+    explicit AppProcess(const std::wstring &exePath);
     ~AppProcess();
     AppProcess(const AppProcess &) = delete;
     AppProcess &operator=(const AppProcess &) = delete;
