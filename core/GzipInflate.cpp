@@ -28,7 +28,7 @@ private:
     z_stream stream_{};
 };
 
-constexpr size_t kScratchSize = size_t{1} << 20;
+constexpr size_t kScratchSize = size_t{64} << 10;
 
 std::string Megabytes(size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
