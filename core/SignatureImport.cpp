@@ -26,6 +26,9 @@ std::string LowerExtension(std::string_view name) {
     return extension;
 }
 
+bool IsHashList(const std::string &extension) { return extension == ".hdb" || extension == ".hsb"; }
+bool IsBodyList(const std::string &extension) { return extension == ".ndb"; }
+
 // Members whose lines no definition can say, by the reason given for each.
 struct LeftOutKind {
     const char *extensions;  // blank-separated, each with its dot
@@ -90,9 +93,9 @@ public:
         MemberReport report;
         report.member = member.name;
         std::string extension = LowerExtension(member.name);
-        if (extension == ".hdb" || extension == ".hsb")
+        if (IsHashList(extension))
             ConvertHashList(member.content, report);
-        else if (extension == ".ndb")
+        else if (IsBodyList(extension))
             ConvertBodyList(member.content, report);
         else if (IsIgnoreList(member.name))
             report.passedOver = "an ignore list of " +
@@ -287,6 +290,15 @@ ImportResult ConvertMembers(const std::vector<TarMember> &members,
         }
     ImportResult result;
     result.ignoreListNames = allIgnored.size();
+    // At most one definition a line of the lists converted: reserved at once,
+    // so that a million definitions are not moved about as they come.
+    size_t lines = 0;
+    for (const TarMember &member : members) {
+        std::string extension = LowerExtension(member.name);
+        if (IsHashList(extension) || IsBodyList(extension))
+            lines += static_cast<size_t>(std::count(member.content.begin(), member.content.end(), '\n')) + 1;
+    }
+    result.definitions.reserve(lines);
     TMemberConverter converter(allIgnored, speller, result);
     for (const TarMember &member : members)
         converter.Convert(member);

@@ -165,7 +165,7 @@ TEST(ImportCommand, WritesNothingWhenAnyInputIsDamaged) {
     }
 }
 
-TEST(ImportCommand, RefusesBadCallsAndSaysHowToCallIt) {
+TEST(ImportCommand, RefusesBadCallsAndWritesNothing) {
     TempDir dir;
     WriteFile(dir.file("a.cvd"), MakeDatabaseFile(MakeGzip(Archive())));
     struct Case {
@@ -185,7 +185,4 @@ TEST(ImportCommand, RefusesBadCallsAndSaysHowToCallIt) {
         EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
     }
     EXPECT_FALSE(FileExists(dir.file("a.bvx")));
-    ToolResult help = RunInProcess({"help", "import"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: bvxtool import [--out DIR] FILE...\n", 0), 0u) << help.out;
 }
