@@ -5,6 +5,7 @@
 #include "ImportError.h"
 #include "Md5.h"
 #include "NdbLine.h"
+#include "ReportText.h"
 
 #include <brenvald/DefinitionTable.h>
 
@@ -98,8 +99,9 @@ public:
         else if (IsBodyList(extension))
             ConvertBodyList(member.content, report);
         else if (IsIgnoreList(member.name))
-            report.passedOver = "an ignore list of " +
-                                std::to_string(IgnoreListNames(member.content).size()) + " names";
+            report.passedOver =
+                "an ignore list of " +
+                Counted(static_cast<int64_t>(IgnoreListNames(member.content).size()), "name", "names");
         else if (const char *reason = LeftOutReason(extension))
             report.LeaveOut(reason, SignatureLineCount(member.content));
         else if (extension == ".info")

@@ -181,11 +181,11 @@ void WarnWhenTheTableOverflows(const std::string &folder, std::ostream &err) {
 // Reads and converts one input; false (with the reason on err) when it
 // cannot be imported.
 bool ReadInput(TImport &import, const std::vector<std::string> &ignoredNames, std::ostream &err) {
-    if (!ReadWholeFile(import.path, import.bytes)) {
-        err << import.path << ": not imported: cannot read the file\n";
-        return false;
-    }
     try {
+        if (!ReadWholeFile(import.path, import.bytes)) {
+            err << import.path << ": not imported: cannot read the file\n";
+            return false;
+        }
         import.file = ReadDatabaseFile(import.path, import.bytes);
         import.result = ConvertMembers(import.file.members, ignoredNames, SpellInAnsi);
         return true;
@@ -220,10 +220,7 @@ bool ImportOne(TImport &import, const std::vector<std::string> &ignoredNames, st
     return true;
 }
 
-} // namespace
-
-int ImportCommand(const std::vector<std::string> &arguments, std::ostream &out,
-                  std::ostream &err) {
+int ImportFiles(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err) {
     std::string folder = scanner::ProgramFolder() + "Bases\\";
     std::vector<std::string> inputs;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -259,7 +256,8 @@ int ImportCommand(const std::vector<std::string> &arguments, std::ostream &out,
                 continue;
             }
             std::vector<std::string> names = IgnoreListNames(bytes);
-            out << input << ": an ignore list of " << names.size() << " names\n";
+            out << input << ": an ignore list of "
+                << Counted(static_cast<int64_t>(names.size()), "name", "names") << "\n";
             ignoredNames.insert(ignoredNames.end(), names.begin(), names.end());
             continue;
         }
@@ -291,6 +289,20 @@ int ImportCommand(const std::vector<std::string> &arguments, std::ostream &out,
         << folder << "\n";
     WarnWhenTheTableOverflows(folder, err);
     return kDone;
+}
+
+} // namespace
+
+int ImportCommand(const std::vector<std::string> &arguments, std::ostream &out,
+                  std::ostream &err) {
+    // The inputs' own failures are told where they happen; memory can run
+    // out anywhere with a database of millions of lines.
+    try {
+        return ImportFiles(arguments, out, err);
+    } catch (const std::bad_alloc &) {
+        err << "import: out of memory; nothing written\n";
+        return kFailed;
+    }
 }
 
 } // namespace bvxtool

@@ -96,7 +96,7 @@ TEST(ImportCommand, WritesOneBasePerInputWithTheSummary) {
         "  daily.info: passed over (the database's own index)\n",
         "  daily.hdb: 2 converted, 2 left out (size * (any size): 1, named by an ignore list: 1)\n",
         "  daily.ndb: 2 converted, 1 left out (body with wildcards or alternatives: 1)\n",
-        "  daily.ign2: passed over (an ignore list of 1 names)\n",
+        "  daily.ign2: passed over (an ignore list of 1 name)\n",
         "  daily.ldb: 0 converted, 1 left out (logical signatures: 1)\n",
         "  exact repeats left out: 1\n",
         "daily.bvx: 3 definitions (kind 0: 1, kind 1: 1, kind 2: 1)\n",
@@ -110,7 +110,7 @@ TEST(ImportCommand, WritesOneBasePerInputWithTheSummary) {
     ToolResult ignoring =
         RunInProcess({"import", "--out", out, dir.file("extra.ign2"), dir.file("daily.cvd")});
     ASSERT_EQ(ignoring.status, 0) << ignoring.err;
-    EXPECT_NE(ignoring.out.find("extra.ign2: an ignore list of 1 names"), std::string::npos);
+    EXPECT_NE(ignoring.out.find("extra.ign2: an ignore list of 1 name\n"), std::string::npos);
     EXPECT_EQ(DefinitionLines(out + "\\daily.bvx"),
               "0\tHash.Abc\t900150983cd24fb0d6963f7d28e17f72:3\t0\n"
               "2\tBody.Off\t102-134-136-33\t2\n");
