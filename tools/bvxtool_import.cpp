@@ -280,9 +280,10 @@ int ImportFiles(const std::vector<std::string> &arguments, std::ostream &out, st
         err << "nothing written\n";
         return kFailed;
     }
-    for (TImport &import : imports)
-        if (!import.packed->MoveOver(import.basePath)) {
-            err << import.basePath << ": cannot write the base\n";
+    for (size_t i = 0; i < imports.size(); ++i)
+        if (!imports[i].packed->MoveOver(imports[i].basePath)) {
+            err << imports[i].basePath << ": cannot write the base ("
+                << Counted(static_cast<int64_t>(i), "base", "bases") << " written before it)\n";
             return kFailed;
         }
     out << Counted(static_cast<int64_t>(imports.size()), "base", "bases") << " written to "
