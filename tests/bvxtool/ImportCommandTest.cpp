@@ -5,6 +5,8 @@
 #include "SignatureDatabase.h"
 #include "TempDir.h"
 
+#include <brenvald/DefinitionTable.h>
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -185,4 +187,31 @@ TEST(ImportCommand, RefusesBadCallsAndWritesNothing) {
         EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
     }
     EXPECT_FALSE(FileExists(dir.file("a.bvx")));
+}
+
+TEST(ImportCommand, WarnsWhenTheBasesPassTheTable) {
+    TempDir dir;
+    MakeDir(dir.file("Bases"));
+    MakeDir(dir.file("Bases\\more"));
+    // A base whose header announces 1,000,006 records: only its header is read.
+    std::string content(brenvald::kHeaderSize, '\0');
+    brenvald::WriteCountedText(reinterpret_cast<uint8_t *>(&content[brenvald::kRecordCountOffset]),
+                               brenvald::kRecordCountCapacity, "1000005");
+    WriteFile(dir.file("big.plain"), content);
+    ToolResult packed = RunInProcess({"pack", dir.file("big.plain"), dir.file("Bases\\more\\big.bvx")});
+    ASSERT_EQ(packed.status, 0) << packed.err;
+    WriteFile(dir.file("daily.cvd"), MakeDatabaseFile(MakeGzip(Archive())));
+
+    ToolResult result = RunInProcess({"import", "--out", dir.file("Bases"), dir.file("daily.cvd")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("hold 1000009 records, more than the table's 1000001 slots: the "
+                              "scanner will not use 8 of them"),
+              std::string::npos)
+        << result.err;
+
+    // Without the big base there is room: no warning.
+    testsupport::RemoveTree(dir.file("Bases\\more"));
+    result = RunInProcess({"import", "--out", dir.file("Bases"), dir.file("daily.cvd")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
 }
