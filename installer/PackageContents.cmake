@@ -22,6 +22,7 @@ bvx_write_windows_text(${BRENVALD_PACKAGE_TEXTS}/Bases/README.txt "${bases_readm
 file(READ ${CMAKE_CURRENT_LIST_DIR}/NOTICES-header.txt notices_text)
 foreach(notice
         "libbzip2|${CMAKE_SOURCE_DIR}/third_party/bzip2/LICENSE"
+        "zlib|/usr/share/doc/libz-mingw-w64-dev/copyright"
         "GCC runtime libraries|/usr/share/doc/gcc-mingw-w64-i686-posix-runtime/copyright"
         "GNU General Public License version 3|/usr/share/common-licenses/GPL-3"
         "MinGW-w64 runtime and winpthreads|/usr/share/doc/mingw-w64-i686-dev/copyright")

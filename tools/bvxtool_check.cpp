@@ -39,26 +39,6 @@ private:
     std::ostream &err_;
 };
 
-// The records a base announces in its header (its RecordCount + 1). Only
-// the start of the container is unpacked, so a base whose content is huge
-// costs nothing here; false when no header can be read.
-bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
-    uint8_t header[brenvald::kHeaderSize];
-    try {
-        kernel::THandleStream file = kernel::OpenFileForReading(basePath);
-        kernel::TBZDecompressionStream content(file);
-        if (content.ReadFully(header, sizeof header) != sizeof header)
-            return false;
-    } catch (const std::exception &) {
-        return false;
-    }
-    std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
-        header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
-    if (!lastIndex)
-        return false;
-    records = *lastIndex < 0 ? 0 : int64_t{*lastIndex} + 1;
-    return true;
-}
 
 // Records of kinds 0, 1, 2, and of any other kind (never matched).
 std::string RecordsByKind(const scanner::TDefinitions &definitions) {
@@ -117,6 +97,26 @@ bool CheckBase(const std::string &basePath, std::ostream &out, std::ostream &err
 }
 
 } // namespace
+
+// Only the start of the container is unpacked, so a base whose content is
+// huge costs nothing here.
+bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
+    uint8_t header[brenvald::kHeaderSize];
+    try {
+        kernel::THandleStream file = kernel::OpenFileForReading(basePath);
+        kernel::TBZDecompressionStream content(file);
+        if (content.ReadFully(header, sizeof header) != sizeof header)
+            return false;
+    } catch (const std::exception &) {
+        return false;
+    }
+    std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
+        header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
+    if (!lastIndex)
+        return false;
+    records = *lastIndex < 0 ? 0 : int64_t{*lastIndex} + 1;
+    return true;
+}
 
 std::string BaseFailureText(const scanner::BaseFailure &failure) {
     if (failure.Reason != "Range check error")

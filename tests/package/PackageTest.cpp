@@ -280,7 +280,8 @@ TEST(ZipCopy, VersionFileAndTextsBesideTheProgram) {
     const std::string notices = ReadFile(folder + "NOTICES.txt");
     EXPECT_TRUE(WindowsLineEnds(notices));
     EXPECT_EQ(notices.find("MISSING:"), std::string::npos);
-    for (const char *section : {"==== libbzip2 ====", "==== GCC runtime libraries ====",
+    for (const char *section : {"==== libbzip2 ====", "==== zlib ====",
+                                "==== GCC runtime libraries ====",
                                 "==== GNU General Public License version 3 ====",
                                 "==== MinGW-w64 runtime and winpthreads ===="})
         EXPECT_NE(notices.find(section), std::string::npos) << section;
