@@ -41,18 +41,27 @@ void WindowFixture::SetUpTestSuite() {
 }
 
 void WindowFixture::SetUp() {
+    PrepareRun();
+    StartApp();
+}
+
+void WindowFixture::PrepareRun() {
     ASSERT_TRUE(suiteError_.empty()) << suiteError_;
     drive_.Write();
     testsupport::RemoveTree(AppFolder() + "Quarantine");
     testsupport::WriteFile(Setting("BVX_E2E_OPENED"), "");
-    StartApp();
 }
 
-void WindowFixture::StartApp() {
+void WindowFixture::LaunchApp() {
     app_ = std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe");
     ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
     main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
     ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
+}
+
+void WindowFixture::StartApp() {
+    LaunchApp();
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "the bases never finished loading";
 }
 
 std::vector<int> WindowFixture::ShownPages() const {

@@ -49,6 +49,11 @@ protected:
     void SetUp() override;
 
     static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
+    // A fresh drive, no quarantine, no openings recorded.
+    void PrepareRun();
+    // Starts the program and waits for its main window; StartApp also waits
+    // until its bases are loaded (Scan is enabled then).
+    void LaunchApp();
     void StartApp();
 
     HWND Control(int id) const { return FindControl(main_, id); }
