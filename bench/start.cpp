@@ -95,10 +95,9 @@ int MakeBases(const std::string &folder) {
 
 // The drive page's heading strip on the screen, once the window has one.
 bool StripPainted(HWND main) {
-    HWND heading = e2e::FindControl(main, IDC_HEADINGTEXT1);
-    RECT strip{};
-    return heading && GetWindowRect(GetParent(heading), &strip) &&
-           e2e::CountScreenPixels(strip, kStripStart) > 0;
+    HWND strip = e2e::FindControl(main, IDC_HEADING1);
+    RECT area{};
+    return strip && GetWindowRect(strip, &area) && e2e::CountScreenPixels(area, kStripStart) > 0;
 }
 
 int RunApp(const std::string &appFolder, const std::string &name) {
