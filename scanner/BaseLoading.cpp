@@ -8,11 +8,24 @@ namespace window {
 
 namespace {
 
+constexpr DWORD kFullQueueRestMs = 1;
+
+// Posts a message, waiting while the window's queue is full (it holds only
+// so many), so that no line is lost; false when the window is gone.
+bool PostToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    while (!PostMessageA(window, message, wParam, lParam)) {
+        if (!IsWindow(window))
+            return false;
+        Sleep(kFullQueueRestMs);
+    }
+    return true;
+}
+
 // Posts a text the window adopts; a window that is gone gets nothing, and
 // the text is freed here.
 void PostText(HWND window, UINT message, WPARAM wParam, const std::string &text) {
     auto posted = std::make_unique<std::string>(text);
-    if (PostMessageA(window, message, wParam, reinterpret_cast<LPARAM>(posted.get())))
+    if (PostToWindow(window, message, wParam, reinterpret_cast<LPARAM>(posted.get())))
         posted.release();
 }
 
@@ -44,7 +57,7 @@ void LoadForWindow(HWND window, scanner::TDefinitions &definitions, const std::s
     definitions.LoadBasesFrom(basesFolder, report, report, scanner::KernelEngine());
     for (const std::string &line : scanner::LoadReportLines(definitions, basesFolder))
         report.Line(line, scanner::LogKind::Plain);
-    PostMessageA(window, kBasesLoaded, 0, 0);
+    PostToWindow(window, kBasesLoaded, 0, 0);
 }
 
 } // namespace
