@@ -4,6 +4,8 @@
 #include "Engine.h"
 #include "ScanHost.h"
 
+#include <exception>
+
 namespace window {
 
 namespace {
@@ -54,9 +56,16 @@ private:
 
 void LoadForWindow(HWND window, scanner::TDefinitions &definitions, const std::string &basesFolder) {
     TPostedLoadReport report(window);
-    definitions.LoadBasesFrom(basesFolder, report, report, scanner::KernelEngine());
-    for (const std::string &line : scanner::LoadReportLines(definitions, basesFolder))
-        report.Line(line, scanner::LogKind::Plain);
+    // An error nothing caught (no memory for the index, say) is the
+    // application's error report, as on the window's own thread; the
+    // window still learns that the load has ended.
+    try {
+        definitions.LoadBasesFrom(basesFolder, report, report, scanner::KernelEngine());
+        for (const std::string &line : scanner::LoadReportLines(definitions, basesFolder))
+            report.Line(line, scanner::LogKind::Plain);
+    } catch (const std::exception &error) {
+        report.ErrorReport(error.what());
+    }
     PostToWindow(window, kBasesLoaded, 0, 0);
 }
 
