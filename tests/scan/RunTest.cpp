@@ -88,7 +88,8 @@ TEST(ScanRun, AnEmptyTableIsConfirmedBeforeARun) {
     for (const auto &c : cases) {
         TScanFixture fixture;
         if (c.withBase)
-            scantest::WriteBase(fixture.BasePath("a.bvx"), {BaseRecord{"Spy.Hex", "4d5a", '1', "0"}});
+            scantest::WriteBase(fixture.BasePath("a.bvx"),
+                                {BaseRecord{"Spy.None", "00000000000000000000000000000000:1", '0', "0"}});
         fixture.Load();
         fixture.Prompts.WarningConfirmAnswer = c.answer;
         fixture.Host.Results = {"kept result"};
