@@ -103,6 +103,7 @@ bool TDefinitions::StartTable(IPrompts &prompts) {
     }
     tableStart_ = table_.get();
     failures_.clear();
+    unusedOffsets_.clear();
     brenvald::WriteTableRecordCount(table_.get(), "0");
     return true;
 }
@@ -112,6 +113,9 @@ void TDefinitions::FindBASE(const std::string &folder, TLogLines &log, IEngine &
     if (!entered.Enter(folder))
         return;
     ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
+        // A window that closes ends its load after the base being read.
+        if (stopRequested_)
+            return false;
         if (entry.IsFolder) {
             FindBASE(folder + entry.AnsiName + "\\", log, engine, entered);
             return true;
@@ -137,13 +141,29 @@ void TDefinitions::LoadBase(const std::string &folder, const std::string &name,
         log.GoOn();
         engine.UnPakBaseToStream(folder + name, &tableStart_);
         log.Line("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
+        NoteUnusedOffsets(shownName, countBefore);
         return;
     } catch (const std::exception &error) {
         reason = error.what();
     } catch (...) {
         reason = "unknown error";
     }
-    failures_.push_back({folder + name, reason, RecordCount() - countBefore});
+    failures_.push_back({folder + name, shownName, reason, RecordCount() - countBefore});
+    NoteUnusedOffsets(shownName, countBefore);
+}
+
+// Counts the base's kind "2" slots (from firstSlot on) that the check will
+// pass over, so that the user hears of them.
+void TDefinitions::NoteUnusedOffsets(const std::string &shownName, int32_t firstSlot) {
+    const int32_t records = RecordCount();
+    int32_t unused = 0;
+    for (int32_t index = firstSlot; index < records; ++index) {
+        const DefinitionSlot slot = Slot(index);
+        if (IsUnusedOffsetSignature(slot.Kind, slot.Offset))
+            ++unused;
+    }
+    if (unused > 0)
+        unusedOffsets_.push_back({shownName, unused});
 }
 
 int32_t TDefinitions::RecordCount() const { return table_ ? ReadRecordCount(table_.get()) : 0; }

@@ -110,6 +110,9 @@ public:
     virtual void Warning(const std::string &text) = 0;
     // Confirmation box: caption "Confirm", buttons "&Yes" and "&No"; true on Yes.
     virtual bool Confirm(const std::string &text) = 0;
+    // The same box with the warning icon, for a question whose Yes goes on
+    // against advice; hosts without icons ask it as Confirm does.
+    virtual bool ConfirmWarning(const std::string &text) { return Confirm(text); }
     // The application's standard error report: a box with the error's text.
     virtual void ErrorReport(const std::string &text) = 0;
     // The shell's default action for an address, no verb, no parameters.

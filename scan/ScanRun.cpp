@@ -1,5 +1,6 @@
 #include "ScanRun.h"
 
+#include "BaseReport.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -156,6 +157,10 @@ bool TScanRun::StartRun() {
         prompts_.Warning(NoDefinitionsMessage);
         return false;
     }
+    // An empty table finds nothing: the user decides whether such a run is
+    // worth making, and No starts nothing.
+    if (definitions_->RecordCount() == 0 && !prompts_.ConfirmWarning(NoDefinitionsScanQuestion()))
+        return false;
     state_.ScannedFiles = 0;
     state_.Skipped = 0;
     state_.Infected = 0;

@@ -1,5 +1,6 @@
 #include "MainFrm.h"
 
+#include "BaseReport.h"
 #include "DriveList.h"
 #include "TextConversion.h"
 #include "WebAddresses.h"
@@ -21,6 +22,10 @@ constexpr LPARAM kStoredFileMissing = 1;
 
 constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
 constexpr char kUpToDate[] = "Spyware database is up to date. You do not need to update it now.";
+constexpr char kLoadingStatus[] = "Loading spyware definitions...";
+constexpr char kReadyStatus[] = "Ready";
+constexpr char kStillLoading[] =
+    "Spyware definitions are still loading. Please wait until they are loaded.";
 
 bool IsDarkRedValue(int controlId) {
     return controlId == IDC_LB_INFECTED || controlId == IDC_LB_SKIPPED ||
@@ -77,16 +82,44 @@ bool TMainForm::Create(HINSTANCE instance, int showCommand) {
     prompts_.SetOwner(window_);
     FormCreate();
     ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
+    // Painted whole before the load starts to compete for the processor.
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    baseLoading_.Start(window_, BasesFolder());
     return true;
 }
 
-// Creation: load the bases (their lines go to the log), then list the drives.
-// Without a table no base is loaded, but the window still opens.
+// Creation: list the drives and wait with Scan until the bases are loaded,
+// which a worker does once the window shows (their lines come to the log as
+// each base is done). Without a table no base is loaded, but the window
+// still opens.
 void TMainForm::FormCreate() {
-    definitions_.LoadBases(programFolder_, *this, prompts_);
     FillDriveList();
+    SetStatus(kLoadingStatus);
+    EnableCommand(IDC_BITBTN3, IDM_SCAN1, false);
 }
+
+void TMainForm::BaseLogLine(WPARAM kind, LPARAM text) {
+    Line(*TakePostedText(text), static_cast<scanner::LogKind>(kind));
+}
+
+void TMainForm::BaseBox(WPARAM box, LPARAM text) {
+    const std::unique_ptr<std::string> shown = TakePostedText(text);
+    switch (static_cast<LoadBox>(box)) {
+    case LoadBox::ErrorReport: prompts_.ErrorReport(*shown); break;
+    case LoadBox::Information: prompts_.Information(*shown); break;
+    case LoadBox::Warning: prompts_.Warning(*shown); break;
+    }
+}
+
+// The table is the window's from here on; a close asked meanwhile goes ahead.
+void TMainForm::BasesLoaded() {
+    baseLoading_.Finish();
+    SetStatus(kReadyStatus);
+    EnableCommand(IDC_BITBTN3, IDM_SCAN1, true);
+    CloseWhenIdle();
+}
+
+std::string TMainForm::BasesFolder() const { return programFolder_ + "Bases\\"; }
 
 void TMainForm::FillDriveList() {
     TListView drives(Control(IDC_DRIVELIST));
@@ -211,12 +244,16 @@ void TMainForm::FormCloseQuery() {
     closing_ = true;
     if (prompts_.Confirm(kMoreSpywareQuestion))
         scanner::OpenTrialPage(prompts_);
+    closeAnswered_ = true;
     scanRun_->ClearScanFlags();
+    baseLoading_.RequestStop();
     CloseWhenIdle();
 }
 
+// A load under way ends after its base; the window goes once it has, and
+// never while the close question is still showing (a load may end then).
 void TMainForm::CloseWhenIdle() {
-    if (closing_ && window_ && !scanRun_->RunInProgress())
+    if (closeAnswered_ && window_ && !scanRun_->RunInProgress() && !baseLoading_.Loading())
         DestroyWindow(window_);
 }
 
@@ -230,6 +267,9 @@ void TMainForm::BitBtn1Click() {
 void TMainForm::BitBtn2Click() { aboutForm_->ShowModal(window_); }
 
 void TMainForm::BitBtn3Click() {
+    // Scan is disabled while bases load: the table is the worker's then.
+    if (baseLoading_.Loading())
+        return;
     scanRun_->StartOrResumeScan();
     CloseWhenIdle();
 }
@@ -240,7 +280,15 @@ void TMainForm::BitBtn5Click() { scanRun_->Stop(); }
 
 void TMainForm::BitBtn6Click() { ShowPage(scanner::Page::Log); }
 
-void TMainForm::BitBtn7Click() { prompts_.Information(kUpToDate); }
+// With no definition loaded, "up to date" would be a comfort that means nothing.
+void TMainForm::BitBtn7Click() {
+    if (baseLoading_.Loading())
+        prompts_.Information(kStillLoading);
+    else if (definitions_.RecordCount() == 0)
+        prompts_.Information(scanner::NoDefinitionsUpdateText(BasesFolder()));
+    else
+        prompts_.Information(kUpToDate);
+}
 
 scanner::QuarantineHost TMainForm::QuarantineCommandHost() {
     return scanner::QuarantineHost{
@@ -414,6 +462,15 @@ LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             ColourStatic(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
     case WM_CLOSE:
         FormCloseQuery();
+        return 0;
+    case kBaseLogLine:
+        BaseLogLine(wParam, lParam);
+        return 0;
+    case kBaseBox:
+        BaseBox(wParam, lParam);
+        return 0;
+    case kBasesLoaded:
+        BasesLoaded();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AboutFrm.h"
+#include "BaseLoading.h"
 #include "Controls.h"
 #include "Definitions.h"
 #include "FolderSearch.h"
@@ -95,6 +96,10 @@ private:
 
     // Handlers.
     void FormCreate();
+    // The worker's messages: a log line, a box, the end of the load.
+    void BaseLogLine(WPARAM kind, LPARAM text);
+    void BaseBox(WPARAM box, LPARAM text);
+    void BasesLoaded();
     void FormCloseQuery();
     void CloseWhenIdle();
     bool Command(int controlId);
@@ -122,6 +127,8 @@ private:
     HBRUSH ColourStatic(HWND label, HDC dc);
 
     void FillDriveList();
+    // Where definition bases go: Bases\ in the program folder.
+    std::string BasesFolder() const;
     void FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows);
     scanner::QuarantineHost QuarantineCommandHost();
     void EnableCommand(int buttonId, int menuId, bool enabled);
@@ -153,12 +160,15 @@ private:
     scanner::TProgramFolder programFolder_;
     TWindowPrompts prompts_;
     scanner::TDefinitions definitions_;
+    // Declared after the table it fills, so that it ends before the table goes.
+    TBaseLoading baseLoading_{definitions_};
     std::unique_ptr<scanner::TScanRun> scanRun_;
     std::unique_ptr<scanner::SystemQuarantine> quarantine_;
     std::unique_ptr<TAboutForm> aboutForm_;
-    // The close question has been answered; the window goes once no scan
-    // handler is on the stack any more.
+    // The close question has been asked (once is enough), and answered: the
+    // window goes once no scan handler is on the stack and no load runs.
     bool closing_ = false;
+    bool closeAnswered_ = false;
 };
 
 } // namespace window

@@ -25,6 +25,10 @@ bool TWindowPrompts::Confirm(const std::string &text) {
     return Box(text, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+bool TWindowPrompts::ConfirmWarning(const std::string &text) {
+    return Box(text, "Confirm", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 void TWindowPrompts::ErrorReport(const std::string &text) {
     Box(text, ApplicationTitle, MB_OK | MB_ICONERROR);
 }

@@ -17,6 +17,7 @@ public:
     void Information(const std::string &text) override;
     void Warning(const std::string &text) override;
     bool Confirm(const std::string &text) override;
+    bool ConfirmWarning(const std::string &text) override;
     void ErrorReport(const std::string &text) override;
     void OpenAddress(const std::string &address, bool maximised) override;
 

@@ -8,23 +8,10 @@
 #include <string>
 #include <vector>
 
-namespace scanner {
-struct BaseFailure;
-}
-
 namespace bvxtool {
 
 // arguments: BASE...; 0 when every base loaded, 2 otherwise.
 int CheckCommand(const std::vector<std::string> &arguments, std::ostream &out,
                  std::ostream &err);
-
-// The records a base announces in its header (its RecordCount + 1), read
-// from the start of its container alone; false when no header can be read.
-bool AnnouncedRecords(const std::string &basePath, int64_t &records);
-
-// Why a base did not load, in words (without its path): "not loaded: ..."
-// or, for a base that overflowed the table, how many of its records were
-// kept and how many did not fit.
-std::string BaseFailureText(const scanner::BaseFailure &failure);
 
 } // namespace bvxtool

@@ -6,6 +6,7 @@
 #include "bvxtool_import.h"
 #include "bvxtool_pack.h"
 #include "HashList.h"
+#include "DefinitionIndex.h"
 #include "DefinitionList.h"
 #include "bvxtool_scan.h"
 #include "ReportText.h"
@@ -15,6 +16,7 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
+#include <algorithm>
 #include <exception>
 #include <ostream>
 
@@ -177,6 +179,13 @@ int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
         out << FormatDefinitionList(base.list);
         for (const std::string &warning : base.warnings)
             err << basePath << ": warning: " << warning << "\n";
+        const auto unusedOffsets = std::count_if(
+            base.list.definitions.begin(), base.list.definitions.end(),
+            [](const Definition &definition) {
+                return scanner::IsUnusedOffsetSignature(definition.kind, definition.offset);
+            });
+        if (unusedOffsets > 0)
+            err << basePath << ": warning: " << UnusedOffsetsText(unusedOffsets) << "\n";
         return kDone;
     } catch (const std::exception &error) {
         err << basePath << ": " << BaseErrorText(error.what()) << "\n";

@@ -1,7 +1,7 @@
 #include "bvxtool_import.h"
 
 #include "BaseImage.h"
-#include "bvxtool_check.h"
+#include "BaseReport.h"
 #include "bvxtool_files.h"
 #include "bvxtool_pack.h"
 #include "Definitions.h"
@@ -161,7 +161,7 @@ int64_t RecordsBelow(const std::string &folder, scanner::TEnteredFolders &entere
             total += RecordsBelow(path + "\\", entered);
         else if (LowerText(entry.Name).size() > 4 &&
                  LowerText(entry.Name).compare(entry.Name.size() - 4, 4, ".bvx") == 0 &&
-                 AnnouncedRecords(path, records))
+                 scanner::AnnouncedRecords(path, records))
             total += records;
         return true;
     });

@@ -1,7 +1,7 @@
 #include "bvxtool_scan.h"
 
 #include "bvxtool_arguments.h"
-#include "bvxtool_check.h"
+#include "BaseReport.h"
 #include "ReportText.h"
 
 #include "Definitions.h"
@@ -287,7 +287,7 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
         return kScanError;
     }
     for (const scanner::BaseFailure &failure : definitions.Failures())
-        err << "scan: warning: " << failure.Path << ": " << BaseFailureText(failure) << "\n";
+        err << "scan: warning: " << failure.Path << ": " << scanner::BaseFailureText(failure) << "\n";
     if (options.strict && !definitions.Failures().empty()) {
         err << "scan: "
             << Counted(static_cast<int64_t>(definitions.Failures().size()), "definition base",

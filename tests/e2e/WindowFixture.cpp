@@ -41,11 +41,24 @@ void WindowFixture::SetUpTestSuite() {
 }
 
 void WindowFixture::SetUp() {
+    PrepareRun();
+    StartApp();
+}
+
+void WindowFixture::PrepareRun() {
     ASSERT_TRUE(suiteError_.empty()) << suiteError_;
     drive_.Write();
     testsupport::RemoveTree(AppFolder() + "Quarantine");
     testsupport::WriteFile(Setting("BVX_E2E_OPENED"), "");
-    StartApp();
+}
+
+void WindowFixture::LaunchApp() { LaunchApp(std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe")); }
+
+void WindowFixture::LaunchApp(std::unique_ptr<AppProcess> app) {
+    app_ = std::move(app);
+    ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
+    main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
+    ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
 }
 
 void WindowFixture::StartApp() { StartApp(std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe")); }
@@ -56,10 +69,8 @@ void WindowFixture::StartApp(const std::wstring &exePath) {
 }
 
 void WindowFixture::StartApp(std::unique_ptr<AppProcess> app) {
-    app_ = std::move(app);
-    ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
-    main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
-    ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
+    LaunchApp(std::move(app));
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "the bases never finished loading";
 }
 
 std::vector<int> WindowFixture::ShownPages() const {

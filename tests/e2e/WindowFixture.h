@@ -49,6 +49,12 @@ protected:
     void SetUp() override;
 
     static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
+    // A fresh drive, no quarantine, no openings recorded.
+    void PrepareRun();
+    // Starts the program and waits for its main window; StartApp also waits
+    // until its bases are loaded (Scan is enabled then).
+    void LaunchApp();
+    void LaunchApp(std::unique_ptr<AppProcess> app);
     void StartApp();
     // Ends the program and starts the copy at this path instead.
     void StartApp(const std::wstring &exePath);

@@ -1,4 +1,5 @@
 // Loading definition bases from the program folder's Bases tree.
+#include "BaseReport.h"
 #include "FolderSearch.h"
 #include "RepeatedBlocks.h"
 #include "ScanTestHost.h"
@@ -330,3 +331,54 @@ TEST(BaseLoading, AProgramFolderThatNoAnsiPathReachesIsLoggedOnce) {
 }
 
 } // namespace
+
+// What follows the loaded bases' lines: each failure with its reason, each
+// base holding offset signatures whose Offset is no integer, and a word when
+// no definition is loaded, in that order; nothing more for sound bases.
+TEST(BaseLoading, ReportLinesNameFailuresUnusedOffsetsAndAnEmptyTable) {
+    const std::string none = "No spyware definitions are loaded, so a scan cannot find anything: "
+                             "put definition bases (.bvx files) into ";
+    const BaseRecord badOffset{"Off.Bad", "1-2-3-4", '2', "1x"};
+    const BaseRecord goodOffset{"Off.Good", "1-2-3-4", '2', "-7"};
+    const struct {
+        const char *what;
+        std::vector<std::pair<std::string, std::vector<BaseRecord>>> bases;
+        bool garbage;
+        std::vector<std::string> lines; // "" stands for the no-definitions line
+    } cases[] = {
+        {"sound", {{"a.bvx", {Record("A"), goodOffset}}}, false, {}},
+        {"no base", {}, false, {""}},
+        {"garbage alone", {}, true,
+         {"Spyware Definitions Base junk.bvx not loaded: not a definition base (not bzip2 data)", ""}},
+        {"garbage beside a good one", {{"a.bvx", {Record("A")}}}, true,
+         {"Spyware Definitions Base junk.bvx not loaded: not a definition base (not bzip2 data)"}},
+        {"unused offsets", {{"o.bvx", {badOffset, goodOffset, badOffset}}}, false,
+         {"Spyware Definitions Base o.bvx: 2 definitions of kind 2 with an Offset that is not an "
+          "integer, never used by the scan"}},
+        {"an empty base", {{"e.bvx", {}}}, false, {""}},
+    };
+    for (const auto &c : cases) {
+        TScanFixture fixture;
+        for (const auto &base : c.bases)
+            scantest::WriteBase(fixture.BasePath(base.first),
+                                testsupport::BaseContent(std::to_string(static_cast<int>(base.second.size()) - 1),
+                                                         base.second));
+        if (c.garbage)
+            testsupport::WriteFile(fixture.BasePath("junk.bvx"), "this is no base at all");
+        fixture.Load();
+        const std::string folder = fixture.BasePath("");
+        std::vector<std::string> expected = c.lines;
+        for (std::string &line : expected)
+            if (line.empty())
+                line = none + folder + " and start Brenvald again.";
+        EXPECT_EQ(scanner::LoadReportLines(fixture.Definitions, folder), expected) << c.what;
+        // The loaded bases' own lines are as they always were.
+        EXPECT_EQ(LoadedLines(fixture.Host).size(), c.bases.size()) << c.what;
+        EXPECT_EQ(fixture.Host.Log.back().Text, "") << c.what;
+    }
+    // A table that could not be allocated has had its error report.
+    TScanFixture fixture;
+    scanner::TDefinitions definitions(NoMemory);
+    EXPECT_FALSE(definitions.LoadBases(fixture.Dir.path(), fixture.Host, fixture.Prompts));
+    EXPECT_TRUE(scanner::LoadReportLines(definitions, fixture.BasePath("")).empty());
+}

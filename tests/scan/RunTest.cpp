@@ -74,6 +74,48 @@ TEST(ScanRun, WithNoDriveCheckedStillRunsTheStartAndEndSteps) {
     ExpectEndSteps(fixture, 0);
 }
 
+// An empty table finds nothing: Scan asks first, No starts nothing, Yes
+// runs as always; with a definition loaded nothing is asked.
+TEST(ScanRun, AnEmptyTableIsConfirmedBeforeARun) {
+    const char question[] =
+        "No spyware definitions are loaded, so a scan cannot find anything. Scan anyway?";
+    const struct {
+        bool withBase;
+        bool answer;
+        size_t questions;
+        bool runs;
+    } cases[] = {{false, false, 1, false}, {false, true, 1, true}, {true, false, 0, true}};
+    for (const auto &c : cases) {
+        TScanFixture fixture;
+        if (c.withBase)
+            scantest::WriteBase(fixture.BasePath("a.bvx"),
+                                {BaseRecord{"Spy.None", "00000000000000000000000000000000:1", '0', "0"}});
+        fixture.Load();
+        fixture.Prompts.WarningConfirmAnswer = c.answer;
+        fixture.Host.Results = {"kept result"};
+        fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 2), true}};
+        fixture.Run.StartOrResumeScan();
+        ASSERT_EQ(fixture.Prompts.WarningConfirms.size(), c.questions) << c.withBase << c.answer;
+        if (c.questions > 0) {
+            EXPECT_EQ(fixture.Prompts.WarningConfirms[0], question);
+        }
+        EXPECT_TRUE(fixture.Prompts.Confirms.empty());
+        if (c.runs) {
+            EXPECT_EQ(fixture.Run.State().ScannedFiles, 2);
+            ExpectEndSteps(fixture, 0);
+            continue;
+        }
+        // No: no box, no page, no reset, no trial page, nothing walked.
+        EXPECT_TRUE(fixture.Prompts.Informations.empty());
+        EXPECT_TRUE(fixture.Prompts.Addresses.empty());
+        EXPECT_TRUE(fixture.Host.Pages.empty());
+        EXPECT_EQ(fixture.Host.ResultClears, 0);
+        EXPECT_EQ(fixture.Host.Results, std::vector<std::string>{"kept result"});
+        EXPECT_EQ(fixture.Run.State().ScannedFiles, 0);
+        EXPECT_FALSE(fixture.Run.State().Scanning);
+    }
+}
+
 TEST(ScanRun, ResetsCountersAndEndsOnTheResultsPageWhenInfected) {
     TScanFixture fixture;
     const std::string folder = MakeProgramFolder(fixture, "d", 3);

@@ -98,14 +98,20 @@ public:
         Confirms.push_back(text);
         return ConfirmAnswer;
     }
+    bool ConfirmWarning(const std::string &text) override {
+        WarningConfirms.push_back(text);
+        return WarningConfirmAnswer;
+    }
     void ErrorReport(const std::string &text) override { Errors.push_back(text); }
     void OpenAddress(const std::string &address, bool maximised) override {
         Addresses.push_back({address, maximised});
     }
 
-    std::vector<std::string> Informations, Warnings, Confirms, Errors;
+    std::vector<std::string> Informations, Warnings, Confirms, WarningConfirms, Errors;
     std::vector<std::pair<std::string, bool>> Addresses;
     bool ConfirmAnswer = false;
+    // A run over an empty table goes ahead unless a test says No.
+    bool WarningConfirmAnswer = true;
     std::function<void(const std::string &)> OnInformation;
 };
 
