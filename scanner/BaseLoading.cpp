@@ -54,14 +54,16 @@ private:
     HWND window_;
 };
 
-void LoadForWindow(HWND window, scanner::TDefinitions &definitions, const std::string &basesFolder) {
+void LoadForWindow(HWND window, scanner::TDefinitions &definitions,
+                   const scanner::TProgramFolder &programFolder) {
     TPostedLoadReport report(window);
     // An error nothing caught (no memory for the index, say) is the
     // application's error report, as on the window's own thread; the
     // window still learns that the load has ended.
     try {
-        definitions.LoadBasesFrom(basesFolder, report, report, scanner::KernelEngine());
-        for (const std::string &line : scanner::LoadReportLines(definitions, basesFolder))
+        definitions.LoadBases(programFolder, report, report, scanner::KernelEngine());
+        const std::string shownBasesFolder = programFolder.Shown + "Bases\\";
+        for (const std::string &line : scanner::LoadReportLines(definitions, shownBasesFolder))
             report.Line(line, scanner::LogKind::Plain);
     } catch (const std::exception &error) {
         report.ErrorReport(error.what());
@@ -80,8 +82,8 @@ TBaseLoading::~TBaseLoading() {
     Finish();
 }
 
-void TBaseLoading::Start(HWND window, const std::string &basesFolder) {
-    worker_ = std::thread(LoadForWindow, window, std::ref(definitions_), basesFolder);
+void TBaseLoading::Start(HWND window, const scanner::TProgramFolder &programFolder) {
+    worker_ = std::thread(LoadForWindow, window, std::ref(definitions_), programFolder);
 }
 
 void TBaseLoading::Finish() {

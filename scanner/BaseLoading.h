@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Definitions.h"
+#include "ProgramFolder.h"
 
 #include <windows.h>
 
@@ -37,11 +38,11 @@ public:
     TBaseLoading(const TBaseLoading &) = delete;
     TBaseLoading &operator=(const TBaseLoading &) = delete;
 
-    // Starts loading every base below basesFolder (ending with a backslash)
-    // for window:
+    // Starts loading every base below the program folder's Bases\ for
+    // window:
     // the bases' lines, the empty line, then the lines of what did not load
     // or cannot be used, and kBasesLoaded last.
-    void Start(HWND window, const std::string &basesFolder);
+    void Start(HWND window, const scanner::TProgramFolder &programFolder);
     // True from Start until Finish: the table is not the window's to read.
     bool Loading() const { return worker_.joinable(); }
     // The close of the window: the worker ends after the base being read.

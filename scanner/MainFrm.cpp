@@ -84,7 +84,7 @@ bool TMainForm::Create(HINSTANCE instance, int showCommand) {
     ShowWindow(window_, showCommand);
     // Painted whole before the load starts to compete for the processor.
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    baseLoading_.Start(window_, BasesFolder());
+    baseLoading_.Start(window_, programFolder_);
     return true;
 }
 
@@ -119,7 +119,7 @@ void TMainForm::BasesLoaded() {
     CloseWhenIdle();
 }
 
-std::string TMainForm::BasesFolder() const { return programFolder_ + "Bases\\"; }
+std::string TMainForm::BasesFolder() const { return programFolder_.Shown + "Bases\\"; }
 
 void TMainForm::FillDriveList() {
     TListView drives(Control(IDC_DRIVELIST));
