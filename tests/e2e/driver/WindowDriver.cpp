@@ -69,11 +69,13 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
-AppProcess::AppProcess(const std::string &exePath) {
+AppProcess::AppProcess(const std::string &exePath, const std::string &arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
     // A current folder far from the program's own: the program must find its
     // files beside itself, not in the current folder.
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,

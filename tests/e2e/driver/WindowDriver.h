@@ -21,7 +21,8 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kWaitMs
 // A started program, ended by force if it is still running when the owner goes.
 class AppProcess {
 public:
-    explicit AppProcess(const std::string &exePath);
+    // The arguments follow the quoted program path on its command line.
+    explicit AppProcess(const std::string &exePath, const std::string &arguments = std::string());
     ~AppProcess();
     AppProcess(const AppProcess &) = delete;
     AppProcess &operator=(const AppProcess &) = delete;
