@@ -115,14 +115,16 @@ void TMainForm::BasesLoaded() {
 
 void TMainForm::PointAt(const std::vector<std::wstring> &paths, bool startScan) {
     waitingPaths_.insert(waitingPaths_.end(), paths.begin(), paths.end());
-    waitingScan_ = waitingScan_ || startScan;
+    // A run under way keeps its results: the paths wait for its end, but
+    // start no run of their own.
+    waitingScan_ = waitingScan_ || (startScan && !scanRun_->RunInProgress());
     TakeWaitingPaths();
 }
 
 // The Scan command is posted, not called: a scan started here would run
 // inside the message that handed the paths over, and hold its sender.
 void TMainForm::TakeWaitingPaths() {
-    if (!basesLoaded_ || !window_ || scanRun_->RunInProgress())
+    if (!basesLoaded_ || !window_ || closing_ || scanRun_->RunInProgress())
         return;
     std::vector<std::wstring> paths;
     paths.swap(waitingPaths_);
