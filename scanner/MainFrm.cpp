@@ -142,21 +142,14 @@ void TMainForm::AddPointedRows(const std::vector<std::wstring> &paths) {
     std::vector<std::wstring> listed;
     for (const TPointedRow &row : pointedRows_)
         listed.push_back(row.shown);
-    std::vector<std::wstring> roots;
-    for (const std::wstring &path : paths) {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [No such file or folder]",
-                 scanner::LogKind::IgnoredFile);
-            continue;
-        }
-        roots.push_back(scanner::PointedScanRoot(path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0));
-    }
+    const std::vector<std::wstring> roots = ExistingRoots(paths);
     TListView drives(Control(IDC_DRIVELIST));
-    for (int row = 0; row < drives.Count(); ++row)
+    for (int row = 0; row < drives.Count(); ++row) {
+        const LPARAM pointed = drives.Data(row);
         for (const std::wstring &root : roots)
-            if (drives.Data(row) > 0 && scanner::SamePointedRoot(pointedRows_[drives.Data(row) - 1].shown, root))
+            if (pointed > 0 && scanner::SamePointedRoot(pointedRows_[pointed - 1].shown, root))
                 drives.SetChecked(row, true);
+    }
     int top = 0;
     for (const std::wstring &root : scanner::NewPointedRoots(listed, roots)) {
         const std::string walked = ScanRootForEngine(root);
@@ -170,6 +163,21 @@ void TMainForm::AddPointedRows(const std::vector<std::wstring> &paths) {
                                           static_cast<LPARAM>(pointedRows_.size()));
         drives.SetChecked(row, true);
     }
+}
+
+// The scan root of each path that is there; a path gone is logged.
+std::vector<std::wstring> TMainForm::ExistingRoots(const std::vector<std::wstring> &paths) {
+    std::vector<std::wstring> roots;
+    for (const std::wstring &path : paths) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [No such file or folder]",
+                 scanner::LogKind::IgnoredFile);
+        else
+            roots.push_back(
+                scanner::PointedScanRoot(path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0));
+    }
+    return roots;
 }
 
 void TMainForm::FillDriveList() {

@@ -150,6 +150,7 @@ private:
     void BasesLoaded();
     void TakeWaitingPaths();
     void AddPointedRows(const std::vector<std::wstring> &paths);
+    std::vector<std::wstring> ExistingRoots(const std::vector<std::wstring> &paths);
     void FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows);
     scanner::QuarantineHost QuarantineCommandHost();
     void EnableCommand(int buttonId, int menuId, bool enabled);
