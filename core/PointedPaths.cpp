@@ -51,6 +51,25 @@ std::vector<std::wstring> DecodePointedPaths(const void *data, std::size_t bytes
     return paths;
 }
 
+bool IsPointablePath(const std::wstring &fullPath) {
+    const auto isLetter = [](wchar_t unit) {
+        return (unit >= L'A' && unit <= L'Z') || (unit >= L'a' && unit <= L'z');
+    };
+    const auto onDrive = [&](const std::wstring &path) {
+        return path.size() >= 3 && isLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+    };
+    const std::wstring longForm = L"\\\\?\\";
+    if (fullPath.compare(0, longForm.size(), longForm) == 0) {
+        const std::wstring rest = fullPath.substr(longForm.size());
+        return onDrive(rest) || (rest.size() > 4 && SamePointedRoot(rest.substr(0, 4), L"UNC\\"));
+    }
+    if (onDrive(fullPath))
+        return true;
+    // A share: two backslashes, then a server name that is not "." or "?".
+    return fullPath.size() > 2 && fullPath.compare(0, 2, L"\\\\") == 0 && fullPath[2] != L'.' &&
+           fullPath[2] != L'?' && fullPath[2] != L'\\';
+}
+
 std::wstring PointedScanRoot(const std::wstring &fullPath, bool isFolder) {
     std::wstring root = fullPath;
     if (!isFolder)

@@ -29,6 +29,12 @@ std::wstring EncodePointedPaths(const std::vector<std::wstring> &paths);
 // paths): such a message is refused whole.
 std::vector<std::wstring> DecodePointedPaths(const void *data, std::size_t bytes);
 
+// Whether a full path names a place on a drive or a network share ("X:\...",
+// "\\server\share\...", or their long forms "\\?\X:\..." and
+// "\\?\UNC\..."), never a device such as "\\.\CON" or a pipe, whose read
+// could hold the scan for ever.
+bool IsPointablePath(const std::wstring &fullPath);
+
 // What a drive list row walks for a pointed path: a folder as its path with
 // one closing backslash, a file as its path.
 std::wstring PointedScanRoot(const std::wstring &fullPath, bool isFolder);

@@ -169,6 +169,11 @@ void TMainForm::AddPointedRows(const std::vector<std::wstring> &paths) {
 std::vector<std::wstring> TMainForm::ExistingRoots(const std::vector<std::wstring> &paths) {
     std::vector<std::wstring> roots;
     for (const std::wstring &path : paths) {
+        if (!scanner::IsPointablePath(path)) {
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [Not a file or folder on a drive]",
+                 scanner::LogKind::IgnoredFile);
+            continue;
+        }
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [No such file or folder]",

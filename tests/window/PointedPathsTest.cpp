@@ -59,6 +59,27 @@ TEST(PointedPaths, AMessageThatIsNoHandOverIsRefusedWhole) {
     EXPECT_EQ(DecodePointedPaths(shifted.data() + 1, good.size()), (Paths{L"C:\\a", L"D:\\b"}));
 }
 
+TEST(PointedPaths, OnlyPlacesOnDrivesAndSharesArePointedAt) {
+    const std::pair<std::wstring, bool> cases[] = {
+        {L"D:\\Downloads\\setup.exe", true},
+        {L"c:\\", true},
+        {L"\\\\server\\share\\x.exe", true},
+        {L"\\\\?\\D:\\long\\path", true},
+        {L"\\\\?\\UNC\\server\\share", true},
+        {L"\\\\.\\CON", false},
+        {L"\\\\.\\pipe\\name", false},
+        {L"\\\\.\\PhysicalDrive0", false},
+        {L"\\\\?\\GLOBALROOT\\Device\\x", false},
+        {L"\\\\\\x", false},
+        {L"D:", false},
+        {L"D:relative", false},
+        {L"relative\\x", false},
+        {L"", false},
+    };
+    for (const auto &[path, pointable] : cases)
+        EXPECT_EQ(IsPointablePath(path), pointable) << std::string(path.begin(), path.end());
+}
+
 TEST(PointedPaths, RowsWalkFoldersWithOneBackslashAndCheckFiles) {
     struct Case {
         std::wstring path;
