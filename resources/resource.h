@@ -79,6 +79,8 @@
 // The context menu of the log, results and quarantine lists.
 #define IDM_LISTMENU        101
 #define IDM_COPY            40101
+#define IDM_QUARANTINEMENU  102
+#define IDM_RESTORETO       40102
 
 // About dialog (TAboutForm).
 #define IDD_ABOUTFORM       200

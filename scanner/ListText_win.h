@@ -10,7 +10,8 @@
 namespace window {
 
 // A list whose first column is as wide as its widest line, so that every
-// line shows whole and the scroll bar reaches its end.
+// line shows whole and the scroll bar reaches its end; it fills what the
+// other columns leave of the list's width.
 class TFittedList {
 public:
     explicit TFittedList(HWND list = nullptr) : list_(list) {}
@@ -32,9 +33,10 @@ private:
 // clipboard as text; false when the clipboard could not be had.
 bool CopyRowsToClipboard(HWND owner, const TListView &list);
 
-// Shows the lists' context menu for the list at the screen position (the
-// position (-1, -1) of the keyboard's menu key places it at the list's
-// focused row) and returns the command chosen, 0 for none.
-int TrackListMenu(HWND owner, HWND list, LPARAM position);
+// Shows a list's context menu (the menu resource menuId) for the list at
+// the screen position (the position (-1, -1) of the keyboard's menu key
+// places it at the list's focused row) and returns the command chosen, 0 for
+// none.
+int TrackListMenu(HWND owner, HWND list, LPARAM position, int menuId);
 
 } // namespace window

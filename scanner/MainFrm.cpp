@@ -2,6 +2,8 @@
 
 #include "BaseReport.h"
 #include "DriveList.h"
+#include "PointedPaths.h"
+#include "SingleInstance.h"
 #include "TextConversion.h"
 #include "WebAddresses.h"
 #include "resource.h"
@@ -19,6 +21,8 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr COLORREF kCounterRed = RGB(176, 0, 0);
 constexpr COLORREF kMissingRow = RGB(255, 208, 208);
 constexpr LPARAM kStoredFileMissing = 1;
+// The results list's column with each detection's definition name.
+constexpr int kResultNameColumn = 1;
 
 constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
 constexpr char kUpToDate[] = "Spyware database is up to date. You do not need to update it now.";
@@ -30,6 +34,20 @@ constexpr char kStillLoading[] =
 bool IsDarkRedValue(int controlId) {
     return controlId == IDC_LB_INFECTED || controlId == IDC_LB_SKIPPED ||
            controlId == IDC_LABEL13 || controlId == IDC_LABEL11;
+}
+
+// The path the engine opens for a pointed root: the root itself when the code
+// page spells it exactly, else its short form; empty when neither will do.
+std::string ScanRootForEngine(const std::wstring &root) {
+    std::string exact = brenvald::ExactAnsiFromWide(root);
+    if (!exact.empty())
+        return exact;
+    const DWORD length = GetShortPathNameW(root.c_str(), nullptr, 0);
+    if (length == 0)
+        return std::string();
+    std::wstring shortForm(length, L'\0');
+    shortForm.resize(GetShortPathNameW(root.c_str(), &shortForm[0], length));
+    return brenvald::ExactAnsiFromWide(shortForm);
 }
 
 bool IsHeading(int controlId) {
@@ -80,6 +98,7 @@ bool TMainForm::Create(HINSTANCE instance, int showCommand) {
                      SWP_NOMOVE | SWP_NOZORDER);
     }
     prompts_.SetOwner(window_);
+    DragAcceptFiles(window_, TRUE);
     FormCreate();
     ShowWindow(window_, showCommand);
     // Painted whole before the load starts to compete for the processor.
@@ -98,6 +117,78 @@ void TMainForm::FormCreate() {
     EnableCommand(IDC_BITBTN3, IDM_SCAN1, false);
 }
 
+void TMainForm::PointAt(const std::vector<std::wstring> &paths, bool startScan) {
+    waitingPaths_.insert(waitingPaths_.end(), paths.begin(), paths.end());
+    // A run under way keeps its results: the paths wait for its end, but
+    // start no run of their own.
+    waitingScan_ = waitingScan_ || (startScan && !scanRun_->RunInProgress());
+    TakeWaitingPaths();
+}
+
+// The Scan command is posted, not called: a scan started here would run
+// inside the message that handed the paths over, and hold its sender.
+void TMainForm::TakeWaitingPaths() {
+    if (!basesLoaded_ || !window_ || closing_ || scanRun_->RunInProgress())
+        return;
+    std::vector<std::wstring> paths;
+    paths.swap(waitingPaths_);
+    const bool startScan = waitingScan_ && !paths.empty();
+    waitingScan_ = false;
+    AddPointedRows(paths);
+    if (startScan)
+        PostMessageA(window_, WM_COMMAND, IDC_BITBTN3, 0);
+}
+
+// A path no longer there is logged; one the engine can be given no path for
+// (a name the code page cannot spell, without a short form) as well. A place
+// listed already is ticked again rather than listed twice.
+void TMainForm::AddPointedRows(const std::vector<std::wstring> &paths) {
+    std::vector<std::wstring> listed;
+    for (const TPointedRow &row : pointedRows_)
+        listed.push_back(row.shown);
+    const std::vector<std::wstring> roots = ExistingRoots(paths);
+    TListView drives(Control(IDC_DRIVELIST));
+    for (int row = 0; row < drives.Count(); ++row) {
+        const LPARAM pointed = drives.Data(row);
+        for (const std::wstring &root : roots)
+            if (pointed > 0 && scanner::SamePointedRoot(pointedRows_[pointed - 1].shown, root))
+                drives.SetChecked(row, true);
+    }
+    int top = 0;
+    for (const std::wstring &root : scanner::NewPointedRoots(listed, roots)) {
+        const std::string walked = ScanRootForEngine(root);
+        if (walked.empty()) {
+            Line("Ignored [" + brenvald::Utf8FromWide(root) + "] - [No path the engine can open]",
+                 scanner::LogKind::IgnoredFile);
+            continue;
+        }
+        pointedRows_.push_back({root, walked});
+        const int row = drives.InsertWide(top++, root, I_IMAGENONE,
+                                          static_cast<LPARAM>(pointedRows_.size()));
+        drives.SetChecked(row, true);
+    }
+}
+
+// The scan root of each path that is there; a path gone is logged.
+std::vector<std::wstring> TMainForm::ExistingRoots(const std::vector<std::wstring> &paths) {
+    std::vector<std::wstring> roots;
+    for (const std::wstring &path : paths) {
+        if (!scanner::IsPointablePath(path)) {
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [Not a file or folder on a drive]",
+                 scanner::LogKind::IgnoredFile);
+            continue;
+        }
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [No such file or folder]",
+                 scanner::LogKind::IgnoredFile);
+        else
+            roots.push_back(
+                scanner::PointedScanRoot(path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0));
+    }
+    return roots;
+}
+
 void TMainForm::BaseLogLine(WPARAM kind, LPARAM text) {
     Line(*TakePostedText(text), static_cast<scanner::LogKind>(kind));
 }
@@ -111,11 +202,14 @@ void TMainForm::BaseBox(WPARAM box, LPARAM text) {
     }
 }
 
-// The table is the window's from here on; a close asked meanwhile goes ahead.
+// The table is the window's from here on: pointed paths waiting for it are
+// added, and a close asked meanwhile goes ahead.
 void TMainForm::BasesLoaded() {
     baseLoading_.Finish();
+    basesLoaded_ = true;
     SetStatus(kReadyStatus);
     EnableCommand(IDC_BITBTN3, IDM_SCAN1, true);
+    TakeWaitingPaths();
     CloseWhenIdle();
 }
 
@@ -136,11 +230,13 @@ void TMainForm::Line(const std::string &text, scanner::LogKind) {
     FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
-// The quarantine acts on the real path (wide calls), so a row needs only its
-// caption.
-void TMainForm::Detection(const std::string &shownPath, const std::string &) {
-    const int row =
-        TListView(Control(IDC_LISTVIEW2)).AppendWide(brenvald::WideFromShownText(shownPath));
+// The quarantine acts on the real path (wide calls); beside it the row shows
+// the definition's name, which Fix & Continue records with the file.
+void TMainForm::Detection(const std::string &shownPath, const std::string &,
+                          const std::string &name) {
+    TListView results(Control(IDC_LISTVIEW2));
+    const int row = results.AppendWide(brenvald::WideFromShownText(shownPath));
+    results.SetTextWide(row, kResultNameColumn, brenvald::WideFromShownText(name));
     FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
@@ -229,7 +325,8 @@ bool TMainForm::DriveTicked(int index, std::string &root) {
     TListView drives(Control(IDC_DRIVELIST));
     if (!drives.Checked(index))
         return false;
-    root = drives.Text(index);
+    const LPARAM pointed = drives.Data(index);
+    root = pointed > 0 ? pointedRows_[static_cast<size_t>(pointed) - 1].walked : drives.Text(index);
     return true;
 }
 
@@ -272,6 +369,7 @@ void TMainForm::BitBtn3Click() {
         return;
     scanRun_->StartOrResumeScan();
     CloseWhenIdle();
+    TakeWaitingPaths();
 }
 
 void TMainForm::BitBtn4Click() { scanRun_->Pause(); }
@@ -304,9 +402,9 @@ void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &ro
     for (const scanner::QuarantineRow &row : rows) {
         const int position = list.AppendWide(brenvald::WideFromShownText(row.caption),
                                              row.present ? 0 : kStoredFileMissing);
-        list.SetText(position, 1, row.storedName);
-        list.SetText(position, 2, row.description);
-        list.SetText(position, 3, row.timeStamp);
+        list.SetTextWide(position, 1, brenvald::WideFromShownText(row.storedName));
+        list.SetTextWide(position, 2, brenvald::WideFromShownText(row.description));
+        list.SetTextWide(position, 3, brenvald::WideFromShownText(row.timeStamp));
         FittedList(IDC_LISTVIEW1)->RowAdded(position);
     }
 }
@@ -319,7 +417,7 @@ void TMainForm::BitBtn8Click() {
 
 void TMainForm::BitBtn9Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
-    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)));
+    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)), kResultNameColumn);
     scanner::FixAndContinue(quarantine_->store(), results, host);
 }
 
@@ -335,6 +433,12 @@ void TMainForm::BitBtn14Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
     TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
     scanner::RestoreChecked(quarantine_->store(), rows, host);
+}
+
+void TMainForm::RestoreTo1Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
+    scanner::RestoreCheckedTo(quarantine_->store(), rows, host);
 }
 
 void TMainForm::BitBtn15Click() { ShowPage(scanner::Page::Results); }
@@ -406,8 +510,13 @@ bool TMainForm::ListKeyDown(const NMLVKEYDOWN &key) {
 bool TMainForm::ListContextMenu(HWND list, LPARAM position) {
     if (!list || !FittedList(GetDlgCtrlID(list)) || Control(GetDlgCtrlID(list)) != list)
         return false;
-    if (TrackListMenu(window_, list, position) == IDM_COPY && !CopyRowsToClipboard(window_, TListView(list)))
+    const bool quarantineList = GetDlgCtrlID(list) == IDC_LISTVIEW1;
+    const int chosen =
+        TrackListMenu(window_, list, position, quarantineList ? IDM_QUARANTINEMENU : IDM_LISTMENU);
+    if (chosen == IDM_COPY && !CopyRowsToClipboard(window_, TListView(list)))
         MessageBeep(MB_ICONWARNING);
+    if (chosen == IDM_RESTORETO)
+        RestoreTo1Click();
     return true;
 }
 
@@ -460,6 +569,20 @@ LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<LRESULT>(
             ColourStatic(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        std::vector<std::wstring> dropped = DroppedPaths(drop);
+        DragFinish(drop);
+        PointAt(dropped, false);
+        return 0;
+    }
+    case WM_COPYDATA: {
+        std::vector<std::wstring> handed = HandedOverPaths(*reinterpret_cast<COPYDATASTRUCT *>(lParam));
+        if (handed.empty())
+            return FALSE;
+        PointAt(handed, true);
+        return TRUE;
+    }
     case WM_CLOSE:
         FormCloseQuery();
         return 0;

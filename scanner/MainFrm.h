@@ -28,18 +28,34 @@ namespace window {
 
 // ICheckList over a list view with check boxes. Captions are read wide and
 // handed on in UTF-8: a row of the results or the quarantine list stands for
-// its file by the real path it shows.
+// its file by the real path it shows. The results list shows each row's
+// definition name in a column of its own.
 class TCheckListAdapter : public scanner::ICheckList {
 public:
-    explicit TCheckListAdapter(TListView list) : list_(list) {}
+    static constexpr int kNoNameColumn = -1;
+    explicit TCheckListAdapter(TListView list, int nameColumn = kNoNameColumn)
+        : list_(list), nameColumn_(nameColumn) {}
     int RowCount() const override { return list_.Count(); }
     std::string Caption(int row) const override { return brenvald::Utf8FromWide(list_.TextWide(row)); }
     bool Checked(int row) const override { return list_.Checked(row); }
     void SetChecked(int row, bool checked) override { list_.SetChecked(row, checked); }
     void RemoveRow(int row) override { list_.Remove(row); }
+    std::string Name(int row) const override {
+        return nameColumn_ == kNoNameColumn ? std::string()
+                                            : brenvald::Utf8FromWide(list_.TextWide(row, nameColumn_));
+    }
 
 private:
     TListView list_;
+    int nameColumn_;
+};
+
+// A column of a line list: its caption (never shown, but copied) and its
+// width; the first column takes what the others leave, a width of 0 keeps
+// a column's texts unseen.
+struct TListColumn {
+    const char *caption;
+    int width;
 };
 
 class TMainForm : public scanner::TScanWindow {
@@ -56,10 +72,17 @@ public:
     // Keyboard navigation between the controls (Tab, arrows, the buttons'
     // mnemonics); true when the message was handled that way.
     bool TranslateDialogKeys(MSG &message) const;
+    // Files and folders the user points at (the command line, a drop, a
+    // second start): one ticked row each at the top of the drive list, and
+    // the Scan command when startScan is set. Before the bases are loaded,
+    // and while a run is under way (its drive list must not shift), they
+    // wait; a run under way is not followed by another.
+    void PointAt(const std::vector<std::wstring> &paths, bool startScan);
 
     // TScanWindow
     void Line(const std::string &text, scanner::LogKind kind) override;
-    void Detection(const std::string &shownPath, const std::string &ansiPath) override;
+    void Detection(const std::string &shownPath, const std::string &ansiPath,
+                   const std::string &name) override;
     void Counters(const scanner::ScanState &state) override;
     void Progress(int position) override;
     bool GoOn() override;
@@ -86,7 +109,7 @@ private:
     void CreateQuarantinePage();
     HWND CreateList(HWND page, int controlId, int height, DWORD extendedStyle, DWORD view);
     HWND CreateLineList(HWND page, int controlId, DWORD extendedStyle,
-                        const std::vector<const char *> &columns);
+                        const std::vector<TListColumn> &columns);
     void CreateCounterRow(HWND panel, int top, const char *caption, int valueId);
     void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId, int slot);
     HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId, int left,
@@ -116,6 +139,7 @@ private:
     void BitBtn11Click();
     void BitBtn14Click();
     void BitBtn15Click();
+    void RestoreTo1Click();
     void Morefeatures1Click();
     void Homepage1Click();
     void Support1Click();
@@ -129,6 +153,10 @@ private:
     void FillDriveList();
     // Where definition bases go: Bases\ in the program folder.
     std::string BasesFolder() const;
+    // Pointed paths waiting for the end of the base loading or of a run.
+    void TakeWaitingPaths();
+    void AddPointedRows(const std::vector<std::wstring> &paths);
+    std::vector<std::wstring> ExistingRoots(const std::vector<std::wstring> &paths);
     void FillQuarantineList(const std::vector<scanner::QuarantineRow> &rows);
     scanner::QuarantineHost QuarantineCommandHost();
     void EnableCommand(int buttonId, int menuId, bool enabled);
@@ -169,6 +197,18 @@ private:
     // window goes once no scan handler is on the stack and no load runs.
     bool closing_ = false;
     bool closeAnswered_ = false;
+    bool basesLoaded_ = false;
+    // Pointed paths waiting for the bases or for the end of a run, and
+    // whether the Scan command is to follow them.
+    std::vector<std::wstring> waitingPaths_;
+    bool waitingScan_ = false;
+    // The rows pointed at, by the number each row carries (from 1): the
+    // root the row shows (wide) and the ANSI root the run walks.
+    struct TPointedRow {
+        std::wstring shown;
+        std::string walked;
+    };
+    std::vector<TPointedRow> pointedRows_;
 };
 
 } // namespace window

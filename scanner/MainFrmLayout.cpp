@@ -37,6 +37,10 @@ constexpr int kBodyTop = 44;
 constexpr int kBodyWidth = kPageWidth - 2 * kMargin;
 constexpr int kPageButtonTop = kPageHeight - kMargin - kButtonHeight;
 constexpr int kStripWidth = 362;
+// The lists' columns beside the path: a definition's name, and the time a
+// quarantine record was made ("hh:mm dd.mm.yy").
+constexpr int kNameColumnWidth = kBodyWidth / 3;
+constexpr int kTimeColumnWidth = kBodyWidth / 4;
 constexpr int kStripHeight = 24;
 
 constexpr COLORREF kGreenBegin = 2398037;  // red 85, green 151, blue 36
@@ -306,14 +310,17 @@ HWND TMainForm::CreateList(HWND page, int controlId, int height, DWORD extendedS
 // column grows with the widest line (TFittedList) and the scroll bar moves
 // by pixels. Further columns carry a row's other texts, unseen but copied.
 HWND TMainForm::CreateLineList(HWND page, int controlId, DWORD extendedStyle,
-                               const std::vector<const char *> &columns) {
+                               const std::vector<TListColumn> &columns) {
     HWND list = CreateList(page, controlId, kPageButtonTop - kMargin - kBodyTop, extendedStyle,
                            LVS_REPORT | LVS_NOCOLUMNHEADER);
+    int besideFirst = 0;
+    for (size_t column = 1; column < columns.size(); ++column)
+        besideFirst += columns[column].width;
     for (size_t column = 0; column < columns.size(); ++column) {
         LVCOLUMNA columnInfo{};
         columnInfo.mask = LVCF_TEXT | LVCF_WIDTH;
-        columnInfo.pszText = const_cast<char *>(columns[column]);
-        columnInfo.cx = column == 0 ? kBodyWidth - 4 : 0;
+        columnInfo.pszText = const_cast<char *>(columns[column].caption);
+        columnInfo.cx = column == 0 ? kBodyWidth - 4 - besideFirst : columns[column].width;
         SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&columnInfo));
     }
     AddFittedList(controlId);
@@ -338,7 +345,7 @@ void TMainForm::CreateDrivePage() {
 void TMainForm::CreateLogPage() {
     HWND page = CreatePage(2, "Scan Log", "Report", false, IDB_PAGE_LOG);
     // A tip shows a line that is scrolled partly out of view.
-    HWND list = CreateLineList(page, IDC_LOGLIST, LVS_EX_LABELTIP, {"Line"});
+    HWND list = CreateLineList(page, IDC_LOGLIST, LVS_EX_LABELTIP, {{"Line", 0}});
     SendMessageA(list, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
     CreatePageButton(page, IDC_BITBTN12, "Continue", IDB_GLYPH_CONTINUE, 0);
     CreatePageButton(page, IDC_BITBTN15, "Scan Results", IDB_GLYPH_RESULTS, 1);
@@ -346,7 +353,9 @@ void TMainForm::CreateLogPage() {
 
 void TMainForm::CreateResultsPage() {
     HWND page = CreatePage(3, "Found viruses", "Scan Results", true, IDB_PAGE_RESULTS);
-    CreateLineList(page, IDC_LISTVIEW2, LVS_EX_CHECKBOXES | LVS_EX_LABELTIP, {"File"});
+    // Each detection's path, and beside it the definition's name.
+    CreateLineList(page, IDC_LISTVIEW2, LVS_EX_CHECKBOXES | LVS_EX_LABELTIP,
+                   {{"File", 0}, {"Name", kNameColumnWidth}});
     CreatePageButton(page, IDC_BITBTN6, "Report", IDB_GLYPH_REPORT, 0);
     CreatePageButton(page, IDC_BITBTN9, "Fix && Continue", IDB_GLYPH_FIX, 1);
 }
@@ -379,9 +388,12 @@ void TMainForm::CreateCountersPage() {
 
 void TMainForm::CreateQuarantinePage() {
     HWND page = CreatePage(5, "TabSheet5", "Quarantine", true, IDB_PAGE_QUARANTINE);
-    // The rows carry their record's other lines as sub-items.
+    // The rows carry their record's other lines as sub-items; the path, the
+    // description (the definition's name) and the time the record was made
+    // show, the stored name is copied only.
     CreateLineList(page, IDC_LISTVIEW1, LVS_EX_CHECKBOXES | LVS_EX_LABELTIP,
-                   {"File", "Stored as", "Description", "Time"});
+                   {{"File", 0}, {"Stored as", 0}, {"Description", kNameColumnWidth},
+                    {"Time", kTimeColumnWidth}});
     CreatePageButton(page, IDC_BITBTN13, "Cancel", IDB_GLYPH_CANCEL, 0);
     CreatePageButton(page, IDC_BITBTN14, "Restore", IDB_GLYPH_RESTORE, 1);
     CreatePageButton(page, IDC_BITBTN11, "Delete", IDB_GLYPH_DELETE, 2);

@@ -20,6 +20,8 @@ public:
     bool ConfirmWarning(const std::string &text) override;
     void ErrorReport(const std::string &text) override;
     void OpenAddress(const std::string &address, bool maximised) override;
+    // The shell's folder browser, owned by the main window.
+    std::string PickFolder(const std::string &title) override;
 
 private:
     int Box(const std::string &text, const char *caption, UINT style);

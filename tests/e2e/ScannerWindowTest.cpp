@@ -217,14 +217,8 @@ protected:
     testing::AssertionResult ProgressIs(int expected) const {
         return Becomes([&] { return Progress(); }, expected);
     }
-    testing::AssertionResult ListIs(int id, const Strings &expected) const {
-        return Becomes([&] { return List(id).Texts(); }, expected);
-    }
     testing::AssertionResult SortedListIs(int id, const Strings &expected) const {
         return Becomes([&] { return Sorted(List(id).Texts()); }, Sorted(expected));
-    }
-    testing::AssertionResult CountIs(int id, int expected) const {
-        return Becomes([&] { return List(id).Count(); }, expected);
     }
     // The tick of the row with this caption: "ticked", "unticked" or "no row".
     testing::AssertionResult TickIs(int id, const std::string &caption, bool ticked) const {
@@ -282,21 +276,6 @@ protected:
         return Opened();
     }
 
-    std::string QuarantineFolder() const { return AppFolder() + "Quarantine\\"; }
-
-    // Ticks the result row of the path and runs Fix & Continue, answering the
-    // closing question.
-    void FixAndContinue(const std::string &path, const std::string &answer) {
-        Tick(IDC_LISTVIEW2, path);
-        ClickButton(IDC_BITBTN9);
-        Answer("Information", kMovedMessage, "OK");
-        Answer("Confirm", kCloseQuestion, answer);
-    }
-
-    void OpenQuarantinePage() {
-        ClickButton(IDC_BITBTN8);
-        ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
-    }
 };
 
 TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
@@ -419,9 +398,11 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     EXPECT_FALSE(testsupport::FileExists(agent.path));
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
     std::smatch record;
-    std::regex layout("(.*)\r\n(INFECTED\\((\\d+)\\)\\.Vir)\r\n\r\n\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
+    // The record's description is the definition's name, as the row showed it.
+    std::regex layout("(.*)\r\n(INFECTED\\((\\d+)\\)\\.Vir)\r\n(.*)\r\n\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
     ASSERT_TRUE(std::regex_match(index, record, layout)) << index;
     EXPECT_EQ(record[1].str(), agent.path);
+    EXPECT_EQ(record[4].str(), agent.detection);
     EXPECT_LE(std::stol(record[3].str()), 121120);
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini", record[2].str()}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + record[2].str()), agent.content);
@@ -689,6 +670,7 @@ TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
     Answer("Warning", "The selected infection could not be restored. See the report for the reason.", "OK");
     Tick(IDC_LISTVIEW1, lines[0]);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Warning", "The selected infection could not be deleted. See the report for the reason.", "OK");
     EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{lines[0], lines[4]}));
     EXPECT_TRUE(TickIs(IDC_LISTVIEW1, lines[0], false));
@@ -714,6 +696,7 @@ TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
 
     Tick(IDC_LISTVIEW1, marker.path);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Information", kDeletedMessage, "OK");
     EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
@@ -747,6 +730,7 @@ TEST_F(ScannerWindow, RestoreAndDeleteOfSeveralRowsKeepTheOthersMatched) {
 
     Tick(IDC_LISTVIEW1, rows[1]);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Information", kDeletedMessage, "OK");
     EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));

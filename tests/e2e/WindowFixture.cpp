@@ -12,6 +12,8 @@ namespace e2e {
 const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
 const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
 const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
+const char kDeleteOneQuestion[] =
+    "Delete the selected file from Quarantine for good?\nA deleted file cannot be restored.";
 
 std::string Setting(const char *name) {
     const char *value = std::getenv(name);
@@ -91,6 +93,26 @@ testing::AssertionResult WindowFixture::TextIs(int id, const std::string &expect
 
 testing::AssertionResult WindowFixture::EnabledIs(int id, bool expected) const {
     return Becomes([&] { return Enabled(id); }, expected);
+}
+
+testing::AssertionResult WindowFixture::ListIs(int id, const Strings &expected) const {
+    return Becomes([&] { return List(id).Texts(); }, expected);
+}
+
+testing::AssertionResult WindowFixture::CountIs(int id, int expected) const {
+    return Becomes([&] { return List(id).Count(); }, expected);
+}
+
+void WindowFixture::FixAndContinue(const std::string &path, const std::string &answer) {
+    Tick(IDC_LISTVIEW2, path);
+    ClickButton(IDC_BITBTN9);
+    Answer("Information", kMovedMessage, "OK");
+    Answer("Confirm", kCloseQuestion, answer);
+}
+
+void WindowFixture::OpenQuarantinePage() {
+    ClickButton(IDC_BITBTN8);
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
 }
 
 void WindowFixture::ClickButton(int id) {

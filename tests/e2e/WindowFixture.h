@@ -21,6 +21,8 @@ using Strings = std::vector<std::string>;
 extern const char kStartMessage[];
 extern const char kCloseQuestion[];
 extern const char kMovedMessage[];
+// The question Delete asks before it deletes one ticked file.
+extern const char kDeleteOneQuestion[];
 
 // A setting run-e2e.sh passes in the environment; empty when not run by it.
 std::string Setting(const char *name);
@@ -72,6 +74,9 @@ protected:
     testing::AssertionResult TextIs(int id, const std::string &expected) const;
     testing::AssertionResult EnabledIs(int id, bool expected) const;
 
+    testing::AssertionResult ListIs(int id, const Strings &expected) const;
+    testing::AssertionResult CountIs(int id, int expected) const;
+
     void ClickButton(int id);
     // Waits for a box with the caption and text, presses the button.
     void Answer(const std::string &caption, const std::string &text, const std::string &button);
@@ -84,6 +89,12 @@ protected:
     // A scan of D: that finds the sample drive's detections and as many
     // more as the test planted.
     void ScanDriveD(size_t planted = 0);
+
+    static std::string QuarantineFolder() { return AppFolder() + "Quarantine\\"; }
+    // Ticks the result row of the path and runs Fix & Continue, answering the
+    // closing question.
+    void FixAndContinue(const std::string &path, const std::string &answer);
+    void OpenQuarantinePage();
 
     static std::string suiteError_;
     SampleDrive drive_{Setting("BVX_E2E_DRIVE")};

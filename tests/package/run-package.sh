@@ -30,6 +30,7 @@ $name/Bases/
 $name/Bases/README.txt
 $name/Kernel.dll
 $name/KernelC.dll
+$name/LICENSE.txt
 $name/NOTICES.txt
 $name/README.txt
 $name/bvxscan.exe

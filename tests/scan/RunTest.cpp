@@ -140,6 +140,33 @@ TEST(ScanRun, ResetsCountersAndEndsOnTheResultsPageWhenInfected) {
     ExpectEndSteps(fixture, 2);
 }
 
+// A row without a closing backslash is a file the user named: checked
+// whatever its name or folder, reported with its definition's name, beside a
+// folder walked by the usual rules.
+TEST(ScanRun, ANamedFileRootIsCheckedWhateverItsName) {
+    TScanFixture fixture;
+    fixture.MakeFolder("Quarantined");
+    const std::string notes = fixture.MakeFile("Quarantined\\notes.txt", "named file");
+    const std::string folder = MakeProgramFolder(fixture, "d", 2);
+    fixture.MakeFile("d\\notes.txt", "named file"); // not selected by the walk
+    scantest::WriteBase(fixture.BasePath("a.bvx"),
+                        {BaseRecord{"Spy.Named", scantest::Fingerprint(notes), '0', "0"}});
+    fixture.Load();
+    fixture.Host.Drives = {{notes, true}, {folder, true}, {fixture.Dir.file("gone.exe"), true}};
+    fixture.Run.StartOrResumeScan();
+    EXPECT_EQ(fixture.Host.Results, std::vector<std::string>{notes});
+    EXPECT_EQ(fixture.Host.ResultNames, std::vector<std::string>{"Spy.Named"});
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::Detection),
+              std::vector<std::string>{"Found infection in [" + notes + "] - [Spy.Named]"});
+    // The named file, the folder's two programs, and the gone file, which is
+    // counted and logged as any file that cannot be read.
+    EXPECT_EQ(fixture.Run.State().ScannedFiles, 4);
+    EXPECT_EQ(fixture.Run.State().Skipped, 1);
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::IgnoredFile),
+              std::vector<std::string>{"Ignored [" + fixture.Dir.file("gone.exe") + "]"});
+    ExpectEndSteps(fixture, 1);
+}
+
 TEST(ScanRun, ProgressClimbsTo93AndIsFilledAtTheEnd) {
     TScanFixture fixture;
     fixture.Load();

@@ -77,13 +77,16 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
-AppProcess::AppProcess(const std::string &exePath) : AppProcess(WideOfAnsi(exePath)) {}
+AppProcess::AppProcess(const std::string &exePath, const std::string &arguments)
+    : AppProcess(WideOfAnsi(exePath), WideOfAnsi(arguments)) {}
 
-AppProcess::AppProcess(const std::wstring &exePath) {
+AppProcess::AppProcess(const std::wstring &exePath, const std::wstring &arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
     // A current folder far from the program's own: the program must find its
     // files beside itself, not in the current folder.
     if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,

@@ -21,9 +21,10 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kWaitMs
 // A started program, ended by force if it is still running when the owner goes.
 class AppProcess {
 public:
-    explicit AppProcess(const std::string &exePath);
+    // The arguments follow the quoted program path on its command line.
+    explicit AppProcess(const std::string &exePath, const std::string &arguments = std::string());
     // The same for a program whose path only the wide calls can spell.
-    explicit AppProcess(const std::wstring &exePath);
+    explicit AppProcess(const std::wstring &exePath, const std::wstring &arguments = std::wstring());
     ~AppProcess();
     AppProcess(const AppProcess &) = delete;
     AppProcess &operator=(const AppProcess &) = delete;

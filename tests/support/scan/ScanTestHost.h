@@ -32,8 +32,10 @@ public:
     void Line(const std::string &text, scanner::LogKind kind) override {
         Log.push_back({text, kind});
     }
-    void Detection(const std::string &shownPath, const std::string &) override {
+    void Detection(const std::string &shownPath, const std::string &,
+                   const std::string &name) override {
         Results.push_back(shownPath);
+        ResultNames.push_back(name);
     }
     void Counters(const scanner::ScanState &state) override { CounterHistory.push_back(state); }
     void Progress(int position) override {
@@ -48,6 +50,7 @@ public:
     }
     void ClearResults() override {
         Results.clear();
+        ResultNames.clear();
         ++ResultClears;
     }
     void SetStatus(const std::string &text) override {
@@ -73,6 +76,8 @@ public:
 
     std::vector<LogLine> Log;
     std::vector<std::string> Results;
+    // The definition name of each result, as its detection line gives it.
+    std::vector<std::string> ResultNames;
     int ResultClears = 0;
     std::vector<scanner::ScanState> CounterHistory;
     std::string Status = "Ready";
