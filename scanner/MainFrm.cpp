@@ -136,19 +136,20 @@ void TMainForm::DpiChanged(int dpi, const RECT &suggested) {
         SetClientSize(display::ClientSize{std::max<int>(client.right, minimum.width),
                                           std::max<int>(client.bottom, minimum.height)});
     Layout();
-    InvalidateRect(window_, nullptr, TRUE);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // No row focused (the list just filled, or never clicked): the first row
-// takes the focus and the selection, so the keyboard has a place to start.
+// takes the focus, so the list shows where the keyboard starts. It is not
+// selected: Copy takes the selected rows, or all when none is.
 void TMainForm::ListFocused(HWND list) const {
     TListView view(list);
     if (view.Count() == 0 ||
         SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0)
         return;
     LVITEMA item{};
-    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
 }
 

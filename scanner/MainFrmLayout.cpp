@@ -205,14 +205,16 @@ void TMainForm::ApplyFonts() {
 // window's DPI; again after every change of the DPI.
 void TMainForm::LoadArtwork() {
     const int dpi = scale_.dpi();
-    glyphs_.clear();
+    // The buttons take the new glyphs before the old ones go.
+    std::vector<brenvald::ImageListHandle> glyphs;
     for (const auto &button : glyphButtons_) {
-        glyphs_.push_back(LoadImageStrip(button.second, 6, dpi));
-        BUTTON_IMAGELIST images{glyphs_.back().get(),
+        glyphs.push_back(LoadImageStrip(button.second, 6, dpi));
+        BUTTON_IMAGELIST images{glyphs.back().get(),
                                 {scale_.Px(kGlyphMarginLeft), 0, scale_.Px(kGlyphMarginRight), 0},
                                 BUTTON_IMAGELIST_ALIGN_LEFT};
         SendMessageA(Control(button.first), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     }
+    glyphs_ = std::move(glyphs);
     // The labels show the pictures but never free them: the window keeps them.
     brenvald::GdiObject<HBITMAP> logo(static_cast<HBITMAP>(LoadImageA(
         Instance(), MAKEINTRESOURCEA(ScaledBitmapId(IDB_LOGO, dpi)), IMAGE_BITMAP, 0, 0, 0)));

@@ -72,15 +72,28 @@ bool IsDecoration(HWND control) {
     return kind == SS_ETCHEDFRAME || kind == SS_ETCHEDHORZ || kind == SS_ETCHEDVERT;
 }
 
-// The control's font, made again in this process from the description the
-// program's own handle gives; null when the handle cannot be read here.
+// The control's font, made again in this process: GDI handles belong to
+// the process that made them, so the description is read from the
+// program's handle where the system allows that, else taken from the
+// window's own font rules (8 point "MS Sans Serif" at the window's DPI,
+// the headings bold, the About box's name bold 10 point, its links
+// underlined). Null when the control has no font of the program's.
 HFONT FontLike(HWND control) {
     const auto handle = reinterpret_cast<HFONT>(SendPlain(control, WM_GETFONT, 0, 0));
-    LOGFONTA description{};
-    if (!handle || handle == reinterpret_cast<HFONT>(-1) ||
-        GetObjectA(handle, sizeof description, &description) != sizeof description)
+    if (!handle || handle == reinterpret_cast<HFONT>(-1))
         return nullptr;
-    return CreateFontIndirectA(&description);
+    LOGFONTA description{};
+    if (GetObjectA(handle, sizeof description, &description) == sizeof description)
+        return CreateFontIndirectA(&description);
+    const int id = GetDlgCtrlID(control);
+    const bool heading = id >= IDC_HEADINGTEXT1 && id <= IDC_HEADINGTEXT5;
+    const bool title = id == IDC_ABOUT_LABEL1 && ClassOf(GetParent(control)) == "#32770";
+    const bool link = (id == IDC_ABOUT_LABEL5 || id == IDC_ABOUT_LABEL6) &&
+                      ClassOf(GetParent(control)) == "#32770";
+    return CreateFontA(-MulDiv(title ? 10 : 8, ExpectedDpi(), 72), 0, 0, 0,
+                       heading || title ? FW_BOLD : FW_NORMAL, FALSE, link ? TRUE : FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
 // The room the text takes in the font: one line, or broken at words within
@@ -118,7 +131,7 @@ protected:
         if (text.empty() || (cls != "Button" && cls != "Static"))
             return;
         HFONT font = FontLike(control);
-        ASSERT_NE(font, nullptr) << "cannot read the font of " << Describe(control);
+        ASSERT_NE(font, nullptr) << "the program gave no font to " << Describe(control);
         RECT client;
         GetClientRect(control, &client);
         const bool prefix = cls == "Button" || !(GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX);

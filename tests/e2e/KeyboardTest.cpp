@@ -84,9 +84,13 @@ TEST_F(Keyboard, TabIntoTheDriveListShowsAFocusedRow) {
     }
     ASSERT_TRUE(reached) << "Tab never reaches the drive list";
     EXPECT_TRUE(Becomes([&] { return FocusedRow(IDC_DRIVELIST); }, 0));
-    EXPECT_TRUE(Becomes([&] { return List(IDC_DRIVELIST).SelectedCount(); }, 1));
-    // The row is only focused and selected, never ticked.
-    EXPECT_TRUE(Becomes([&] { return List(IDC_DRIVELIST).Checked(0); }, false));
+    // The row is only focused: neither selected (Copy would take it alone)
+    // nor ticked.
+    EXPECT_TRUE(HoldsFor([&] { return List(IDC_DRIVELIST).SelectedCount() == 0; }, 300));
+    EXPECT_FALSE(List(IDC_DRIVELIST).Checked(0));
+    // Space ticks the focused row, as in any list with check boxes.
+    ASSERT_TRUE(TypeChord(main_, {VK_SPACE}));
+    EXPECT_TRUE(Becomes([&] { return List(IDC_DRIVELIST).Checked(0); }, true));
 }
 
 } // namespace
