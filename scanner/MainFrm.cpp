@@ -113,8 +113,10 @@ void TMainForm::SetClientSize(display::ClientSize client) {
 }
 
 void TMainForm::MinMaxInfo(MINMAXINFO &info) const {
-    if (!pageControl_)
-        return;  // before the controls exist
+    // Before the controls exist nothing is known yet; a minimised window's
+    // client area says nothing about its frame.
+    if (!pageControl_ || IsIconic(window_))
+        return;
     const SIZE frame = FrameSize(MinimumClientSize());
     info.ptMinTrackSize = POINT{frame.cx, frame.cy};
 }
