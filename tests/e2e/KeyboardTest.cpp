@@ -72,7 +72,6 @@ TEST_F(Keyboard, AltAndAButtonLetterPressesTheButtonOfTheShownPage) {
 
 TEST_F(Keyboard, TabIntoTheDriveListShowsAFocusedRow) {
     ASSERT_GT(List(IDC_DRIVELIST).Count(), 0);
-    ASSERT_EQ(FocusedRow(IDC_DRIVELIST), -1) << "a row is focused before the list has the focus";
     HWND list = Control(IDC_DRIVELIST);
     bool reached = false;
     for (int press = 0; press < 20 && !reached; ++press) {
