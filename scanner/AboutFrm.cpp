@@ -89,11 +89,13 @@ void TAboutForm::Layout(HWND dialog) const {
     const int line = brenvald::FontLineHeight(font_.get());
     const SIZE title = CaptionExtent(dialog, IDC_ABOUT_LABEL1);
     const int rowCaption = std::max<int>(CaptionExtent(dialog, IDC_ABOUT_WEBSITE).cx,
-                                    CaptionExtent(dialog, IDC_ABOUT_EMAIL).cx) + scale.Px(6);
+                                         CaptionExtent(dialog, IDC_ABOUT_EMAIL).cx) +
+                           scale.Px(6);
     const int linkWidth = std::max<int>(CaptionExtent(dialog, IDC_ABOUT_LABEL6).cx,
-                                   CaptionExtent(dialog, IDC_ABOUT_LABEL5).cx) + scale.Px(2);
-    const int width = std::max<int>({scale.Px(kClientWidth),
-                                2 * margin + CaptionExtent(dialog, IDC_ABOUT_LABEL7).cx + scale.Px(2),
+                                        CaptionExtent(dialog, IDC_ABOUT_LABEL5).cx) +
+                          scale.Px(2);
+    const int rightsWidth = CaptionExtent(dialog, IDC_ABOUT_LABEL7).cx + scale.Px(2);
+    const int width = std::max({scale.Px(kClientWidth), 2 * margin + rightsWidth,
                                 2 * margin + rowCaption + linkWidth});
     const int inner = width - 2 * margin;
 
@@ -105,8 +107,9 @@ void TAboutForm::Layout(HWND dialog) const {
     top += title.cy + scale.Px(8);
     Place(GetDlgItem(dialog, IDC_ABOUT_LABEL7), margin, top, inner, line);
     top += line + scale.Px(8);
-    Place(GetDlgItem(dialog, IDC_ABOUT_BEVEL), margin, top, inner, std::max(2, scale.Px(2)));
-    top += std::max(2, scale.Px(2)) + scale.Px(8);
+    const int bevelHeight = std::max(2, scale.Px(2));
+    Place(GetDlgItem(dialog, IDC_ABOUT_BEVEL), margin, top, inner, bevelHeight);
+    top += bevelHeight + scale.Px(8);
     for (const auto &row : {std::make_pair(IDC_ABOUT_WEBSITE, IDC_ABOUT_LABEL6),
                             std::make_pair(IDC_ABOUT_EMAIL, IDC_ABOUT_LABEL5)}) {
         Place(GetDlgItem(dialog, row.first), margin, top, rowCaption, line);
