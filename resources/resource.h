@@ -97,6 +97,9 @@
 
 // Artwork, made by scripts/make-artwork.py at build time.
 #define IDI_MAINICON        1
+// Bitmaps: the id is the 100 % picture's; the same picture drawn for the
+// scaling with index k of display::ArtworkScales() has id + k * IDB_SCALE_STEP.
+#define IDB_SCALE_STEP      100
 #define IDB_LOGO            300
 #define IDB_GLYPH_SCAN      301
 #define IDB_GLYPH_PAUSE     302

@@ -27,9 +27,12 @@ public:
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void FormShow(HWND dialog);
-    void SetClientSize(HWND dialog) const;
-    void FitControls(HWND dialog) const;
-    void MakeFonts(HWND dialog);
+    // Places every control for the dialog's DPI and the texts it shows, and
+    // sizes the dialog around them (the 299 x 209 design, or more).
+    void Layout(HWND dialog) const;
+    // The dialog's fonts for a DPI, given to its controls.
+    void MakeFonts(HWND dialog, int dpi);
+    void DpiChanged(HWND dialog, int dpi, const RECT &suggested);
     bool Command(HWND dialog, int controlId, int notification);
     INT_PTR ColourLabel(HWND label, HDC dc) const;
     bool SetLinkCursor(HWND control) const;
@@ -40,6 +43,7 @@ private:
     scanner::IPrompts &prompts_;
     // Label2's text: kept between showings, so a failed read leaves the last one.
     std::string versionText_;
+    brenvald::GdiObject<HFONT> font_;
     brenvald::GdiObject<HFONT> titleFont_;
     brenvald::GdiObject<HFONT> linkFont_;
 };

@@ -86,6 +86,13 @@ void TFittedList::Fit() {
     list_.SetColumnWidth(fit_.ColumnWidth(shownWidth, margin));
 }
 
+void TFittedList::Refit() {
+    fit_.Clear();
+    for (int row = 0; row < list_.Count(); ++row)
+        fit_.Note(list_.TextWidth(list_.TextWide(row)));
+    Fit();
+}
+
 bool CopyRowsToClipboard(HWND owner, const TListView &list) {
     const int columns = std::max(list.ColumnCount(), 1);
     std::vector<std::vector<std::wstring>> rows;

@@ -23,6 +23,9 @@ public:
     void Cleared() { fit_.Clear(); }
     // Sets the column for the list's current size; after every re-layout.
     void Fit();
+    // Measures every row again and fits the column: after the list's font
+    // changed (a new display scaling).
+    void Refit();
 
 private:
     TListView list_;

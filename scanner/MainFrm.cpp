@@ -10,14 +10,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace window {
 
 namespace {
 
-constexpr int kClientWidth = 534;
-constexpr int kClientHeight = 334;
+// Resizable: the lists take what the window grows by.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                             WS_CLIPCHILDREN;
+                             WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr COLORREF kCounterRed = RGB(176, 0, 0);
 constexpr COLORREF kMissingRow = RGB(255, 208, 208);
 constexpr LPARAM kStoredFileMissing = 1;
@@ -50,6 +51,23 @@ std::string ScanRootForEngine(const std::wstring &root) {
     return brenvald::ExactAnsiFromWide(shortForm);
 }
 
+bool ClassIs(HWND window, const char *className) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
+// The columns beside a list's first keep their share of it at a new DPI;
+// the first is fitted afterwards.
+void RescaleColumnsBesideFirst(HWND list, int oldDpi, int newDpi) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int column = 1; column < columns; ++column) {
+        const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MulDiv(width, newDpi, oldDpi));
+    }
+}
+
 bool IsHeading(int controlId) {
     return controlId >= IDC_HEADINGTEXT1 && controlId <= IDC_HEADINGTEXT5;
 }
@@ -79,24 +97,25 @@ TMainForm::TMainForm()
 TMainForm::~TMainForm() = default;
 
 bool TMainForm::Create(HINSTANCE instance, int showCommand) {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kFormStyle, TRUE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
     HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAINMENU));
-    window_ = CreateWindowExA(0, "TMainForm", ApplicationTitle, kFormStyle,
-                              (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                              (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                              nullptr, menu, instance, this);
+    window_ = CreateWindowExA(0, "TMainForm", ApplicationTitle, kFormStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance,
+                              this);
     if (!window_)
         return false;
-    // A menu bar that wraps makes the frame taller: size the client again.
-    RECT client;
-    GetClientRect(window_, &client);
-    if (client.bottom != kClientHeight) {
-        SetWindowPos(window_, nullptr, 0, 0, width, height + kClientHeight - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER);
-    }
+    // The controls are laid out for the window's DPI by now: the window
+    // starts at its smallest size, centred on its monitor's work area.
+    SetClientSize(MinimumClientSize());
+    RECT frame;
+    GetWindowRect(window_, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &area = monitor.rcWork;
+    SetWindowPos(window_, nullptr,
+                 area.left + ((area.right - area.left) - (frame.right - frame.left)) / 2,
+                 area.top + ((area.bottom - area.top) - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     prompts_.SetOwner(window_);
     DragAcceptFiles(window_, TRUE);
     FormCreate();
@@ -105,6 +124,75 @@ bool TMainForm::Create(HINSTANCE instance, int showCommand) {
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     baseLoading_.Start(window_, programFolder_);
     return true;
+}
+
+SIZE TMainForm::FrameSize(display::ClientSize client) const {
+    RECT frame;
+    RECT inside;
+    GetWindowRect(window_, &frame);
+    GetClientRect(window_, &inside);
+    return SIZE{client.width + (frame.right - frame.left) - inside.right,
+                client.height + (frame.bottom - frame.top) - inside.bottom};
+}
+
+// A menu bar that wraps makes the frame taller once the width is set: the
+// client is measured and sized again.
+void TMainForm::SetClientSize(display::ClientSize client) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const SIZE frame = FrameSize(client);
+        SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT inside;
+        GetClientRect(window_, &inside);
+        if (inside.right == client.width && inside.bottom == client.height)
+            return;
+    }
+}
+
+void TMainForm::MinMaxInfo(MINMAXINFO &info) const {
+    // Before the controls exist nothing is known yet; a minimised window's
+    // client area says nothing about its frame.
+    if (!pageControl_ || IsIconic(window_))
+        return;
+    const SIZE frame = FrameSize(MinimumClientSize());
+    info.ptMinTrackSize = POINT{frame.cx, frame.cy};
+}
+
+void TMainForm::DpiChanged(int dpi, const RECT &suggested) {
+    const int oldDpi = scale_.dpi();
+    scale_ = display::DisplayScale(dpi);
+    CreateFonts();
+    ApplyFonts();
+    LoadArtwork();
+    for (auto &fitted : fittedLists_) {
+        RescaleColumnsBesideFirst(Control(fitted.first), oldDpi, dpi);
+        fitted.second.Refit();
+    }
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested place may be smaller than the text at the new DPI needs.
+    RECT client;
+    GetClientRect(window_, &client);
+    const display::ClientSize minimum = MinimumClientSize();
+    if (client.right < minimum.width || client.bottom < minimum.height)
+        SetClientSize(display::ClientSize{std::max<int>(client.right, minimum.width),
+                                          std::max<int>(client.bottom, minimum.height)});
+    Layout();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// No row focused (the list just filled, or never clicked): the first row
+// takes the focus, so the list shows where the keyboard starts. It is not
+// selected: Copy takes the selected rows, or all when none is.
+void TMainForm::ListFocused(HWND list) const {
+    TListView view(list);
+    if (view.Count() == 0 ||
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0)
+        return;
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 // Creation: list the drives and wait with Scan until the bases are loaded,
@@ -521,6 +609,11 @@ bool TMainForm::ListContextMenu(HWND list, LPARAM position) {
 }
 
 LRESULT TMainForm::Notify(const NMHDR &header) {
+    if (header.code == NM_SETFOCUS && Control(static_cast<int>(header.idFrom)) == header.hwndFrom &&
+        ClassIs(header.hwndFrom, WC_LISTVIEWA)) {
+        ListFocused(header.hwndFrom);
+        return 0;
+    }
     if (header.code == LVN_KEYDOWN) {
         ListKeyDown(*reinterpret_cast<const NMLVKEYDOWN *>(&header));
         return 0;
@@ -583,6 +676,15 @@ LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         PointAt(handed, true);
         return TRUE;
     }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        MinMaxInfo(*reinterpret_cast<MINMAXINFO *>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
     case WM_CLOSE:
         FormCloseQuery();
         return 0;

@@ -8,6 +8,7 @@
 #include "BaseLoading.h"
 #include "Controls.h"
 #include "Definitions.h"
+#include "DisplayScale.h"
 #include "FolderSearch.h"
 #include "GdiHandle.h"
 #include "GradFill.h"
@@ -101,21 +102,52 @@ private:
     void CreateControls();
     void CreateLeftPanel();
     void CreatePages();
-    HWND CreatePage(int page, const char *caption, const char *heading, bool red, int iconId);
+    HWND CreatePage(int page, const char *caption, const char *heading, bool red);
     void CreateDrivePage();
     void CreateLogPage();
     void CreateResultsPage();
     void CreateCountersPage();
     void CreateQuarantinePage();
-    HWND CreateList(HWND page, int controlId, int height, DWORD extendedStyle, DWORD view);
+    HWND CreateList(HWND page, int controlId, DWORD extendedStyle, DWORD view);
     HWND CreateLineList(HWND page, int controlId, DWORD extendedStyle,
                         const std::vector<TListColumn> &columns);
-    void CreateCounterRow(HWND panel, int top, const char *caption, int valueId);
-    void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId, int slot);
-    HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId, int left,
-                           int top, int width, bool enabled);
+    void CreatePageButton(HWND page, int controlId, const char *caption, int glyphId);
+    HWND CreateGlyphButton(HWND parent, int controlId, const char *caption, int glyphId,
+                           bool enabled);
     void CreateFonts();
     void ApplyFonts();
+    void LoadArtwork();
+    // Places every control for the client size and the DPI.
+    void Layout();
+    void LayoutLeftPanel(int height);
+    void LayoutHeading(int page, int width);
+    void LayoutPageBody(int page, int width, int height);
+    void LayoutCounters(int width);
+    int ButtonHeight() const;
+    int GlyphButtonWidth(int buttonId) const;
+    int LeftButtonWidth() const;
+    int LeftPanelWidth() const;
+    int LeftPanelHeight() const;
+    int StripHeight() const;
+    int BodyTop() const;
+    std::vector<int> PageButtonWidths(int page) const;
+    int CounterRowHeight() const;
+    int CounterRowStep() const;
+    int CounterCaptionWidth() const;
+    int ErrorsRowTop() const;
+    int CounterPanelHeight() const;
+    display::ClientSize PageContentSize() const;
+    // Today's client area at the window's DPI, or more where the text needs it.
+    display::ClientSize MinimumClientSize() const;
+    // The frame around a client area of this size, at the window's DPI.
+    SIZE FrameSize(display::ClientSize client) const;
+    void SetClientSize(display::ClientSize client);
+    // A move to a monitor of another DPI: new fonts and artwork, the
+    // system's suggested place, and the layout again.
+    void DpiChanged(int dpi, const RECT &suggested);
+    void MinMaxInfo(MINMAXINFO &info) const;
+    // A list that takes the focus shows a focused row.
+    void ListFocused(HWND list) const;
 
     // Handlers.
     void FormCreate();
@@ -174,6 +206,15 @@ private:
     HWND pages_[5] = {};
     HWND leftPanel_ = nullptr;
     HWND countersPanel_ = nullptr;
+    HWND logoFrame_ = nullptr;
+    std::vector<HWND> counterCaptions_;
+    // Each page's buttons, right to left.
+    std::vector<int> pageButtons_[5];
+    // Every glyph button's id with its glyph's bitmap id.
+    std::vector<std::pair<int, int>> glyphButtons_;
+    display::DisplayScale scale_;
+    int lineHeight_ = 0;
+    int boldLineHeight_ = 0;
     std::map<int, HWND> controls_;
     std::vector<HWND> allControls_;
     brenvald::GdiObject<HFONT> font_;
@@ -183,7 +224,6 @@ private:
     brenvald::ImageListHandle driveImages_;
     std::vector<brenvald::ImageListHandle> glyphs_;
     std::map<int, TFittedList> fittedLists_;
-    // The ANSI path of each results row, by the number the row carries.
 
     scanner::TProgramFolder programFolder_;
     TWindowPrompts prompts_;

@@ -298,19 +298,22 @@ TEST_F(ScannerWindow, ShowsItsButtonsHeadingsAndCountersAsLaidOut) {
     GetClientRect(main_, &client);
     EXPECT_EQ(client.right - client.left, 534);
     EXPECT_EQ(client.bottom - client.top, 334);
+    // Resizable and maximisable, starting at its smallest size (the
+    // layout tests check that at every scaling).
     LONG style = GetWindowLongA(main_, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
 
+    // The captions with their mnemonics.
     const std::pair<int, const char *> captions[] = {
-        {IDC_BITBTN3, "Scan"},        {IDC_BITBTN4, "Pause"},   {IDC_BITBTN5, "Stop"},
-        {IDC_BITBTN8, "Quarantine"},  {IDC_BITBTN7, "Update"},  {IDC_BITBTN2, "Abo&ut"},
-        {IDC_BITBTN1, "&Exit"},       {IDC_BITBTN15, "Scan Results"},
-        {IDC_BITBTN12, "Continue"},   {IDC_BITBTN9, "Fix && Continue"},
-        {IDC_BITBTN6, "Report"},      {IDC_BITBTN11, "Delete"}, {IDC_BITBTN14, "Restore"},
-        {IDC_BITBTN13, "Cancel"},     {IDC_HEADINGTEXT1, "Scan Drives"},
+        {IDC_BITBTN3, "&Scan"},       {IDC_BITBTN4, "&Pause"},  {IDC_BITBTN5, "St&op"},
+        {IDC_BITBTN8, "&Quarantine"}, {IDC_BITBTN7, "Upd&ate"}, {IDC_BITBTN2, "Abo&ut"},
+        {IDC_BITBTN1, "&Exit"},       {IDC_BITBTN15, "Scan &Results"},
+        {IDC_BITBTN12, "&Continue"},  {IDC_BITBTN9, "Fi&x && Continue"},
+        {IDC_BITBTN6, "&Report"},     {IDC_BITBTN11, "&Delete"}, {IDC_BITBTN14, "&Restore"},
+        {IDC_BITBTN13, "&Cancel"},    {IDC_HEADINGTEXT1, "Scan Drives"},
         {IDC_HEADINGTEXT2, "Report"}, {IDC_HEADINGTEXT3, "Scan Results"},
         {IDC_HEADINGTEXT4, "Scanning..."}, {IDC_HEADINGTEXT5, "Quarantine"},
         {IDC_LABEL4, "Ready"},        {IDC_LB_SCANNEDFILES, "0"}, {IDC_LB_SCANNEDMB, "0"},

@@ -364,6 +364,43 @@ bool RemoteListView::PressCtrlKey(char key) const {
     return SendInput(4, keys, sizeof(INPUT)) == 4;
 }
 
+bool TypeChord(HWND window, const std::vector<WORD> &keys) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    const DWORD windowThread = GetWindowThreadProcessId(top, nullptr);
+    const DWORD ownThread = GetCurrentThreadId();
+    if (!AttachThreadInput(ownThread, windowThread, TRUE))
+        return false;
+    SetForegroundWindow(top);
+    const bool foreground = GetForegroundWindow() == top;
+    AttachThreadInput(ownThread, windowThread, FALSE);
+    if (!foreground)
+        return false;
+    std::vector<INPUT> strokes;
+    for (WORD key : keys) {
+        INPUT stroke{};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+        strokes.push_back(stroke);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        INPUT stroke{};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = *key;
+        stroke.ki.dwFlags = KEYEVENTF_KEYUP;
+        strokes.push_back(stroke);
+    }
+    return SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT)) ==
+           strokes.size();
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 std::string ClipboardText() {
     std::string text = "(no text)";
     if (!OpenClipboard(nullptr))

@@ -122,6 +122,13 @@ private:
     HWND list_;
 };
 
+// Brings the window's top-level window to the foreground and types the keys
+// together, as a user would: each goes down in order, then all come up in
+// the reverse order (VK_MENU then 'F' is Alt+F).
+bool TypeChord(HWND window, const std::vector<WORD> &keys);
+// The window that has the keyboard focus in the window's thread; null when none.
+HWND FocusOf(HWND window);
+
 // The clipboard's text (CF_UNICODETEXT) as UTF-8; "(no text)" when it has none.
 std::string ClipboardText();
 bool SetClipboardText(const std::string &text);
