@@ -7,6 +7,7 @@
 #include "Definitions.h"
 #include "FolderSearch.h"
 #include "ImportError.h"
+#include "ProgramFolder.h"
 #include "ReportText.h"
 #include "SignatureImport.h"
 #include "TextConversion.h"
@@ -221,7 +222,11 @@ bool ImportOne(TImport &import, const std::vector<std::string> &ignoredNames, st
 }
 
 int ImportFiles(const std::vector<std::string> &arguments, std::ostream &out, std::ostream &err) {
-    std::string folder = scanner::ProgramFolder() + "Bases\\";
+    // The default is Bases\ beside bvxtool.exe, whatever the folder's name;
+    // the engine's file calls need its ANSI path.
+    const scanner::TProgramFolder programFolder = scanner::RunningProgramFolder();
+    std::string noAnsiPath;
+    std::string folder = programFolder.AnsiSubFolder("Bases", noAnsiPath);
     std::vector<std::string> inputs;
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--out") {
@@ -236,6 +241,10 @@ int ImportFiles(const std::vector<std::string> &arguments, std::ostream &out, st
     }
     if (inputs.empty()) {
         err << "bvxtool: import needs at least one signature file\n" << kUsage;
+        return kFailed;
+    }
+    if (folder.empty()) {
+        err << "import: " << scanner::NoBasesLine(programFolder, noAnsiPath) << "; give --out DIR\n";
         return kFailed;
     }
     if (!IsFolder(folder)) {
