@@ -41,6 +41,10 @@ int32_t ReadRecordCount(const uint8_t *table) {
     return std::min<int32_t>(*count, static_cast<int32_t>(brenvald::kSlotCount));
 }
 
+bool IsUnusedOffsetSignature(char kind, std::string_view offset) {
+    return kind == brenvald::kKindOffsetSignature && !brenvald::ParseInteger(offset);
+}
+
 // --- One read of a file ---
 
 class TDefinitionIndex::TContentPass {

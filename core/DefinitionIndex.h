@@ -32,6 +32,10 @@ using DefinitionSlot = brenvald::DefinitionRecordView;
 // or negative, at most the table's slot count.
 int32_t ReadRecordCount(const uint8_t *table);
 
+// A kind "2" definition whose Offset is not an integer: the check passes
+// over it, so it can never match.
+bool IsUnusedOffsetSignature(char kind, std::string_view offset);
+
 // How much the check's own read of a file asks for at a time.
 constexpr size_t kContentChunkSize = 1 << 20;
 

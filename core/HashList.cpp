@@ -2,6 +2,8 @@
 
 #include <brenvald/DefinitionTable.h>
 
+#include <algorithm>
+
 namespace bvxtool {
 
 namespace {
@@ -57,6 +59,7 @@ public:
         }
     }
 
+    void Reserve(size_t lines) { result_.definitions.reserve(lines); }
     HdbConversion Take() { return std::move(result_); }
 
 private:
@@ -113,6 +116,9 @@ std::string SizeText(uint64_t size) {
 
 HdbConversion ConvertHdb(std::string_view text) {
     HdbConverter converter;
+    // At most one definition a line: a list of a million lines is not
+    // moved about as it grows.
+    converter.Reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     ForEachTextLine(text,
                     [&](std::string_view line, size_t number) { converter.ConvertLine(line, number); });
     return converter.Take();

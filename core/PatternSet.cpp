@@ -21,6 +21,23 @@ constexpr size_t kAtomChoices = 128;
 constexpr size_t kSketchCountersPerPattern = 4;
 // Stream positions hashed and prefetched together.
 constexpr size_t kBatch = 32;
+// A set with at most this many patterns of four bytes and more is small: its
+// strided grams keep the bitmap within the second-level cache.
+constexpr size_t kGramSetLimit = 4096;
+constexpr size_t kGramWidth = 4;
+// The longest stride: the grams of one pattern, each a slot and a bit.
+constexpr size_t kMaxStride = 16;
+// The bitmap has about 64 bits per gram, so about one position in 64 that
+// holds no gram of the set passes; within 512 bits and 512 KiB.
+constexpr unsigned kGramBitsPerEntryBits = 6;
+constexpr unsigned kMinBitmapBits = 9;
+constexpr unsigned kMaxBitmapBits = 22;
+// The length classes of a small set's grams: [4, 8), [8, 16), [16, ...).
+constexpr size_t kGramClassStarts[] = {4, 8, 16, SIZE_MAX};
+// A gram value given by more windows than this makes each test of it walk
+// them all, as when many patterns are runs of a few byte values: such a set
+// is searched through its atoms, which weigh how many patterns share a value.
+constexpr uint32_t kMaxGramRepeats = 32;
 
 uint64_t ContentHash(std::string_view bytes) {
     uint64_t hash = 14695981039346656037ull;
@@ -50,6 +67,8 @@ AtomValue LoadAtom(const unsigned char *bytes, size_t width) {
 uint32_t AtomHash(uint32_t low, uint32_t high) { return (low * 0x9E3779B1u ^ high * 0x85EBCA77u) * 0x7FEB352Du; }
 
 uint32_t TopBits(uint32_t hash, unsigned bits) { return bits == 0 ? 0 : hash >> (32 - bits); }
+
+uint32_t GramHash(uint32_t gram) { return gram * 0x9E3779B1u; }
 
 // The three filter bits of an atom within its block.
 uint32_t FilterMask(uint32_t hash) {
@@ -181,8 +200,71 @@ void TPatternSet::Seal() {
     bytes_.shrink_to_fit();
     starts_.shrink_to_fit();
     SealShort();
+    size_t gramPatterns = 0;
+    for (int32_t id = 0; id < static_cast<int32_t>(Size()); ++id)
+        gramPatterns += Length(id) >= kGramWidth;
+    if (gramPatterns <= kGramSetLimit) {
+        bool sealed = true;
+        for (size_t k = 0; k < grams_.size() && sealed; ++k)
+            sealed = SealGrams(grams_[k], kGramClassStarts[k], kGramClassStarts[k + 1] - 1);
+        if (sealed)
+            return;
+        grams_ = {};
+    }
     SealAtoms(quads_, kShortAtom, kShortAtom, kLongAtom - 1);
     SealAtoms(octets_, kLongAtom, kLongAtom, SIZE_MAX);
+}
+
+// The stride is the shortest pattern's length less three, so that each
+// pattern holds a window of stride + 3 bytes; each pattern takes the window
+// its bytes score best.
+bool TPatternSet::SealGrams(GramIndex &index, size_t minLength, size_t maxLength) {
+    index = GramIndex();
+    std::vector<int32_t> members;
+    size_t shortest = SIZE_MAX;
+    for (int32_t id = 0; id < static_cast<int32_t>(Size()); ++id) {
+        if (Length(id) >= minLength && Length(id) <= maxLength) {
+            members.push_back(id);
+            shortest = std::min<size_t>(shortest, Length(id));
+        }
+    }
+    if (members.empty())
+        return true;
+    index.Stride = std::min(shortest - kGramWidth + 1, kMaxStride);
+    const size_t width = index.Stride + kGramWidth - 1;
+    const size_t entries = members.size() * index.Stride;
+    index.BitmapBits = std::clamp(BitsFor(entries << kGramBitsPerEntryBits), kMinBitmapBits, kMaxBitmapBits);
+    index.Bitmap.assign((size_t{1} << index.BitmapBits) / 64, 0);
+    index.SlotBits = BitsFor(entries * 2);
+    index.Slots.assign(size_t{1} << index.SlotBits, AtomSlot{0, 0, -1, 0});
+    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
+    for (int32_t id : members) {
+        const unsigned char *bytes = Bytes(id);
+        const size_t windows = std::min<size_t>(Length(id) - width + 1, kAtomChoices);
+        TWindowScores scores(bytes, width);
+        size_t bestStart = 0;
+        int bestScore = scores.Score();
+        for (size_t start = 1; start < windows; ++start) {
+            scores.Slide(start - 1);
+            if (scores.Score() > bestScore) {
+                bestScore = scores.Score();
+                bestStart = start;
+            }
+        }
+        for (size_t offset = bestStart; offset < bestStart + index.Stride; ++offset) {
+            const uint32_t gram = Load32(bytes + offset);
+            const uint32_t hash = GramHash(gram);
+            SetBit(index.Bitmap, TopBits(hash, index.BitmapBits));
+            uint32_t slot = TopBits(hash, index.SlotBits);
+            uint32_t repeats = 0;
+            for (; index.Slots[slot].Id >= 0; slot = (slot + 1) & slotMask)
+                repeats += index.Slots[slot].Low == gram;
+            if (repeats >= kMaxGramRepeats)
+                return false;
+            index.Slots[slot] = AtomSlot{gram, 0, id, static_cast<uint32_t>(offset)};
+        }
+    }
+    return true;
 }
 
 void TPatternSet::SealShort() {
@@ -287,10 +369,18 @@ size_t TPatternSet::AtomIndex::MemoryBytes() const {
     return Filter.capacity() * sizeof(uint32_t) + Slots.capacity() * sizeof(AtomSlot);
 }
 
+size_t TPatternSet::GramIndex::MemoryBytes() const {
+    return Bitmap.capacity() * sizeof(uint64_t) + Slots.capacity() * sizeof(AtomSlot);
+}
+
 size_t TPatternSet::MemoryBytes() const {
+    size_t gramBytes = 0;
+    for (const GramIndex &index : grams_)
+        gramBytes += index.MemoryBytes();
     return bytes_.capacity() + starts_.capacity() * sizeof(uint32_t) + sizeof singles_ +
            pairs_.capacity() * sizeof(int32_t) + tripleFilter_.capacity() * sizeof(uint64_t) +
-           triples_.capacity() * sizeof(triples_[0]) + quads_.MemoryBytes() + octets_.MemoryBytes();
+           triples_.capacity() * sizeof(triples_[0]) + gramBytes + quads_.MemoryBytes() +
+           octets_.MemoryBytes();
 }
 
 // --- Scanning ---
@@ -307,18 +397,41 @@ void TPatternScan::Reset() {
 void TPatternScan::Feed(const unsigned char *data, size_t length) {
     if (length == 0 || set_.Size() == 0)
         return;
-    // The window is the carried tail plus the new bytes: every occurrence
-    // that ends in the new bytes lies wholly inside it.
-    window_.resize(carried_ + length);
-    std::memcpy(window_.data() + carried_, data, length);
-    const size_t size = window_.size();
-    ScanShort(window_.data(), size);
-    ScanAtoms(set_.quads_, window_.data(), size);
-    ScanAtoms(set_.octets_, window_.data(), size);
-    const size_t keep = std::min(set_.MaxLength() - 1, size);
-    std::memmove(window_.data(), window_.data() + size - keep, keep);
-    window_.resize(keep);
-    carried_ = keep;
+    // An occurrence that ends in the new bytes either starts in the carried
+    // tail, and then lies wholly in the seam of the tail and the first new
+    // bytes, or lies wholly in the new bytes.
+    if (carried_ > 0) {
+        const size_t head = std::min(length, set_.MaxLength() - 1);
+        seam_.resize(carried_ + head);
+        std::memcpy(seam_.data() + carried_, data, head);
+        ScanWindow(seam_.data(), seam_.size(), true);
+    }
+    ScanWindow(data, length, false);
+    KeepTail(data, length);
+}
+
+// Carries the last MaxLength() - 1 bytes of the stream to the next feed. The
+// seam holds the carried bytes and, when the new ones are fewer than that,
+// all of them.
+void TPatternScan::KeepTail(const unsigned char *data, size_t length) {
+    const size_t tail = set_.MaxLength() - 1;
+    if (length >= tail) {
+        seam_.assign(data + length - tail, data + length);
+    } else {
+        if (carried_ == 0)
+            seam_.assign(data, data + length);
+        const size_t keep = std::min(tail, seam_.size());
+        seam_.erase(seam_.begin(), seam_.end() - static_cast<std::ptrdiff_t>(keep));
+    }
+    carried_ = seam_.size();
+}
+
+void TPatternScan::ScanWindow(const unsigned char *window, size_t size, bool seam) {
+    ScanShort(window, size);
+    for (const TPatternSet::GramIndex &index : set_.grams_)
+        ScanGrams(index, window, size, seam ? 1 : index.Stride);
+    ScanAtoms(set_.quads_, window, size);
+    ScanAtoms(set_.octets_, window, size);
 }
 
 void TPatternScan::Mark(int32_t id) {
@@ -359,6 +472,36 @@ void TPatternScan::ScanShort(const unsigned char *window, size_t size) {
             if (hit != set_.triples_.end() && hit->first == key && !seen_[static_cast<size_t>(hit->second)])
                 Mark(hit->second);
         }
+    }
+}
+
+// Every pattern of the index holds one of its grams at a multiple of the
+// stride wherever it lies wholly in the window, so testing those positions
+// finds it; a step of one (the seam) tests every position.
+void TPatternScan::ScanGrams(const TPatternSet::GramIndex &index, const unsigned char *window, size_t size,
+                             size_t step) {
+    if (index.Empty() || size < kGramWidth)
+        return;
+    const uint64_t *bitmap = index.Bitmap.data();
+    const unsigned shift = 32 - index.BitmapBits; // BitmapBits is never 0
+    const size_t last = size - kGramWidth;
+    for (size_t at = 0; at <= last; at += step) {
+        const uint32_t gram = Load32(window + at);
+        const uint32_t hash = GramHash(gram);
+        const uint32_t bit = hash >> shift;
+        if ((bitmap[bit >> 6] >> (bit & 63)) & 1)
+            LookUpGram(index, gram, hash, at, window, size);
+    }
+}
+
+void TPatternScan::LookUpGram(const TPatternSet::GramIndex &index, uint32_t gram, uint32_t hash, size_t at,
+                              const unsigned char *window, size_t size) {
+    const TPatternSet::AtomSlot *slots = index.Slots.data();
+    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
+    for (uint32_t slot = TopBits(hash, index.SlotBits); slots[slot].Id >= 0; slot = (slot + 1) & slotMask) {
+        const TPatternSet::AtomSlot &entry = slots[slot];
+        if (entry.Low == gram && at >= entry.Offset)
+            VerifyAt(entry.Id, at - entry.Offset, window, size);
     }
 }
 

@@ -2,15 +2,26 @@
 // stream of bytes, delivered in chunks of any size, tells which patterns of
 // the set occur in it (occurrences across chunk borders included).
 //
-// Patterns of four bytes and more are found through an atom, a window of
-// eight of their bytes (four for patterns shorter than eight) chosen to be
-// rare: bytes unlike the zeros, fill and text common in files, and a value
-// few other patterns of the set share. Each position of the stream is tested
-// against a small blocked Bloom filter of the atoms, which lets few positions
-// through; those look the atom up in an open-addressing table and verify the
-// patterns it names in full. Patterns of one to three bytes have direct
-// tables. A million patterns of some tens of bytes build in about a second
-// and take some tens of megabytes beside their own bytes.
+// In a small set (up to a few thousand patterns of four bytes and more) such
+// patterns are found through strided grams: a pattern whose length class
+// gives the stride S contributes the S four-byte grams that start in its
+// rarest S + 3 bytes, so wherever it occurs one of them starts at a stream
+// position that is a multiple of S. Only those positions are tested, against
+// a bitmap of the grams; the few that pass look the gram up and verify the
+// patterns it names in full. Longer patterns get longer strides, so a few
+// definitions cost a fraction of a step per byte. A set whose patterns share
+// too many grams (runs of a few byte values) is searched as a large one.
+//
+// In a large set they are found through an atom, a window of eight of their
+// bytes (four for patterns shorter than eight) chosen to be rare: bytes
+// unlike the zeros, fill and text common in files, and a value few other
+// patterns of the set share. Each position of the stream is tested against a
+// small blocked Bloom filter of the atoms, which lets few positions through;
+// those look the atom up in an open-addressing table and verify the patterns
+// it names in full. A million patterns of some tens of bytes build in about
+// a second and take some tens of megabytes beside their own bytes.
+//
+// Patterns of one to three bytes have direct tables.
 //
 // Pure (no operating system), so it also builds with the host compiler.
 #pragma once
@@ -52,6 +63,18 @@ private:
         uint32_t Offset;
     };
 
+    // The bitmap and table of the grams of the patterns of one length class
+    // of a small set; AtomSlot::Low holds the gram, High is 0.
+    struct GramIndex {
+        size_t Stride = 1;
+        unsigned BitmapBits = 0;
+        unsigned SlotBits = 0;
+        std::vector<uint64_t> Bitmap;
+        std::vector<AtomSlot> Slots;
+        bool Empty() const { return Slots.empty(); }
+        size_t MemoryBytes() const;
+    };
+
     // The filter and table of the patterns whose atom is Width bytes long.
     struct AtomIndex {
         size_t Width = 0;
@@ -71,6 +94,8 @@ private:
     void GrowDedup();
     void SealShort();
     void SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength);
+    // False when some gram value is given by too many windows.
+    bool SealGrams(GramIndex &index, size_t minLength, size_t maxLength);
 
     // The patterns, one after the other; pattern i is bytes_[starts_[i], starts_[i + 1]).
     std::string bytes_;
@@ -87,8 +112,11 @@ private:
     std::vector<uint64_t> tripleFilter_;
     std::vector<std::pair<uint32_t, int32_t>> triples_; // sorted by key
 
-    // Patterns of four to seven bytes by a four-byte atom, longer ones by an
-    // eight-byte atom.
+    // A small set: patterns of four to seven, eight to fifteen, and sixteen
+    // bytes and more, each class by its strided grams.
+    std::array<GramIndex, 3> grams_;
+    // A large set: patterns of four to seven bytes by a four-byte atom,
+    // longer ones by an eight-byte atom.
     AtomIndex quads_;
     AtomIndex octets_;
 };
@@ -108,14 +136,26 @@ public:
 private:
     void Mark(int32_t id);
     void VerifyAt(int32_t id, size_t start, const unsigned char *window, size_t size);
+    // Finds every pattern that lies wholly in the window; `seam` says that
+    // the window is the small one across two feeds, where grams are tested at
+    // every position, since its positions are not those of the stride.
+    void ScanWindow(const unsigned char *window, size_t size, bool seam);
+    void KeepTail(const unsigned char *data, size_t length);
     void ScanShort(const unsigned char *window, size_t size);
+    void ScanGrams(const TPatternSet::GramIndex &index, const unsigned char *window, size_t size,
+                   size_t step);
+    void LookUpGram(const TPatternSet::GramIndex &index, uint32_t gram, uint32_t hash, size_t at,
+                    const unsigned char *window, size_t size);
     void ScanAtoms(const TPatternSet::AtomIndex &index, const unsigned char *window, size_t size);
     void LookUpAtom(const TPatternSet::AtomIndex &index, uint32_t hash, size_t at,
                     const unsigned char *window, size_t size);
 
     const TPatternSet &set_;
-    // The last MaxLength() - 1 bytes of the stream, then the bytes being fed.
-    std::vector<unsigned char> window_;
+    // The last MaxLength() - 1 bytes of the stream (carried_ of them), then,
+    // while a feed is scanned, the first bytes being fed: an occurrence that
+    // starts in the carried bytes lies wholly in it. The bytes fed are
+    // scanned where they lie.
+    std::vector<unsigned char> seam_;
     size_t carried_ = 0;
     std::vector<uint8_t> seen_;
     std::vector<int32_t> found_;

@@ -103,6 +103,14 @@ void EraseRecord(std::vector<std::string> &lines, std::size_t record) {
     lines.erase(first, first + kLinesPerRecord);
 }
 
+std::string IndexLineText(const std::string &text) {
+    std::string line = text;
+    for (char &c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
+            c = ' ';
+    return line;
+}
+
 std::string StoredNameFor(uint32_t number) {
     return "INFECTED(" + std::to_string(number) + ").Vir";
 }
@@ -151,16 +159,24 @@ static bool IsDeviceName(const std::string &name) {
     return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
-bool IsStoredFileName(const std::string &name) {
+bool IsPlainFileName(const std::string &name) {
     if (name.empty() || HasForbiddenCharacter(name))
         return false;
     if (name.find_first_not_of(". ") == std::string::npos)
         return false;
     if (name.back() == '.' || name.back() == ' ')
         return false;
-    if (IsDeviceName(name))
-        return false;
-    return !SameFileName(name, kIndexFileName) && !SameFileName(name, kTempIndexFileName);
+    return !IsDeviceName(name);
+}
+
+bool IsStoredFileName(const std::string &name) {
+    return IsPlainFileName(name) && !SameFileName(name, kIndexFileName) &&
+           !SameFileName(name, kTempIndexFileName);
+}
+
+std::string FileNameOfPath(const std::string &path) {
+    const std::size_t separator = path.find_last_of("\\/:");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 bool SameFileName(const std::string &left, const std::string &right) {

@@ -72,6 +72,9 @@ void InsertRecord(std::vector<std::string> &lines, const QuarantineRecord &recor
 void EraseRecord(std::vector<std::string> &lines, std::size_t record);
 
 std::string StoredNameFor(uint32_t number);
+// A text as one line of the index: every control character (a line break
+// among them) becomes a blank, so that a record stays four lines.
+std::string IndexLineText(const std::string &text);
 // "hh:mm dd.mm.yy" with the locale's time separator between hour and minute.
 std::string FormatQuarantineTime(const LocalTime &time, const std::string &timeSeparator);
 
@@ -83,6 +86,11 @@ std::string FormatQuarantineTime(const LocalTime &time, const std::string &timeS
 // COM1, with or without an extension; and never the index or its temporary
 // file.
 bool IsStoredFileName(const std::string &name);
+// The same rules without the index's own names: a name that makes a plain
+// file in any folder.
+bool IsPlainFileName(const std::string &name);
+// The part of a path after its last backslash, slash or colon.
+std::string FileNameOfPath(const std::string &path);
 // File names compare without regard to ASCII case, as the file system does.
 bool SameFileName(const std::string &left, const std::string &right);
 

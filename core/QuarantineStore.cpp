@@ -106,7 +106,7 @@ QuarantineOutcome QuarantineStore::QuarantineFile(const std::string &path,
     if (!DrawFreeName(index.lines, storedName))
         return Outcome(QuarantineStatus::NotMoved,
                        "No free name was found in the quarantine folder.");
-    QuarantineRecord record{path, storedName, description,
+    QuarantineRecord record{path, storedName, IndexLineText(description),
                             FormatQuarantineTime(clock_.Now(), clock_.TimeSeparator())};
     std::vector<std::string> withRecord = index.lines;
     InsertRecord(withRecord, record);
@@ -174,6 +174,36 @@ std::vector<QuarantineRow> QuarantineStore::ListQuarantine() {
 
 ReleaseOutcome QuarantineStore::ReleaseQuarantined(std::size_t n, bool deleteFile,
                                                    const std::string *expectedPath) {
+    return ReleaseWith(n, expectedPath,
+                       [&](const QuarantineRecord &record, const std::string &storedPath) {
+                           return deleteFile ? files_.Delete(storedPath)
+                                             : files_.Move(storedPath, record.originalPath);
+                       });
+}
+
+// The record names the file only by its original path, which may be any
+// text: only a plain file name may join the chosen folder, never ".." or a
+// device.
+ReleaseOutcome QuarantineStore::RestoreQuarantinedTo(std::size_t n, const std::string &folder,
+                                                     const std::string *expectedPath) {
+    return ReleaseWith(n, expectedPath,
+                       [&](const QuarantineRecord &record, const std::string &storedPath) {
+                           const std::string name = FileNameOfPath(record.originalPath);
+                           if (!IsPlainFileName(name))
+                               return FileResult::Failure("\"" + record.originalPath +
+                                                          "\" names no file to restore.");
+                           std::string target = folder;
+                           if (target.empty() || target.back() != '\\')
+                               target += '\\';
+                           return files_.Move(storedPath, target + name);
+                       });
+}
+
+// Restore and delete alike: the record must still be the one the row
+// showed, its stored file must be there, and the record goes only once the
+// file operation has worked.
+ReleaseOutcome QuarantineStore::ReleaseWith(std::size_t n, const std::string *expectedPath,
+                                            const ReleaseAction &act) {
     LoadedIndex index = LoadIndex();
     if (index.state != IndexState::Read)
         return Release(ReleaseStatus::Failed, "The quarantine index cannot be read. " + index.error);
@@ -186,9 +216,7 @@ ReleaseOutcome QuarantineStore::ReleaseQuarantined(std::size_t n, bool deleteFil
     FileResult stored = CheckStoredFile(record.storedName);
     if (!stored.ok)
         return Release(ReleaseStatus::Failed, stored.error);
-    std::string storedPath = folder_ + record.storedName;
-    FileResult done = deleteFile ? files_.Delete(storedPath)
-                                 : files_.Move(storedPath, record.originalPath);
+    FileResult done = act(record, folder_ + record.storedName);
     if (!done.ok)
         return Release(ReleaseStatus::Failed, done.error);
     EraseRecord(index.lines, n);

@@ -15,6 +15,7 @@
 #include "QuarantineIndex.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,11 @@ public:
     // carry that original path, so that a row never acts on another record.
     ReleaseOutcome ReleaseQuarantined(std::size_t record, bool deleteFile,
                                       const std::string *expectedPath = nullptr);
+    // Restores record n's stored file into another folder, under the file
+    // name of its original path, then removes the record. It fails, changing
+    // nothing, when that name is taken there or is no plain file name.
+    ReleaseOutcome RestoreQuarantinedTo(std::size_t record, const std::string &folder,
+                                        const std::string *expectedPath = nullptr);
     // True when the record was removed and the index written.
     bool RemoveQuarantineRecord(std::size_t record);
 
@@ -84,6 +90,11 @@ private:
         std::string error;
     };
 
+    // What a release does with the stored file of a record.
+    using ReleaseAction =
+        std::function<FileResult(const QuarantineRecord &record, const std::string &storedPath)>;
+    ReleaseOutcome ReleaseWith(std::size_t record, const std::string *expectedPath,
+                               const ReleaseAction &act);
     LoadedIndex LoadIndex();
     FileResult WriteIndex(const std::vector<std::string> &lines);
     std::string IndexWriteError(const FileResult &result) const;

@@ -12,6 +12,11 @@ std::string Counted(int64_t count, std::string_view singular, std::string_view p
     return std::to_string(count) + " " + std::string(count == 1 ? singular : plural);
 }
 
+std::string UnusedOffsetsText(int64_t count) {
+    return Counted(count, "definition", "definitions") +
+           " of kind 2 with an Offset that is not an integer, never used by the scan";
+}
+
 size_t Utf8SequenceLength(std::string_view text) {
     if (text.empty())
         return 0;

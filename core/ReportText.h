@@ -14,6 +14,10 @@ namespace bvxtool {
 // "1 definition", "2 definitions", "0 definitions".
 std::string Counted(int64_t count, std::string_view singular, std::string_view plural);
 
+// What is said of kind "2" definitions whose Offset is not an integer:
+// "2 definitions of kind 2 ...", never used by the scan.
+std::string UnusedOffsetsText(int64_t count);
+
 // A stretch of output text in one encoding.
 struct TextRun {
     bool utf8 = true;  // well-formed UTF-8 (ASCII included); else ANSI bytes

@@ -15,6 +15,9 @@ string(CONFIGURE "${readme_template}" readme_text @ONLY)
 bvx_write_windows_text(${BRENVALD_PACKAGE_TEXTS}/README.txt "${readme_text}")
 file(READ ${CMAKE_CURRENT_LIST_DIR}/Bases-README.txt bases_readme_text)
 bvx_write_windows_text(${BRENVALD_PACKAGE_TEXTS}/Bases/README.txt "${bases_readme_text}")
+# Brenvald's own licence, beside the program as LICENSE.txt.
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE license_text)
+bvx_write_windows_text(${BRENVALD_PACKAGE_TEXTS}/LICENSE.txt "${license_text}")
 
 # The licence texts of what ships inside Kernel.dll and beside it. A text
 # that is missing on this machine is named as missing, and the package test
@@ -22,6 +25,7 @@ bvx_write_windows_text(${BRENVALD_PACKAGE_TEXTS}/Bases/README.txt "${bases_readm
 file(READ ${CMAKE_CURRENT_LIST_DIR}/NOTICES-header.txt notices_text)
 foreach(notice
         "libbzip2|${CMAKE_SOURCE_DIR}/third_party/bzip2/LICENSE"
+        "zlib|/usr/share/doc/libz-mingw-w64-dev/copyright"
         "GCC runtime libraries|/usr/share/doc/gcc-mingw-w64-i686-posix-runtime/copyright"
         "GNU General Public License version 3|/usr/share/common-licenses/GPL-3"
         "MinGW-w64 runtime and winpthreads|/usr/share/doc/mingw-w64-i686-dev/copyright")
@@ -50,5 +54,6 @@ install(TARGETS bvxtool RUNTIME DESTINATION .)
 install(FILES $<TARGET_FILE:KernelDll> $<TARGET_FILE:KernelCDll> ${LIBSTDCXX_DLL} ${LIBGCC_DLL} ${WINPTHREAD_DLL}
               ${CMAKE_SOURCE_DIR}/resources/ver.ini
               ${BRENVALD_PACKAGE_TEXTS}/README.txt ${BRENVALD_PACKAGE_TEXTS}/NOTICES.txt
+              ${BRENVALD_PACKAGE_TEXTS}/LICENSE.txt
         DESTINATION .)
 install(FILES ${BRENVALD_PACKAGE_TEXTS}/Bases/README.txt DESTINATION Bases)

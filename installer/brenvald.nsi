@@ -1,6 +1,7 @@
 ; The per-user installer of Brenvald. scripts/package defines VERSION,
 ; VERSION_DOTTED, FILES (the generated list of the files to install and to
-; remove) and OUTFILE. Everything goes into the user's own programs folder,
+; remove), OUTFILE, ICON (the program's icon) and LICENSE (the licence text
+; the licence page shows). Everything goes into the user's own programs folder,
 ; where the program may write its Quarantine folder beside itself, so no
 ; administrator rights are asked for.
 Unicode true
@@ -9,7 +10,15 @@ RequestExecutionLevel user
 
 !define PRODUCT "Brenvald"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
-!define OWNER "The owner of Brenvald"
+!define OWNER "The Brenvald authors"
+; The Explorer command "Scan with Brenvald" for files and for folders, for
+; the current user only.
+!define FILE_VERB_KEY "Software\Classes\*\shell\Brenvald.Scan"
+!define FOLDER_VERB_KEY "Software\Classes\Directory\shell\Brenvald.Scan"
+!define VERB_TEXT "Scan with Brenvald"
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -18,6 +27,10 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
 
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+
 VIProductVersion "${VERSION_DOTTED}"
 VIFileVersion "${VERSION_DOTTED}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
@@ -25,14 +38,28 @@ VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} installer"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION_DOTTED}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${OWNER}"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "(C) ${OWNER}. All rights reserved."
+VIAddVersionKey /LANG=1033 "LegalCopyright" "(C) 2026 ${OWNER}. MIT License."
 
 !include "${FILES}"
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; What stays behind, said on the uninstaller's first page before anything
+; is removed (un.onInit fills it in).
+Var KeptNote
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\bvxscan.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Brenvald"
+!insertmacro MUI_PAGE_FINISH
+
+!define MUI_WELCOMEPAGE_TEXT "This removes Brenvald from $INSTDIR.$\r$\n$\r$\n$KeptNote$\r$\n$\r$\nClose Brenvald before you go on."
+!insertmacro MUI_UNPAGE_WELCOME
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
 
 Section "Brenvald"
     SetShellVarContext current
@@ -53,7 +80,79 @@ Section "Brenvald"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ; The size Apps shows, in kilobytes.
+    ${GetSize} "$INSTDIR" "/S=0K /G=1" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    WriteRegStr HKCU "${FILE_VERB_KEY}" "" "${VERB_TEXT}"
+    WriteRegStr HKCU "${FILE_VERB_KEY}" "Icon" "$INSTDIR\bvxscan.exe"
+    WriteRegStr HKCU "${FILE_VERB_KEY}\command" "" '"$INSTDIR\bvxscan.exe" "%1"'
+    WriteRegStr HKCU "${FOLDER_VERB_KEY}" "" "${VERB_TEXT}"
+    WriteRegStr HKCU "${FOLDER_VERB_KEY}" "Icon" "$INSTDIR\bvxscan.exe"
+    WriteRegStr HKCU "${FOLDER_VERB_KEY}\command" "" '"$INSTDIR\bvxscan.exe" "%1"'
 SectionEnd
+
+; Sets $0 to the number of files Quarantine holds, its index apart.
+Function un.CountQuarantined
+    StrCpy $0 0
+    ClearErrors
+    FindFirst $1 $2 "$INSTDIR\Quarantine\*"
+    entry:
+        IfErrors done
+        IfFileExists "$INSTDIR\Quarantine\$2\*.*" next
+        StrCmp $2 "Files.ini" next
+        StrCmp $2 "Files.ini.tmp" next
+        IntOp $0 $0 + 1
+    next:
+        FindNext $1 $2
+        Goto entry
+    done:
+    FindClose $1
+FunctionEnd
+
+; Sets $0 to the names in Bases\ that the uninstaller leaves (everything but
+; the note it installed), joined by ", "; a folder ends with a backslash.
+Function un.ListKeptBases
+    StrCpy $0 ""
+    ClearErrors
+    FindFirst $1 $2 "$INSTDIR\Bases\*"
+    entry:
+        IfErrors done
+        StrCmp $2 "." next
+        StrCmp $2 ".." next
+        StrCmp $2 "README.txt" next
+        StrCpy $3 $2
+        IfFileExists "$INSTDIR\Bases\$2\*.*" 0 +2
+            StrCpy $3 "$2\"
+        StrCmp $0 "" 0 +3
+            StrCpy $0 $3
+            Goto next
+        StrCpy $0 "$0, $3"
+    next:
+        FindNext $1 $2
+        Goto entry
+    done:
+    FindClose $1
+FunctionEnd
+
+Function un.onInit
+    SetShellVarContext current
+    Call un.CountQuarantined
+    StrCmp $0 0 0 +3
+        StrCpy $KeptNote "The Quarantine folder holds no files."
+        Goto bases
+    StrCmp $0 1 0 +3
+        StrCpy $KeptNote "The Quarantine folder holds 1 file that Brenvald moved there. It is your file: it stays, with the folder $INSTDIR\Quarantine."
+        Goto bases
+    StrCpy $KeptNote "The Quarantine folder holds $0 files that Brenvald moved there. They are your files: they stay, with the folder $INSTDIR\Quarantine."
+    bases:
+    Call un.ListKeptBases
+    StrCmp $0 "" 0 +3
+        StrCpy $KeptNote "$KeptNote$\r$\n$\r$\nBases\ holds no bases of your own."
+        Return
+    StrCpy $KeptNote "$KeptNote$\r$\n$\r$\nThese bases stay in $INSTDIR\Bases: $0."
+FunctionEnd
 
 ; Sets $0 to 1 when the folder given in $0 holds any file or folder, else to 0.
 Function un.FolderHoldsEntries
@@ -98,14 +197,16 @@ Section "Uninstall"
         RMDir "$INSTDIR\Quarantine"
         Goto quarantine_done
     quarantine_kept:
+        ; The first page has said so, before anything was removed.
         DetailPrint "Kept $INSTDIR\Quarantine: it holds quarantined files."
-        MessageBox MB_OK|MB_ICONINFORMATION "The Quarantine folder still holds files that Brenvald moved there. They are your files, so the folder was left in place:$\r$\n$\r$\n$INSTDIR\Quarantine$\r$\n$\r$\nRestore or delete them with Brenvald before uninstalling, or remove the folder yourself." /SD IDOK
     quarantine_done:
     RMDir "$INSTDIR"
 
     Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
     Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
     RMDir "$SMPROGRAMS\${PRODUCT}"
+    DeleteRegKey HKCU "${FILE_VERB_KEY}"
+    DeleteRegKey HKCU "${FOLDER_VERB_KEY}"
     ; Last, so that whoever waits for the uninstaller sees it finished.
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -79,6 +79,8 @@
 // The context menu of the log, results and quarantine lists.
 #define IDM_LISTMENU        101
 #define IDM_COPY            40101
+#define IDM_QUARANTINEMENU  102
+#define IDM_RESTORETO       40102
 
 // About dialog (TAboutForm).
 #define IDD_ABOUTFORM       200
@@ -95,6 +97,9 @@
 
 // Artwork, made by scripts/make-artwork.py at build time.
 #define IDI_MAINICON        1
+// Bitmaps: the id is the 100 % picture's; the same picture drawn for the
+// scaling with index k of display::ArtworkScales() has id + k * IDB_SCALE_STEP.
+#define IDB_SCALE_STEP      100
 #define IDB_LOGO            300
 #define IDB_GLYPH_SCAN      301
 #define IDB_GLYPH_PAUSE     302

@@ -49,6 +49,27 @@ bool TDefinitions::LoadBases(const std::string &programFolder, TLogLines &log,
     return LoadBasesFrom(programFolder + "Bases\\", log, prompts, engine);
 }
 
+bool TDefinitions::LoadBases(const TProgramFolder &programFolder, TLogLines &log,
+                             IPrompts &prompts) {
+    return LoadBases(programFolder, log, prompts, KernelEngine());
+}
+
+bool TDefinitions::LoadBases(const TProgramFolder &programFolder, TLogLines &log,
+                             IPrompts &prompts, IEngine &engine) {
+    std::string reason;
+    const std::string basesFolder = programFolder.AnsiSubFolder("Bases", reason);
+    if (!basesFolder.empty())
+        return LoadBasesFrom(basesFolder, log, prompts, engine);
+    // The engine opens ANSI paths only: say why nothing loads rather than
+    // look as if the folder held no base.
+    if (!StartTable(prompts))
+        return false;
+    log.Line(NoBasesLine(programFolder, reason), LogKind::Plain);
+    log.Line("", LogKind::Plain);
+    index_.Build(table_.get(), RecordCount());
+    return true;
+}
+
 bool TDefinitions::LoadBasesFrom(const std::string &basesFolder, TLogLines &log,
                                  IPrompts &prompts, IEngine &engine) {
     if (!StartTable(prompts))
@@ -82,6 +103,7 @@ bool TDefinitions::StartTable(IPrompts &prompts) {
     }
     tableStart_ = table_.get();
     failures_.clear();
+    unusedOffsets_.clear();
     brenvald::WriteTableRecordCount(table_.get(), "0");
     return true;
 }
@@ -91,6 +113,9 @@ void TDefinitions::FindBASE(const std::string &folder, TLogLines &log, IEngine &
     if (!entered.Enter(folder))
         return;
     ForEachFolderEntry(folder, [&](const FolderEntry &entry) {
+        // A window that closes ends its load after the base being read.
+        if (stopRequested_)
+            return false;
         if (entry.IsFolder) {
             FindBASE(folder + entry.AnsiName + "\\", log, engine, entered);
             return true;
@@ -116,13 +141,29 @@ void TDefinitions::LoadBase(const std::string &folder, const std::string &name,
         log.GoOn();
         engine.UnPakBaseToStream(folder + name, &tableStart_);
         log.Line("Spyware Definitions Base " + shownName + " loaded", LogKind::BaseLoaded);
+        NoteUnusedOffsets(shownName, countBefore);
         return;
     } catch (const std::exception &error) {
         reason = error.what();
     } catch (...) {
         reason = "unknown error";
     }
-    failures_.push_back({folder + name, reason, RecordCount() - countBefore});
+    failures_.push_back({folder + name, shownName, reason, RecordCount() - countBefore});
+    NoteUnusedOffsets(shownName, countBefore);
+}
+
+// Counts the base's kind "2" slots (from firstSlot on) that the check will
+// pass over, so that the user hears of them.
+void TDefinitions::NoteUnusedOffsets(const std::string &shownName, int32_t firstSlot) {
+    const int32_t records = RecordCount();
+    int32_t unused = 0;
+    for (int32_t index = firstSlot; index < records; ++index) {
+        const DefinitionSlot slot = Slot(index);
+        if (IsUnusedOffsetSignature(slot.Kind, slot.Offset))
+            ++unused;
+    }
+    if (unused > 0)
+        unusedOffsets_.push_back({shownName, unused});
 }
 
 int32_t TDefinitions::RecordCount() const { return table_ ? ReadRecordCount(table_.get()) : 0; }
@@ -145,19 +186,6 @@ TSlotMatch TDefinitions::FirstMatchOfContent(const std::string &fingerprint, con
         return {};
     TEngineProbe probe(path, engine);
     return index_.FirstMatchOfContent(fingerprint, probe);
-}
-
-std::string ProgramFolder() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 } // namespace scanner

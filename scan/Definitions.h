@@ -5,8 +5,10 @@
 
 #include "DefinitionIndex.h"
 #include "FolderSearch.h"
+#include "ProgramFolder.h"
 #include "ScanHost.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,14 +18,20 @@ namespace scanner {
 
 class IEngine;
 
-// A base that did not load. The window passes over it without a word; the
-// console tool reports it.
+// A base that did not load; the window and the console tool report it.
 struct BaseFailure {
-    std::string Path;   // as handed to the engine
+    std::string Path;      // as handed to the engine
+    std::string ShownName; // the file's real name, as its log line would show it
     std::string Reason; // the engine's error text
     // Slots the base filled that stay in use: a base that overflows the
     // table keeps the records that fit.
     int32_t SlotsKept = 0;
+};
+
+// A base that holds kind "2" definitions whose Offset is not an integer.
+struct UnusedOffsetBase {
+    std::string ShownName;
+    int32_t Count = 0;
 };
 
 // The table's memory; a null block when it could not be allocated.
@@ -45,6 +53,12 @@ public:
     bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts,
                    IEngine &engine);
     bool LoadBases(const std::string &programFolder, TLogLines &log, IPrompts &prompts);
+    // The same below the program folder. Where no ANSI path reaches its
+    // "Bases\", the log says so in one line (NoBasesLine) before the empty
+    // one, and the table stays empty.
+    bool LoadBases(const TProgramFolder &programFolder, TLogLines &log, IPrompts &prompts,
+                   IEngine &engine);
+    bool LoadBases(const TProgramFolder &programFolder, TLogLines &log, IPrompts &prompts);
     // The same with the bases folder itself (ending with a backslash), for
     // callers that keep their bases elsewhere.
     bool LoadBasesFrom(const std::string &basesFolder, TLogLines &log, IPrompts &prompts,
@@ -87,6 +101,12 @@ public:
     const uint8_t *Table() const { return table_.get(); }
     // The bases of the last load that failed, in load order.
     const std::vector<BaseFailure> &Failures() const { return failures_; }
+    // The bases of the last load whose kind "2" definitions include some
+    // that can never match, in load order.
+    const std::vector<UnusedOffsetBase> &UnusedOffsetBases() const { return unusedOffsets_; }
+    // Asks a load under way on another thread to end after the base being
+    // read; the only call that may be made from another thread meanwhile.
+    void RequestStop() { stopRequested_ = true; }
 
 private:
     bool StartTable(IPrompts &prompts);
@@ -95,6 +115,7 @@ private:
     // name is the file's ANSI name (perhaps its short form), shownName the real one.
     void LoadBase(const std::string &folder, const std::string &name, const std::string &shownName,
                   TLogLines &log, IEngine &engine);
+    void NoteUnusedOffsets(const std::string &shownName, int32_t firstSlot);
 
     TableAllocator allocate_;
     TableBlock table_;
@@ -102,9 +123,8 @@ private:
     void *tableStart_ = nullptr;
     TDefinitionIndex index_;
     std::vector<BaseFailure> failures_;
+    std::vector<UnusedOffsetBase> unusedOffsets_;
+    std::atomic<bool> stopRequested_{false};
 };
-
-// The folder of the running program file, ending with a backslash.
-std::string ProgramFolder();
 
 } // namespace scanner

@@ -85,6 +85,10 @@ std::string AnsiFilePath(const TWalkFolder &folder, const FolderEntry &entry,
 // count as unspellable.
 std::string ExactAnsiName(const std::wstring &name);
 
+// The short form of an existing wide path as a plain ANSI path; empty when
+// the system gives none or ANSI cannot spell even that.
+std::string ShortAnsiPath(const std::wstring &widePath);
+
 // The base loading's search over ANSI folder paths: visits every entry that
 // has an ANSI path below folder (a folder ending with a backslash), with
 // AnsiName set to the name to append (the real name or its short form).

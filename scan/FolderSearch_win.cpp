@@ -12,10 +12,6 @@
 
 namespace scanner {
 
-namespace {
-
-// The short form of a wide path as a plain ANSI path; empty when the system
-// gives none or ANSI cannot spell even that.
 std::string ShortAnsiPath(const std::wstring &widePath) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
@@ -28,6 +24,8 @@ std::string ShortAnsiPath(const std::wstring &widePath) {
         buffer.resize(length + 1);
     }
 }
+
+namespace {
 
 // Where a folder really lies, links and mount points followed; empty when it
 // cannot be opened.
@@ -58,6 +56,22 @@ std::wstring FullWidePath(const std::wstring &path) {
     const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
     full.resize(written < length ? written : 0);
     return full.empty() ? path : full;
+}
+
+// A path given in its short form (a name with "~") by its real names, so
+// that the user sees the folder they named; any other stays as given.
+std::wstring ShownRootPath(const std::wstring &given) {
+    if (given.find(L'~') == std::wstring::npos)
+        return given;
+    const DWORD length = GetLongPathNameW(given.c_str(), nullptr, 0);
+    if (length == 0)
+        return given;
+    std::wstring longPath(length, L'\0');
+    const DWORD written = GetLongPathNameW(given.c_str(), &longPath[0], length);
+    if (written == 0 || written >= length)
+        return given;
+    longPath.resize(written);
+    return given.back() == L'\\' ? WithFinalBackslash(longPath) : longPath;
 }
 
 FolderEntry EntryFromFindData(const WIN32_FIND_DATAW &data) {
@@ -91,7 +105,7 @@ TWalkFolder WalkRootFolder(const std::string &ansiRoot) {
     TWalkFolder root;
     const std::wstring given = brenvald::WideFromAnsi(ansiRoot);
     root.Wide = WithFinalBackslash(LongPathForm(FullWidePath(given)));
-    root.Shown = brenvald::Utf8FromWide(given);
+    root.Shown = brenvald::Utf8FromWide(ShownRootPath(given));
     root.Ansi = ansiRoot;
     root.ShortFloor = ShortPathFloor(PlainPathForm(root.Wide));
     if (root.Ansi.size() > AnsiPathLimit) {

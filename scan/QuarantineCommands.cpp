@@ -8,6 +8,7 @@ constexpr char kMovedMessage[] = "Selected infections were moved to Quarantine."
 constexpr char kDeletedMessage[] = "Selected infections were deleted.";
 constexpr char kRestoredMessage[] = "Selected infections were restored.";
 constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
+constexpr char kRestoreToTitle[] = "Restore the selected files to this folder:";
 
 int FirstCheckedRow(const ICheckList &list) {
     for (int row = 0; row < list.RowCount(); ++row)
@@ -34,18 +35,37 @@ std::string FailureSummary(const CommandTally &tally, const std::string &notDone
            " selected infections could not be " + notDone + ". See the report for the reasons.";
 }
 
+int CheckedRowCount(const ICheckList &list) {
+    int count = 0;
+    for (int row = 0; row < list.RowCount(); ++row)
+        count += list.Checked(row) ? 1 : 0;
+    return count;
+}
+
+// Deleting cannot be undone: the question says how many files go.
+std::string DeleteQuestion(int count) {
+    if (count == 1)
+        return "Delete the selected file from Quarantine for good?\n"
+               "A deleted file cannot be restored.";
+    return "Delete the " + std::to_string(count) +
+           " selected files from Quarantine for good?\nDeleted files cannot be restored.";
+}
+
+// Releases one record (restores or deletes its stored file, then drops the
+// record); the row's caption names the record it must still be.
+using ReleaseRow = std::function<ReleaseOutcome(std::size_t record, const std::string &caption)>;
+
 // Walks the checked rows from the top again after every one, as rows go away
 // on the way. A row that fails is unchecked and stays where it is, so the walk
 // ends and every later row still stands for the record at its position.
-CommandTally ReleaseCheckedRows(QuarantineStore &store, ICheckList &list, QuarantineHost &host,
-                                bool deleteFiles) {
+CommandTally ReleaseCheckedRows(ICheckList &list, QuarantineHost &host, bool deleteFiles,
+                                const ReleaseRow &release) {
     const std::string failure = deleteFiles ? "Could not delete [" : "Could not restore [";
     CommandTally tally;
     for (int row = FirstCheckedRow(list); row >= 0; row = FirstCheckedRow(list)) {
         ++tally.ticked;
         std::string caption = list.Caption(row);
-        ReleaseOutcome outcome =
-            store.ReleaseQuarantined(static_cast<std::size_t>(row), deleteFiles, &caption);
+        ReleaseOutcome outcome = release(static_cast<std::size_t>(row), caption);
         if (outcome.status == ReleaseStatus::Done) {
             list.RemoveRow(row);
             continue;
@@ -70,7 +90,7 @@ CommandTally QuarantineCheckedRows(QuarantineStore &store, ICheckList &results,
     for (int row = FirstCheckedRow(results); row >= 0; row = FirstCheckedRow(results)) {
         ++tally.ticked;
         std::string path = results.Caption(row);
-        QuarantineOutcome outcome = store.QuarantineFile(path, "");
+        QuarantineOutcome outcome = store.QuarantineFile(path, results.Name(row));
         if (outcome.moved()) {
             results.RemoveRow(row);
             continue;
@@ -87,6 +107,15 @@ CommandTally QuarantineCheckedRows(QuarantineStore &store, ICheckList &results,
         results.SetChecked(row, false);
     }
     return tally;
+}
+
+void ShowRestoreSummary(const CommandTally &tally, QuarantineHost &host) {
+    if (tally.stopped)
+        return;
+    if (tally.failed == 0)
+        host.prompts.Warning(kRestoredMessage);
+    else
+        host.prompts.Warning(FailureSummary(tally, "restored"));
 }
 
 } // namespace
@@ -110,7 +139,13 @@ std::vector<QuarantineRow> OpenQuarantine(QuarantineStore &store, QuarantineHost
 }
 
 void DeleteChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host) {
-    CommandTally tally = ReleaseCheckedRows(store, quarantineList, host, true);
+    const int checked = CheckedRowCount(quarantineList);
+    if (checked > 0 && !host.prompts.Confirm(DeleteQuestion(checked)))
+        return;
+    CommandTally tally = ReleaseCheckedRows(
+        quarantineList, host, true, [&](std::size_t record, const std::string &caption) {
+            return store.ReleaseQuarantined(record, true, &caption);
+        });
     if (tally.stopped)
         return;
     if (tally.failed == 0)
@@ -120,13 +155,27 @@ void DeleteChecked(QuarantineStore &store, ICheckList &quarantineList, Quarantin
 }
 
 void RestoreChecked(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host) {
-    CommandTally tally = ReleaseCheckedRows(store, quarantineList, host, false);
-    if (tally.stopped)
-        return;
-    if (tally.failed == 0)
-        host.prompts.Warning(kRestoredMessage);
-    else
-        host.prompts.Warning(FailureSummary(tally, "restored"));
+    ShowRestoreSummary(ReleaseCheckedRows(quarantineList, host, false,
+                                          [&](std::size_t record, const std::string &caption) {
+                                              return store.ReleaseQuarantined(record, false,
+                                                                              &caption);
+                                          }),
+                       host);
+}
+
+void RestoreCheckedTo(QuarantineStore &store, ICheckList &quarantineList, QuarantineHost &host) {
+    std::string folder;
+    if (CheckedRowCount(quarantineList) > 0) {
+        folder = host.prompts.PickFolder(kRestoreToTitle);
+        if (folder.empty())
+            return;
+    }
+    ShowRestoreSummary(ReleaseCheckedRows(quarantineList, host, false,
+                                          [&](std::size_t record, const std::string &caption) {
+                                              return store.RestoreQuarantinedTo(record, folder,
+                                                                                &caption);
+                                          }),
+                       host);
 }
 
 } // namespace scanner

@@ -55,16 +55,16 @@ public:
 std::string SystemMessage(unsigned long code);
 
 // The store over the real file system, clock and a generator seeded once;
-// the window keeps one for its whole life. programFolder is in ANSI, as the
-// program's own path gives it; the store works in UTF-8.
+// the window keeps one for its whole life. programFolder is the program
+// folder in UTF-8 (TProgramFolder::Shown): the store reaches it, its moves
+// and Files.ini through the wide calls, whatever the folder's name.
 class SystemQuarantine {
 public:
     explicit SystemQuarantine(const std::string &programFolder)
-        : store_(codePage_.Utf8FromAnsi(programFolder), files_, draw_, clock_) {}
+        : store_(programFolder, files_, draw_, clock_) {}
     QuarantineStore &store() { return store_; }
 
 private:
-    Win32AnsiCodePage codePage_;
     Win32QuarantineFiles files_;
     SeededNameDraw draw_;
     SystemClock clock_;

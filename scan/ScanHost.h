@@ -57,10 +57,13 @@ class TScanReport : public TLogLines {
 public:
     // A detected file: shownPath is its real path, ansiPath the path the
     // engine checked (perhaps its short form); empty for a file that no ANSI
-    // path reaches, which the check decided from its own read alone.
-    virtual void Detection(const std::string &shownPath, const std::string &ansiPath) {
+    // path reaches, which the check decided from its own read alone. name is
+    // the matching definition's name, as the detection's log line gives it.
+    virtual void Detection(const std::string &shownPath, const std::string &ansiPath,
+                           const std::string &name) {
         (void)shownPath;
         (void)ansiPath;
+        (void)name;
     }
     // The counters, after each file's check and once more at the end.
     virtual void Counters(const ScanState &state) { (void)state; }
@@ -73,7 +76,7 @@ public:
 // bvxtool check and of the benches.
 class TQuietScan : public TScanReport {
 public:
-    void Detection(const std::string &shownPath, const std::string &) override {
+    void Detection(const std::string &shownPath, const std::string &, const std::string &) override {
         Detected.push_back(shownPath);
     }
     std::vector<std::string> Detected;
@@ -110,10 +113,19 @@ public:
     virtual void Warning(const std::string &text) = 0;
     // Confirmation box: caption "Confirm", buttons "&Yes" and "&No"; true on Yes.
     virtual bool Confirm(const std::string &text) = 0;
+    // The same box with the warning icon, for a question whose Yes goes on
+    // against advice; hosts without icons ask it as Confirm does.
+    virtual bool ConfirmWarning(const std::string &text) { return Confirm(text); }
     // The application's standard error report: a box with the error's text.
     virtual void ErrorReport(const std::string &text) = 0;
     // The shell's default action for an address, no verb, no parameters.
     virtual void OpenAddress(const std::string &address, bool maximised) = 0;
+    // Lets the user pick a folder, the title saying what for; its path in
+    // UTF-8, or empty when none was picked. A host that cannot ask picks none.
+    virtual std::string PickFolder(const std::string &title) {
+        (void)title;
+        return std::string();
+    }
 };
 
 // Opens the product's trial page, maximised.

@@ -1,5 +1,6 @@
 #include "ScanRun.h"
 
+#include "BaseReport.h"
 #include "Definitions.h"
 #include "Engine.h"
 #include "FileSelection.h"
@@ -156,6 +157,10 @@ bool TScanRun::StartRun() {
         prompts_.Warning(NoDefinitionsMessage);
         return false;
     }
+    // An empty table finds nothing: the user decides whether such a run is
+    // worth making, and No starts nothing.
+    if (definitions_->RecordCount() == 0 && !prompts_.ConfirmWarning(NoDefinitionsScanQuestion()))
+        return false;
     state_.ScannedFiles = 0;
     state_.Skipped = 0;
     state_.Infected = 0;
@@ -174,7 +179,10 @@ bool TScanRun::WalkRoot(const std::string &root) {
     window_.SetCommandState(CommandState::Busy);
     state_.Scanning = true;
     state_.Paused = false;
-    ScanFolder(root);
+    if (!root.empty() && root.back() != '\\')
+        CheckNamedFile(root);
+    else
+        ScanFolder(root);
     if (state_.Scanning)
         return true;
     window_.SetCommandState(CommandState::Idle);
@@ -275,6 +283,17 @@ bool TScanRun::WalkFile(const TWalkFolder &folder, bool excluded, const FolderEn
     if (progress_ < ProgressWalkLimit)
         ShowProgress(progress_ + 1);
     return state_.Scanning;
+}
+
+// A file the user pointed at (a drive list row that is a file): checked as
+// bvxtool scan checks a named file, whatever its name or folder.
+void TScanRun::CheckNamedFile(const std::string &path) {
+    LetWindowAnswer();
+    window_.SetStatus("Scan: " + path);
+    shownFor_.clear();
+    ScanFile(path);
+    if (progress_ < ProgressWalkLimit)
+        ShowProgress(progress_ + 1);
 }
 
 // A file that the engine cannot be given any path for is read through its
@@ -407,7 +426,7 @@ void TScanRun::CountSize(uint64_t bytes) {
 void TScanRun::ReportDetection(const std::string &shownPath, const std::string &ansiPath, int32_t slot) {
     const std::string name(definitions_->Slot(slot).Name);
     report_.Line("Found infection in [" + shownPath + "] - [" + name + "]", LogKind::Detection);
-    report_.Detection(shownPath, ansiPath);
+    report_.Detection(shownPath, ansiPath, name);
     ++state_.Infected;
 }
 

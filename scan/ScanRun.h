@@ -58,8 +58,10 @@ public:
     // walk's real path for it when the walk passed one.
     void ScanFolder(const std::string &folder);
     void ScanFile(const std::string &path);
-    // The drive loop of a run over fixed roots (folder paths ending with a
-    // backslash), without boxes or pages: the console tool's run.
+    // The drive loop of a run over fixed roots, without boxes or pages: the
+    // console tool's run. A root of a run, here or a row of the drive list,
+    // is a folder path ending with a backslash, which is walked, or the path
+    // of a file the user named, which is checked whatever its name or folder.
     void ScanRoots(const std::vector<std::string> &roots);
 
     const ScanState &State() const { return state_; }
@@ -69,6 +71,7 @@ private:
     bool StartRun();
     bool WalkRoot(const std::string &root);
     void WalkFolder(const TWalkFolder &root);
+    void CheckNamedFile(const std::string &path);
     bool WalkFile(const TWalkFolder &folder, bool excluded, const FolderEntry &entry);
     void ScanUnreachableFile(const std::wstring &widePath, AnsiPathTrouble trouble);
     const std::string &ShownPath(const std::string &path) const;

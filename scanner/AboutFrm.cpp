@@ -1,9 +1,14 @@
 #include "AboutFrm.h"
 
+#include "DisplayDpi.h"
+#include "DisplayScale.h"
 #include "SystemErrorText.h"
 #include "VersionText.h"
 #include "WebAddresses.h"
 #include "resource.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace window {
 
@@ -11,44 +16,44 @@ namespace {
 
 constexpr int kClientWidth = 299;
 constexpr int kClientHeight = 209;
+constexpr int kMargin = 12;
+constexpr int kOkWidth = 75;
+constexpr int kOkHeight = 25;
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+constexpr char kFontFace[] = "MS Sans Serif";
 
 std::string SystemReason(DWORD error) {
-    return brenvald::SystemErrorTextAnsi(error).value_or("I/O error " + std::to_string(error));
+    return brenvald::SystemErrorTextUtf8(error).value_or("I/O error " + std::to_string(error));
 }
 
-// The first bytes of a file, enough for its first line; false with the
-// error text when the file cannot be opened or read.
-bool ReadHead(const std::string &path, std::string &content, std::string &error) {
-    brenvald::FileHandle file =
-        brenvald::OpenFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+// The first bytes of a file (wide path, UTF-8 name for the error), enough
+// for its first line; false with the error text when the file cannot be
+// opened or read.
+bool ReadHead(const std::wstring &path, const std::string &shownPath, std::string &content,
+              std::string &error) {
+    brenvald::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        error = "Cannot open file \"" + path + "\". " + SystemReason(GetLastError());
+        error = "Cannot open file \"" + shownPath + "\". " + SystemReason(GetLastError());
         return false;
     }
     char buffer[4096];
     DWORD read = 0;
     if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
-        error = "Cannot read file \"" + path + "\". " + SystemReason(GetLastError());
+        error = "Cannot read file \"" + shownPath + "\". " + SystemReason(GetLastError());
         return false;
     }
     content.assign(buffer, read);
     return true;
 }
 
-brenvald::GdiObject<HFONT> DerivedFont(HWND dialog, int pointSize, bool bold, bool underline) {
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
-    if (pointSize) {
-        const brenvald::WindowDC screen(nullptr);
-        font.lfHeight = -MulDiv(pointSize, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
-        font.lfWidth = 0;
-    }
-    if (bold)
-        font.lfWeight = FW_BOLD;
-    font.lfUnderline = underline ? TRUE : FALSE;
-    return brenvald::GdiObject<HFONT>(CreateFontIndirectA(&font));
+void Place(HWND control, int left, int top, int width, int height) {
+    SetWindowPos(control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE CaptionExtent(HWND dialog, int controlId, int wrapWidth = 0) {
+    return brenvald::ControlCaptionExtent(GetDlgItem(dialog, controlId), wrapWidth);
 }
 
 bool IsLink(int controlId) {
@@ -57,7 +62,7 @@ bool IsLink(int controlId) {
 
 } // namespace
 
-TAboutForm::TAboutForm(std::string programFolder, scanner::IPrompts &prompts)
+TAboutForm::TAboutForm(scanner::TProgramFolder programFolder, scanner::IPrompts &prompts)
     : programFolder_(std::move(programFolder)), prompts_(prompts) {}
 
 void TAboutForm::ShowModal(HWND owner) {
@@ -71,56 +76,106 @@ void TAboutForm::ShowModal(HWND owner) {
 void TAboutForm::FormShow(HWND dialog) {
     std::string content;
     std::string error;
-    if (ReadHead(programFolder_ + "ver.ini", content, error))
+    if (ReadHead(programFolder_.Wide + L"ver.ini", programFolder_.Shown + "ver.ini", content, error))
         versionText_ = VersionCaption(content);
     else
         prompts_.ErrorReport(error);
     SetDlgItemTextA(dialog, IDC_ABOUT_LABEL2, versionText_.c_str());
 }
 
-void TAboutForm::SetClientSize(HWND dialog) const {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
-}
+// From top to bottom: the name with the version to its right, the rights
+// notice, the separator, the web site and e-mail rows, the legal notice
+// (broken into lines at the dialog's width) and OK at the bottom centre.
+void TAboutForm::Layout(HWND dialog) const {
+    const display::DisplayScale scale(brenvald::WindowDpi(dialog));
+    const int margin = scale.Px(kMargin);
+    const int line = brenvald::FontLineHeight(font_.get());
+    const SIZE title = CaptionExtent(dialog, IDC_ABOUT_LABEL1);
+    const int rowCaption = std::max<int>(CaptionExtent(dialog, IDC_ABOUT_WEBSITE).cx,
+                                         CaptionExtent(dialog, IDC_ABOUT_EMAIL).cx) +
+                           scale.Px(6);
+    const int linkWidth = std::max<int>(CaptionExtent(dialog, IDC_ABOUT_LABEL6).cx,
+                                        CaptionExtent(dialog, IDC_ABOUT_LABEL5).cx) +
+                          scale.Px(2);
+    const int rightsWidth = CaptionExtent(dialog, IDC_ABOUT_LABEL7).cx + scale.Px(2);
+    const int width = std::max({scale.Px(kClientWidth), 2 * margin + rightsWidth,
+                                2 * margin + rowCaption + linkWidth});
+    const int inner = width - 2 * margin;
 
-// Dialog units come to different pixels with different fonts: the texts that
-// span the dialog end at the same margin as they start, and OK sits at the
-// bottom centre of the 299 x 209 client area.
-void TAboutForm::FitControls(HWND dialog) const {
-    auto placeOf = [dialog](int controlId) {
-        RECT place;
-        GetWindowRect(GetDlgItem(dialog, controlId), &place);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&place), 2);
-        return place;
-    };
-    const int margin = placeOf(IDC_ABOUT_LABEL7).left;
-    for (int controlId : {IDC_ABOUT_LABEL7, IDC_ABOUT_BEVEL, IDC_ABOUT_LABEL8, IDC_ABOUT_LABEL6,
-                          IDC_ABOUT_LABEL5, IDC_ABOUT_LABEL2}) {
-        const RECT place = placeOf(controlId);
-        SetWindowPos(GetDlgItem(dialog, controlId), nullptr, 0, 0,
-                     kClientWidth - margin - place.left, place.bottom - place.top,
-                     SWP_NOMOVE | SWP_NOZORDER);
+    int top = margin;
+    Place(GetDlgItem(dialog, IDC_ABOUT_LABEL1), margin, top, title.cx + scale.Px(2), title.cy);
+    const int versionLeft = margin + title.cx + scale.Px(10);
+    Place(GetDlgItem(dialog, IDC_ABOUT_LABEL2), versionLeft, top + title.cy - line,
+          width - margin - versionLeft, line);
+    top += title.cy + scale.Px(8);
+    Place(GetDlgItem(dialog, IDC_ABOUT_LABEL7), margin, top, inner, line);
+    top += line + scale.Px(8);
+    const int bevelHeight = std::max(2, scale.Px(2));
+    Place(GetDlgItem(dialog, IDC_ABOUT_BEVEL), margin, top, inner, bevelHeight);
+    top += bevelHeight + scale.Px(8);
+    for (const auto &row : {std::make_pair(IDC_ABOUT_WEBSITE, IDC_ABOUT_LABEL6),
+                            std::make_pair(IDC_ABOUT_EMAIL, IDC_ABOUT_LABEL5)}) {
+        Place(GetDlgItem(dialog, row.first), margin, top, rowCaption, line);
+        Place(GetDlgItem(dialog, row.second), margin + rowCaption, top, inner - rowCaption, line);
+        top += line + scale.Px(6);
     }
-    const RECT ok = placeOf(IDC_ABOUT_BITBTN1);
-    const int width = ok.right - ok.left;
-    const int height = ok.bottom - ok.top;
-    SetWindowPos(GetDlgItem(dialog, IDC_ABOUT_BITBTN1), nullptr, (kClientWidth - width) / 2,
-                 kClientHeight - margin - height, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    top += scale.Px(4);
+    const int legalHeight = CaptionExtent(dialog, IDC_ABOUT_LABEL8, inner).cy;
+    Place(GetDlgItem(dialog, IDC_ABOUT_LABEL8), margin, top, inner, legalHeight);
+    top += legalHeight + scale.Px(12);
+
+    const int okWidth = scale.Fitted(kOkWidth, CaptionExtent(dialog, IDC_ABOUT_BITBTN1).cx, 24);
+    const int okHeight = scale.Fitted(kOkHeight, line, 10);
+    const int height = std::max(scale.Px(kClientHeight), top + okHeight + margin);
+    Place(GetDlgItem(dialog, IDC_ABOUT_BITBTN1), (width - okWidth) / 2, height - margin - okHeight,
+          okWidth, okHeight);
+
+    RECT frame;
+    RECT client;
+    GetWindowRect(dialog, &frame);
+    GetClientRect(dialog, &client);
+    SetWindowPos(dialog, nullptr, 0, 0, width + (frame.right - frame.left) - client.right,
+                 height + (frame.bottom - frame.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TAboutForm::MakeFonts(HWND dialog) {
-    if (!titleFont_)
-        titleFont_ = DerivedFont(dialog, 10, true, false);
-    if (!linkFont_)
-        linkFont_ = DerivedFont(dialog, 0, false, true);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), 0);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL5, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), 0);
-    SendDlgItemMessageA(dialog, IDC_ABOUT_LABEL6, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), 0);
+namespace {
+
+// Centred on the monitor the dialog opens on.
+void CentreOnMonitor(HWND dialog) {
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &area = monitor.rcMonitor;
+    SetWindowPos(dialog, nullptr,
+                 area.left + ((area.right - area.left) - (frame.right - frame.left)) / 2,
+                 area.top + ((area.bottom - area.top) - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+void TAboutForm::MakeFonts(HWND dialog, int dpi) {
+    font_ = brenvald::CreateScaledFont(kFontFace, 8, dpi, false);
+    titleFont_ = brenvald::CreateScaledFont(kFontFace, 10, dpi, true);
+    linkFont_ = brenvald::CreateScaledFont(kFontFace, 8, dpi, false, true);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(control);
+        HFONT font = id == IDC_ABOUT_LABEL1 ? titleFont_.get()
+                     : IsLink(id)           ? linkFont_.get()
+                                            : font_.get();
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+void TAboutForm::DpiChanged(HWND dialog, int dpi, const RECT &suggested) {
+    MakeFonts(dialog, dpi);
+    SetWindowPos(dialog, nullptr, suggested.left, suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout(dialog);
 }
 
 void TAboutForm::Label6Click() { prompts_.OpenAddress(scanner::WebSiteAddress, false); }
@@ -162,11 +217,11 @@ INT_PTR CALLBACK TAboutForm::DialogProc(HWND dialog, UINT message, WPARAM wParam
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         auto *form = reinterpret_cast<TAboutForm *>(lParam);
-        form->MakeFonts(dialog);
+        form->MakeFonts(dialog, brenvald::WindowDpi(dialog));
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL6, scanner::WebSiteAddress);
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL5, scanner::SupportMailAddress);
-        form->SetClientSize(dialog);
-        form->FitControls(dialog);
+        form->Layout(dialog);
+        CentreOnMonitor(dialog);
         form->FormShow(dialog);
         return TRUE;
     }
@@ -174,6 +229,9 @@ INT_PTR CALLBACK TAboutForm::DialogProc(HWND dialog, UINT message, WPARAM wParam
     if (!form)
         return FALSE;
     switch (message) {
+    case WM_DPICHANGED:
+        form->DpiChanged(dialog, HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return TRUE;
     case WM_COMMAND:
         return form->Command(dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
     case WM_CTLCOLORSTATIC:

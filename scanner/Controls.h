@@ -106,6 +106,19 @@ public:
                                              reinterpret_cast<LPARAM>(&item)));
     }
 
+    // Inserts a row (unchecked) at a position, showing a wide caption and an
+    // image; returns its position.
+    int InsertWide(int position, const std::wstring &caption, int image, LPARAM data) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = position;
+        item.pszText = const_cast<wchar_t *>(caption.c_str());
+        item.iImage = image;
+        item.lParam = data;
+        return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0,
+                                             reinterpret_cast<LPARAM>(&item)));
+    }
+
     // Appends a row (unchecked) showing a wide caption; returns its position.
     int AppendWide(const std::wstring &caption, LPARAM data = 0) {
         LVITEMW item{};
@@ -131,6 +144,23 @@ public:
         item.iSubItem = column;
         item.pszText = const_cast<char *>(text.c_str());
         SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    // A row's text in a column, real names included.
+    void SetTextWide(int row, int column, const std::wstring &text) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t *>(text.c_str());
+        SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    // The width of every column after the first: what the first one leaves
+    // of the list's width for them.
+    int WidthBesideFirstColumn() const {
+        int width = 0;
+        for (int column = 1; column < ColumnCount(); ++column)
+            width += static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, column, 0));
+        return width;
     }
 
     bool Checked(int row) const {

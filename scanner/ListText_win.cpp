@@ -82,7 +82,15 @@ void TFittedList::Fit() {
     RECT client;
     GetClientRect(list_.Handle(), &client);
     const int margin = list_.ImageWidth(LVSIL_STATE) + list_.ImageWidth(LVSIL_SMALL) + kLabelPadding;
-    list_.SetColumnWidth(fit_.ColumnWidth(client.right - kClientInset, margin));
+    const int shownWidth = client.right - kClientInset - list_.WidthBesideFirstColumn();
+    list_.SetColumnWidth(fit_.ColumnWidth(shownWidth, margin));
+}
+
+void TFittedList::Refit() {
+    fit_.Clear();
+    for (int row = 0; row < list_.Count(); ++row)
+        fit_.Note(list_.TextWidth(list_.TextWide(row)));
+    Fit();
 }
 
 bool CopyRowsToClipboard(HWND owner, const TListView &list) {
@@ -97,8 +105,8 @@ bool CopyRowsToClipboard(HWND owner, const TListView &list) {
     return PutOnClipboard(owner, CopyText(rows));
 }
 
-int TrackListMenu(HWND owner, HWND list, LPARAM position) {
-    brenvald::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LISTMENU)));
+int TrackListMenu(HWND owner, HWND list, LPARAM position, int menuId) {
+    brenvald::MenuHandle menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup)
         return 0;

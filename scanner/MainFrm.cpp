@@ -1,30 +1,71 @@
 #include "MainFrm.h"
 
+#include "BaseReport.h"
 #include "DriveList.h"
+#include "PointedPaths.h"
+#include "SingleInstance.h"
 #include "TextConversion.h"
 #include "WebAddresses.h"
 #include "resource.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace window {
 
 namespace {
 
-constexpr int kClientWidth = 534;
-constexpr int kClientHeight = 334;
+// Resizable: the lists take what the window grows by.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                             WS_CLIPCHILDREN;
+                             WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr COLORREF kCounterRed = RGB(176, 0, 0);
 constexpr COLORREF kMissingRow = RGB(255, 208, 208);
 constexpr LPARAM kStoredFileMissing = 1;
+// The results list's column with each detection's definition name.
+constexpr int kResultNameColumn = 1;
 
 constexpr char kMoreSpywareQuestion[] = "Do you want to detect and clean more spyware?";
 constexpr char kUpToDate[] = "Spyware database is up to date. You do not need to update it now.";
+constexpr char kLoadingStatus[] = "Loading spyware definitions...";
+constexpr char kReadyStatus[] = "Ready";
+constexpr char kStillLoading[] =
+    "Spyware definitions are still loading. Please wait until they are loaded.";
 
 bool IsDarkRedValue(int controlId) {
     return controlId == IDC_LB_INFECTED || controlId == IDC_LB_SKIPPED ||
            controlId == IDC_LABEL13 || controlId == IDC_LABEL11;
+}
+
+// The path the engine opens for a pointed root: the root itself when the code
+// page spells it exactly, else its short form; empty when neither will do.
+std::string ScanRootForEngine(const std::wstring &root) {
+    std::string exact = brenvald::ExactAnsiFromWide(root);
+    if (!exact.empty())
+        return exact;
+    const DWORD length = GetShortPathNameW(root.c_str(), nullptr, 0);
+    if (length == 0)
+        return std::string();
+    std::wstring shortForm(length, L'\0');
+    shortForm.resize(GetShortPathNameW(root.c_str(), &shortForm[0], length));
+    return brenvald::ExactAnsiFromWide(shortForm);
+}
+
+bool ClassIs(HWND window, const char *className) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
+// The columns beside a list's first keep their share of it at a new DPI;
+// the first is fitted afterwards.
+void RescaleColumnsBesideFirst(HWND list, int oldDpi, int newDpi) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int column = 1; column < columns; ++column) {
+        const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MulDiv(width, newDpi, oldDpi));
+    }
 }
 
 bool IsHeading(int controlId) {
@@ -47,46 +88,220 @@ int ListOfPage(scanner::Page page) {
 } // namespace
 
 TMainForm::TMainForm()
-    : programFolder_(scanner::ProgramFolder()),
+    : programFolder_(scanner::RunningProgramFolder()),
       scanRun_(std::make_unique<scanner::TScanRun>(*this, prompts_, &definitions_)),
-      quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_)),
+      quarantine_(std::make_unique<scanner::SystemQuarantine>(programFolder_.Shown)),
       aboutForm_(std::make_unique<TAboutForm>(programFolder_, prompts_)) {}
 
 // The window is gone by now: its fonts, images and icons go with the form.
 TMainForm::~TMainForm() = default;
 
 bool TMainForm::Create(HINSTANCE instance, int showCommand) {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, kFormStyle, TRUE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
     HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_MAINMENU));
-    window_ = CreateWindowExA(0, "TMainForm", ApplicationTitle, kFormStyle,
-                              (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                              (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
-                              nullptr, menu, instance, this);
+    window_ = CreateWindowExA(0, "TMainForm", ApplicationTitle, kFormStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance,
+                              this);
     if (!window_)
         return false;
-    // A menu bar that wraps makes the frame taller: size the client again.
-    RECT client;
-    GetClientRect(window_, &client);
-    if (client.bottom != kClientHeight) {
-        SetWindowPos(window_, nullptr, 0, 0, width, height + kClientHeight - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER);
-    }
+    // The controls are laid out for the window's DPI by now: the window
+    // starts at its smallest size, centred on its monitor's work area.
+    SetClientSize(MinimumClientSize());
+    RECT frame;
+    GetWindowRect(window_, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &area = monitor.rcWork;
+    SetWindowPos(window_, nullptr,
+                 area.left + ((area.right - area.left) - (frame.right - frame.left)) / 2,
+                 area.top + ((area.bottom - area.top) - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     prompts_.SetOwner(window_);
+    DragAcceptFiles(window_, TRUE);
     FormCreate();
     ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
+    // Painted whole before the load starts to compete for the processor.
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    baseLoading_.Start(window_, programFolder_);
     return true;
 }
 
-// Creation: load the bases (their lines go to the log), then list the drives.
-// Without a table no base is loaded, but the window still opens.
-void TMainForm::FormCreate() {
-    definitions_.LoadBases(programFolder_, *this, prompts_);
-    FillDriveList();
+SIZE TMainForm::FrameSize(display::ClientSize client) const {
+    RECT frame;
+    RECT inside;
+    GetWindowRect(window_, &frame);
+    GetClientRect(window_, &inside);
+    return SIZE{client.width + (frame.right - frame.left) - inside.right,
+                client.height + (frame.bottom - frame.top) - inside.bottom};
 }
+
+// A menu bar that wraps makes the frame taller once the width is set: the
+// client is measured and sized again.
+void TMainForm::SetClientSize(display::ClientSize client) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const SIZE frame = FrameSize(client);
+        SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT inside;
+        GetClientRect(window_, &inside);
+        if (inside.right == client.width && inside.bottom == client.height)
+            return;
+    }
+}
+
+void TMainForm::MinMaxInfo(MINMAXINFO &info) const {
+    // Before the controls exist nothing is known yet; a minimised window's
+    // client area says nothing about its frame.
+    if (!pageControl_ || IsIconic(window_))
+        return;
+    const SIZE frame = FrameSize(MinimumClientSize());
+    info.ptMinTrackSize = POINT{frame.cx, frame.cy};
+}
+
+void TMainForm::DpiChanged(int dpi, const RECT &suggested) {
+    const int oldDpi = scale_.dpi();
+    scale_ = display::DisplayScale(dpi);
+    CreateFonts();
+    ApplyFonts();
+    LoadArtwork();
+    for (auto &fitted : fittedLists_) {
+        RescaleColumnsBesideFirst(Control(fitted.first), oldDpi, dpi);
+        fitted.second.Refit();
+    }
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested place may be smaller than the text at the new DPI needs.
+    RECT client;
+    GetClientRect(window_, &client);
+    const display::ClientSize minimum = MinimumClientSize();
+    if (client.right < minimum.width || client.bottom < minimum.height)
+        SetClientSize(display::ClientSize{std::max<int>(client.right, minimum.width),
+                                          std::max<int>(client.bottom, minimum.height)});
+    Layout();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// No row focused (the list just filled, or never clicked): the first row
+// takes the focus, so the list shows where the keyboard starts. It is not
+// selected: Copy takes the selected rows, or all when none is.
+void TMainForm::ListFocused(HWND list) const {
+    TListView view(list);
+    if (view.Count() == 0 ||
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) >= 0)
+        return;
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// Creation: list the drives and wait with Scan until the bases are loaded,
+// which a worker does once the window shows (their lines come to the log as
+// each base is done). Without a table no base is loaded, but the window
+// still opens.
+void TMainForm::FormCreate() {
+    FillDriveList();
+    SetStatus(kLoadingStatus);
+    EnableCommand(IDC_BITBTN3, IDM_SCAN1, false);
+}
+
+void TMainForm::PointAt(const std::vector<std::wstring> &paths, bool startScan) {
+    waitingPaths_.insert(waitingPaths_.end(), paths.begin(), paths.end());
+    // A run under way keeps its results: the paths wait for its end, but
+    // start no run of their own.
+    waitingScan_ = waitingScan_ || (startScan && !scanRun_->RunInProgress());
+    TakeWaitingPaths();
+}
+
+// The Scan command is posted, not called: a scan started here would run
+// inside the message that handed the paths over, and hold its sender.
+void TMainForm::TakeWaitingPaths() {
+    if (!basesLoaded_ || !window_ || closing_ || scanRun_->RunInProgress())
+        return;
+    std::vector<std::wstring> paths;
+    paths.swap(waitingPaths_);
+    const bool startScan = waitingScan_ && !paths.empty();
+    waitingScan_ = false;
+    AddPointedRows(paths);
+    if (startScan)
+        PostMessageA(window_, WM_COMMAND, IDC_BITBTN3, 0);
+}
+
+// A path no longer there is logged; one the engine can be given no path for
+// (a name the code page cannot spell, without a short form) as well. A place
+// listed already is ticked again rather than listed twice.
+void TMainForm::AddPointedRows(const std::vector<std::wstring> &paths) {
+    std::vector<std::wstring> listed;
+    for (const TPointedRow &row : pointedRows_)
+        listed.push_back(row.shown);
+    const std::vector<std::wstring> roots = ExistingRoots(paths);
+    TListView drives(Control(IDC_DRIVELIST));
+    for (int row = 0; row < drives.Count(); ++row) {
+        const LPARAM pointed = drives.Data(row);
+        for (const std::wstring &root : roots)
+            if (pointed > 0 && scanner::SamePointedRoot(pointedRows_[pointed - 1].shown, root))
+                drives.SetChecked(row, true);
+    }
+    int top = 0;
+    for (const std::wstring &root : scanner::NewPointedRoots(listed, roots)) {
+        const std::string walked = ScanRootForEngine(root);
+        if (walked.empty()) {
+            Line("Ignored [" + brenvald::Utf8FromWide(root) + "] - [No path the engine can open]",
+                 scanner::LogKind::IgnoredFile);
+            continue;
+        }
+        pointedRows_.push_back({root, walked});
+        const int row = drives.InsertWide(top++, root, I_IMAGENONE,
+                                          static_cast<LPARAM>(pointedRows_.size()));
+        drives.SetChecked(row, true);
+    }
+}
+
+// The scan root of each path that is there; a path gone is logged.
+std::vector<std::wstring> TMainForm::ExistingRoots(const std::vector<std::wstring> &paths) {
+    std::vector<std::wstring> roots;
+    for (const std::wstring &path : paths) {
+        if (!scanner::IsPointablePath(path)) {
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [Not a file or folder on a drive]",
+                 scanner::LogKind::IgnoredFile);
+            continue;
+        }
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            Line("Ignored [" + brenvald::Utf8FromWide(path) + "] - [No such file or folder]",
+                 scanner::LogKind::IgnoredFile);
+        else
+            roots.push_back(
+                scanner::PointedScanRoot(path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0));
+    }
+    return roots;
+}
+
+void TMainForm::BaseLogLine(WPARAM kind, LPARAM text) {
+    Line(*TakePostedText(text), static_cast<scanner::LogKind>(kind));
+}
+
+void TMainForm::BaseBox(WPARAM box, LPARAM text) {
+    const std::unique_ptr<std::string> shown = TakePostedText(text);
+    switch (static_cast<LoadBox>(box)) {
+    case LoadBox::ErrorReport: prompts_.ErrorReport(*shown); break;
+    case LoadBox::Information: prompts_.Information(*shown); break;
+    case LoadBox::Warning: prompts_.Warning(*shown); break;
+    }
+}
+
+// The table is the window's from here on: pointed paths waiting for it are
+// added, and a close asked meanwhile goes ahead.
+void TMainForm::BasesLoaded() {
+    baseLoading_.Finish();
+    basesLoaded_ = true;
+    SetStatus(kReadyStatus);
+    EnableCommand(IDC_BITBTN3, IDM_SCAN1, true);
+    TakeWaitingPaths();
+    CloseWhenIdle();
+}
+
+std::string TMainForm::BasesFolder() const { return programFolder_.Shown + "Bases\\"; }
 
 void TMainForm::FillDriveList() {
     TListView drives(Control(IDC_DRIVELIST));
@@ -103,11 +318,13 @@ void TMainForm::Line(const std::string &text, scanner::LogKind) {
     FittedList(IDC_LOGLIST)->RowAdded(row);
 }
 
-// The quarantine acts on the real path (wide calls), so a row needs only its
-// caption.
-void TMainForm::Detection(const std::string &shownPath, const std::string &) {
-    const int row =
-        TListView(Control(IDC_LISTVIEW2)).AppendWide(brenvald::WideFromShownText(shownPath));
+// The quarantine acts on the real path (wide calls); beside it the row shows
+// the definition's name, which Fix & Continue records with the file.
+void TMainForm::Detection(const std::string &shownPath, const std::string &,
+                          const std::string &name) {
+    TListView results(Control(IDC_LISTVIEW2));
+    const int row = results.AppendWide(brenvald::WideFromShownText(shownPath));
+    results.SetTextWide(row, kResultNameColumn, brenvald::WideFromShownText(name));
     FittedList(IDC_LISTVIEW2)->RowAdded(row);
 }
 
@@ -196,7 +413,8 @@ bool TMainForm::DriveTicked(int index, std::string &root) {
     TListView drives(Control(IDC_DRIVELIST));
     if (!drives.Checked(index))
         return false;
-    root = drives.Text(index);
+    const LPARAM pointed = drives.Data(index);
+    root = pointed > 0 ? pointedRows_[static_cast<size_t>(pointed) - 1].walked : drives.Text(index);
     return true;
 }
 
@@ -211,12 +429,16 @@ void TMainForm::FormCloseQuery() {
     closing_ = true;
     if (prompts_.Confirm(kMoreSpywareQuestion))
         scanner::OpenTrialPage(prompts_);
+    closeAnswered_ = true;
     scanRun_->ClearScanFlags();
+    baseLoading_.RequestStop();
     CloseWhenIdle();
 }
 
+// A load under way ends after its base; the window goes once it has, and
+// never while the close question is still showing (a load may end then).
 void TMainForm::CloseWhenIdle() {
-    if (closing_ && window_ && !scanRun_->RunInProgress())
+    if (closeAnswered_ && window_ && !scanRun_->RunInProgress() && !baseLoading_.Loading())
         DestroyWindow(window_);
 }
 
@@ -230,8 +452,12 @@ void TMainForm::BitBtn1Click() {
 void TMainForm::BitBtn2Click() { aboutForm_->ShowModal(window_); }
 
 void TMainForm::BitBtn3Click() {
+    // Scan is disabled while bases load: the table is the worker's then.
+    if (baseLoading_.Loading())
+        return;
     scanRun_->StartOrResumeScan();
     CloseWhenIdle();
+    TakeWaitingPaths();
 }
 
 void TMainForm::BitBtn4Click() { scanRun_->Pause(); }
@@ -240,7 +466,15 @@ void TMainForm::BitBtn5Click() { scanRun_->Stop(); }
 
 void TMainForm::BitBtn6Click() { ShowPage(scanner::Page::Log); }
 
-void TMainForm::BitBtn7Click() { prompts_.Information(kUpToDate); }
+// With no definition loaded, "up to date" would be a comfort that means nothing.
+void TMainForm::BitBtn7Click() {
+    if (baseLoading_.Loading())
+        prompts_.Information(kStillLoading);
+    else if (definitions_.RecordCount() == 0)
+        prompts_.Information(scanner::NoDefinitionsUpdateText(BasesFolder()));
+    else
+        prompts_.Information(kUpToDate);
+}
 
 scanner::QuarantineHost TMainForm::QuarantineCommandHost() {
     return scanner::QuarantineHost{
@@ -256,9 +490,9 @@ void TMainForm::FillQuarantineList(const std::vector<scanner::QuarantineRow> &ro
     for (const scanner::QuarantineRow &row : rows) {
         const int position = list.AppendWide(brenvald::WideFromShownText(row.caption),
                                              row.present ? 0 : kStoredFileMissing);
-        list.SetText(position, 1, row.storedName);
-        list.SetText(position, 2, row.description);
-        list.SetText(position, 3, row.timeStamp);
+        list.SetTextWide(position, 1, brenvald::WideFromShownText(row.storedName));
+        list.SetTextWide(position, 2, brenvald::WideFromShownText(row.description));
+        list.SetTextWide(position, 3, brenvald::WideFromShownText(row.timeStamp));
         FittedList(IDC_LISTVIEW1)->RowAdded(position);
     }
 }
@@ -271,7 +505,7 @@ void TMainForm::BitBtn8Click() {
 
 void TMainForm::BitBtn9Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
-    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)));
+    TCheckListAdapter results(TListView(Control(IDC_LISTVIEW2)), kResultNameColumn);
     scanner::FixAndContinue(quarantine_->store(), results, host);
 }
 
@@ -287,6 +521,12 @@ void TMainForm::BitBtn14Click() {
     scanner::QuarantineHost host = QuarantineCommandHost();
     TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
     scanner::RestoreChecked(quarantine_->store(), rows, host);
+}
+
+void TMainForm::RestoreTo1Click() {
+    scanner::QuarantineHost host = QuarantineCommandHost();
+    TCheckListAdapter rows(TListView(Control(IDC_LISTVIEW1)));
+    scanner::RestoreCheckedTo(quarantine_->store(), rows, host);
 }
 
 void TMainForm::BitBtn15Click() { ShowPage(scanner::Page::Results); }
@@ -358,12 +598,22 @@ bool TMainForm::ListKeyDown(const NMLVKEYDOWN &key) {
 bool TMainForm::ListContextMenu(HWND list, LPARAM position) {
     if (!list || !FittedList(GetDlgCtrlID(list)) || Control(GetDlgCtrlID(list)) != list)
         return false;
-    if (TrackListMenu(window_, list, position) == IDM_COPY && !CopyRowsToClipboard(window_, TListView(list)))
+    const bool quarantineList = GetDlgCtrlID(list) == IDC_LISTVIEW1;
+    const int chosen =
+        TrackListMenu(window_, list, position, quarantineList ? IDM_QUARANTINEMENU : IDM_LISTMENU);
+    if (chosen == IDM_COPY && !CopyRowsToClipboard(window_, TListView(list)))
         MessageBeep(MB_ICONWARNING);
+    if (chosen == IDM_RESTORETO)
+        RestoreTo1Click();
     return true;
 }
 
 LRESULT TMainForm::Notify(const NMHDR &header) {
+    if (header.code == NM_SETFOCUS && Control(static_cast<int>(header.idFrom)) == header.hwndFrom &&
+        ClassIs(header.hwndFrom, WC_LISTVIEWA)) {
+        ListFocused(header.hwndFrom);
+        return 0;
+    }
     if (header.code == LVN_KEYDOWN) {
         ListKeyDown(*reinterpret_cast<const NMLVKEYDOWN *>(&header));
         return 0;
@@ -412,8 +662,40 @@ LRESULT TMainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<LRESULT>(
             ColourStatic(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        std::vector<std::wstring> dropped = DroppedPaths(drop);
+        DragFinish(drop);
+        PointAt(dropped, false);
+        return 0;
+    }
+    case WM_COPYDATA: {
+        std::vector<std::wstring> handed = HandedOverPaths(*reinterpret_cast<COPYDATASTRUCT *>(lParam));
+        if (handed.empty())
+            return FALSE;
+        PointAt(handed, true);
+        return TRUE;
+    }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        MinMaxInfo(*reinterpret_cast<MINMAXINFO *>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
     case WM_CLOSE:
         FormCloseQuery();
+        return 0;
+    case kBaseLogLine:
+        BaseLogLine(wParam, lParam);
+        return 0;
+    case kBaseBox:
+        BaseBox(wParam, lParam);
+        return 0;
+    case kBasesLoaded:
+        BasesLoaded();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

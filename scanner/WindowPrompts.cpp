@@ -1,8 +1,11 @@
 #include "WindowPrompts.h"
 
 #include "TextConversion.h"
+#include "WinHandle.h"
 
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace window {
 
@@ -25,6 +28,10 @@ bool TWindowPrompts::Confirm(const std::string &text) {
     return Box(text, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+bool TWindowPrompts::ConfirmWarning(const std::string &text) {
+    return Box(text, "Confirm", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 void TWindowPrompts::ErrorReport(const std::string &text) {
     Box(text, ApplicationTitle, MB_OK | MB_ICONERROR);
 }
@@ -34,6 +41,44 @@ void TWindowPrompts::ErrorReport(const std::string &text) {
 void TWindowPrompts::OpenAddress(const std::string &address, bool maximised) {
     ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr,
                   maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+}
+
+namespace {
+
+// The folder browser wants COM on the calling thread for as long as it
+// shows.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialised_)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment &) = delete;
+    ComApartment &operator=(const ComApartment &) = delete;
+
+private:
+    bool initialised_;
+};
+
+} // namespace
+
+// File system folders only: a virtual place such as Control Panel cannot
+// take a file.
+std::string TWindowPrompts::PickFolder(const std::string &title) {
+    ComApartment apartment;
+    const std::wstring wideTitle = brenvald::WideFromShownText(title);
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner_;
+    browse.lpszTitle = wideTitle.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    brenvald::TaskMemory<LPITEMIDLIST> picked(SHBrowseForFolderW(&browse));
+    if (!picked)
+        return std::string();
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(picked.get(), path))
+        return std::string();
+    return brenvald::Utf8FromWide(path);
 }
 
 } // namespace window

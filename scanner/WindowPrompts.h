@@ -17,8 +17,11 @@ public:
     void Information(const std::string &text) override;
     void Warning(const std::string &text) override;
     bool Confirm(const std::string &text) override;
+    bool ConfirmWarning(const std::string &text) override;
     void ErrorReport(const std::string &text) override;
     void OpenAddress(const std::string &address, bool maximised) override;
+    // The shell's folder browser, owned by the main window.
+    std::string PickFolder(const std::string &title) override;
 
 private:
     int Box(const std::string &text, const char *caption, UINT style);

@@ -7,6 +7,11 @@ elsewhere.
 
 Glyph files are strips of six 16 x 16 frames, one per button state (normal,
 hot, pressed, disabled, default, focused): the disabled frame is greyed.
+
+Every picture is drawn for each display scaling of SCALES (per cent of
+96 DPI; the program picks the nearest): a bitmap NAME.bmp at 100 % and
+NAME-PERCENT.bmp at the others, listed with their resource ids in
+artwork.rc, and each icon file holds all its sizes.
 """
 import math
 import os
@@ -14,29 +19,38 @@ import struct
 import sys
 
 SAMPLES = 4
+# The display scalings drawn, in per cent; the window's list is the same.
+SCALES = (100, 125, 150, 175, 200)
 
 
 class Canvas:
-    def __init__(self, width, height):
+    """Pixels of width x height; shapes are given in the picture's 100 %
+    coordinates and drawn scale times larger."""
+
+    def __init__(self, width, height, scale=1.0):
         self.width = width
         self.height = height
+        self.scale = scale
         self.pixels = [[(0.0, 0.0, 0.0, 0.0)] * width for _ in range(height)]
 
     def draw(self, inside, colour):
         """Blends colour over every pixel in proportion to the share of its
-        sub-samples for which inside(x, y) holds."""
+        sub-samples for which inside(x, y) holds. Larger pixels of a scaled
+        picture need fewer sub-samples for the same smoothness."""
         red, green, blue = colour[:3]
         opacity = colour[3] / 255.0 if len(colour) > 3 else 1.0
-        step = 1.0 / SAMPLES
+        samples = max(2, math.ceil(SAMPLES / self.scale))
+        step = 1.0 / samples
+        unit = 1.0 / self.scale
         for y in range(self.height):
             for x in range(self.width):
                 hits = 0
-                for sy in range(SAMPLES):
-                    for sx in range(SAMPLES):
-                        if inside(x + (sx + 0.5) * step, y + (sy + 0.5) * step):
+                for sy in range(samples):
+                    for sx in range(samples):
+                        if inside((x + (sx + 0.5) * step) * unit, (y + (sy + 0.5) * step) * unit):
                             hits += 1
                 if hits:
-                    self.blend(x, y, (red, green, blue), opacity * hits / SAMPLES ** 2)
+                    self.blend(x, y, (red, green, blue), opacity * hits / samples ** 2)
 
     def blend(self, x, y, rgb, alpha):
         r0, g0, b0, a0 = self.pixels[y][x]
@@ -313,7 +327,7 @@ def bmp_bytes(canvas):
 def opaque_on(canvas, background):
     """The canvas flattened over a solid background, for pictures that the
     system draws without their alpha channel (the logo)."""
-    flat = Canvas(canvas.width, canvas.height)
+    flat = Canvas(canvas.width, canvas.height, canvas.scale)
     for y in range(canvas.height):
         for x in range(canvas.width):
             red, green, blue, alpha = canvas.pixels[y][x]
@@ -340,13 +354,18 @@ def ico_bytes(canvases):
     return out + b"".join(data for _, data in images)
 
 
-def strip(painters, size):
-    canvas = Canvas(size * len(painters), size)
+def scaled(length, percent):
+    return (length * percent + 50) // 100
+
+
+def strip(painters, size, percent):
+    frame_size = scaled(size, percent)
+    canvas = Canvas(frame_size * len(painters), frame_size, percent / 100)
     for index, painter in enumerate(painters):
-        frame = Canvas(size, size)
+        frame = Canvas(frame_size, frame_size, percent / 100)
         painter(frame)
-        for y in range(size):
-            canvas.pixels[y][index * size:(index + 1) * size] = frame.pixels[y]
+        for y in range(frame_size):
+            canvas.pixels[y][index * frame_size:(index + 1) * frame_size] = frame.pixels[y]
     return canvas
 
 
@@ -361,9 +380,9 @@ def greyed(painter):
     return paint
 
 
-def glyph_strip(painter):
+def glyph_strip(painter, percent):
     # normal, hot, pressed, disabled, default, focused
-    return strip([painter, painter, painter, greyed(painter), painter, painter], 16)
+    return strip([painter, painter, painter, greyed(painter), painter, painter], 16, percent)
 
 
 def write(folder, name, data):
@@ -371,10 +390,14 @@ def write(folder, name, data):
         out.write(data)
 
 
-def icon_canvas(painter, size):
-    canvas = Canvas(size, size)
+def icon_canvas(painter, design_size, size):
+    canvas = Canvas(size, size, size / design_size)
     painter(canvas)
     return canvas
+
+
+def icon_sizes(design_size):
+    return sorted({scaled(design_size, percent) for percent in SCALES})
 
 
 GLYPHS = {
@@ -391,20 +414,50 @@ PAGE_ICONS = {
 }
 
 
+def bitmap_file(name, percent):
+    return name + ".bmp" if percent == 100 else "%s-%d.bmp" % (name, percent)
+
+
+def bitmaps(percent):
+    """Every bitmap at one scaling, by name."""
+    pictures = {name: glyph_strip(painter, percent) for name, painter in GLYPHS.items()}
+    pictures["drives"] = strip([drive_network, drive_cd, drive_removable, drive_fixed], 16,
+                               percent)
+    logo_canvas = Canvas(scaled(94, percent), scaled(68, percent), percent / 100)
+    logo(logo_canvas)
+    pictures["logo"] = opaque_on(logo_canvas, (255, 255, 255))
+    return pictures
+
+
+def resource_lines(names):
+    """The bitmaps' resource lines: the id of a picture at the scaling with
+    index k is its 100 % id plus k times IDB_SCALE_STEP (resource.h)."""
+    lines = ["// Made by scripts/make-artwork.py: every bitmap at every scaling."]
+    for index, percent in enumerate(SCALES):
+        for name in names:
+            lines.append('IDB_%s + %d * IDB_SCALE_STEP BITMAP "%s"'
+                         % (name.upper(), index, bitmap_file(name, percent)))
+    return "\n".join(lines) + "\n"
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    for name, painter in GLYPHS.items():
-        write(folder, name + ".bmp", bmp_bytes(glyph_strip(painter)))
-    write(folder, "drives.bmp",
-          bmp_bytes(strip([drive_network, drive_cd, drive_removable, drive_fixed], 16)))
+    names = []
+    for percent in SCALES:
+        for name, canvas in bitmaps(percent).items():
+            write(folder, bitmap_file(name, percent), bmp_bytes(canvas))
+            if name not in names:
+                names.append(name)
     for name, painter in PAGE_ICONS.items():
-        write(folder, name + ".ico", ico_bytes([icon_canvas(painter, 32)]))
-    write(folder, "bvxscan.ico", ico_bytes([icon_canvas(lambda c: shield(c, 2), 32),
-                                            icon_canvas(lambda c: shield(c, 1), 16)]))
-    logo_canvas = Canvas(94, 68)
-    logo(logo_canvas)
-    write(folder, "logo.bmp", bmp_bytes(opaque_on(logo_canvas, (255, 255, 255))))
+        write(folder, name + ".ico",
+              ico_bytes([icon_canvas(painter, 32, size) for size in icon_sizes(32)]))
+    # The program icon: the small sizes for title bars and lists, the large
+    # ones for the desktop and Alt+Tab.
+    write(folder, "bvxscan.ico",
+          ico_bytes([icon_canvas(lambda c: shield(c, 1), 16, size)
+                     for size in sorted(set(icon_sizes(16)) | set(icon_sizes(32)), reverse=True)]))
+    write(folder, "artwork.rc", resource_lines(names).encode("ascii"))
 
 
 if __name__ == "__main__":

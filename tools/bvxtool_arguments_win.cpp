@@ -1,5 +1,6 @@
 #include "bvxtool_arguments.h"
 
+#include "FolderSearch.h"
 #include "TextConversion.h"
 #include "WinHandle.h"
 
@@ -8,31 +9,12 @@
 
 namespace bvxtool {
 
-namespace {
-
-// The short form of an existing path, when the ANSI code page spells it.
-std::string ShortAnsiForm(const std::wstring &path) {
-    const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
-    if (length == 0)
-        return {};
-    std::wstring shortPath(length, L'\0');
-    const DWORD written = GetShortPathNameW(path.c_str(), &shortPath[0], length);
-    if (written == 0 || written >= length)
-        return {};
-    shortPath.resize(written);
-    bool inexact = false;
-    const std::string ansi = brenvald::AnsiFromWideNoBestFit(shortPath, inexact);
-    return inexact ? std::string() : ansi;
-}
-
-} // namespace
-
 std::string ArgumentText(const std::wstring &argument) {
     bool inexact = false;
     const std::string ansi = brenvald::AnsiFromWideNoBestFit(argument, inexact);
     if (!inexact)
         return ansi;
-    const std::string shortForm = ShortAnsiForm(argument);
+    const std::string shortForm = scanner::ShortAnsiPath(argument);
     return shortForm.empty() ? ansi : shortForm;
 }
 

@@ -1,22 +1,18 @@
 #include "bvxtool_check.h"
 
-#include "BaseImage.h"
 #include "ReportText.h"
 
+#include "BaseReport.h"
+#include "DefinitionIndex.h"
 #include "Definitions.h"
 #include "Engine.h"
-#include "FileStream.h"
 #include "ScanRun.h"
-#include "bzLib.h"
 
 #include <brenvald/DefinitionTable.h>
-#include "IntegerText.h"
 
 #include <windows.h>
 
 #include <array>
-#include <exception>
-#include <optional>
 #include <ostream>
 
 namespace bvxtool {
@@ -39,40 +35,25 @@ private:
     std::ostream &err_;
 };
 
-// The records a base announces in its header (its RecordCount + 1). Only
-// the start of the container is unpacked, so a base whose content is huge
-// costs nothing here; false when no header can be read.
-bool AnnouncedRecords(const std::string &basePath, int64_t &records) {
-    uint8_t header[brenvald::kHeaderSize];
-    try {
-        kernel::THandleStream file = kernel::OpenFileForReading(basePath);
-        kernel::TBZDecompressionStream content(file);
-        if (content.ReadFully(header, sizeof header) != sizeof header)
-            return false;
-    } catch (const std::exception &) {
-        return false;
-    }
-    std::optional<int32_t> lastIndex = brenvald::ParseInteger(brenvald::ReadCountedText(
-        header + brenvald::kRecordCountOffset, brenvald::kRecordCountCapacity));
-    if (!lastIndex)
-        return false;
-    records = *lastIndex < 0 ? 0 : int64_t{*lastIndex} + 1;
-    return true;
-}
-
-// Records of kinds 0, 1, 2, and of any other kind (never matched).
+// Records of kinds 0, 1, 2, and of any other kind (never matched); and the
+// warning for kind "2" records the scan never uses.
 std::string RecordsByKind(const scanner::TDefinitions &definitions) {
     std::array<int64_t, 4> counts{};
+    int64_t unusedOffsets = 0;
     const int32_t records = definitions.RecordCount();
-    for (int32_t slot = 0; slot < records; ++slot) {
-        const char kind = definitions.Slot(slot).Kind;
-        counts[kind >= '0' && kind <= '2' ? kind - '0' : 3] += 1;
+    for (int32_t index = 0; index < records; ++index) {
+        const scanner::DefinitionSlot slot = definitions.Slot(index);
+        counts[slot.Kind >= '0' && slot.Kind <= '2' ? slot.Kind - '0' : 3] += 1;
+        if (scanner::IsUnusedOffsetSignature(slot.Kind, slot.Offset))
+            ++unusedOffsets;
     }
     std::string text = Counted(records, "record", "records") + ": " +
                        std::to_string(counts[0]) + " of kind 0, " + std::to_string(counts[1]) +
                        " of kind 1, " + std::to_string(counts[2]) + " of kind 2";
     if (counts[3] > 0)
         text += ", " + std::to_string(counts[3]) + " of no kind the scan knows (never matched)";
+    if (unusedOffsets > 0)
+        text += "\n  warning: " + UnusedOffsetsText(unusedOffsets);
     return text;
 }
 
@@ -88,7 +69,7 @@ void PrintTableContents(const std::string &basePath, const scanner::TDefinitions
         << "\n  " << RecordsByKind(definitions) << "\n";
     // The engine keeps only the records that arrived whole.
     int64_t announced = 0;
-    if (AnnouncedRecords(basePath, announced) && announced > definitions.RecordCount())
+    if (scanner::AnnouncedRecords(basePath, announced) && announced > definitions.RecordCount())
         out << "  its header announces " << Counted(announced, "record", "records")
             << ": the content ends before the rest\n";
 }
@@ -109,7 +90,7 @@ bool CheckBase(const std::string &basePath, std::ostream &out, std::ostream &err
         return true;
     }
     const scanner::BaseFailure &failure = definitions.Failures().front();
-    out << basePath << ": " << BaseFailureText(failure) << "\n";
+    out << basePath << ": " << scanner::BaseFailureText(failure) << "\n";
     // What a scan would still use of it.
     if (failure.SlotsKept > 0)
         PrintTableContents(basePath, definitions, out);
@@ -117,18 +98,6 @@ bool CheckBase(const std::string &basePath, std::ostream &out, std::ostream &err
 }
 
 } // namespace
-
-std::string BaseFailureText(const scanner::BaseFailure &failure) {
-    if (failure.Reason != "Range check error")
-        return "not loaded: " + BaseErrorText(failure.Reason);
-    std::string text =
-        BaseErrorText(failure.Reason) + ": " + std::to_string(failure.SlotsKept) + " of its ";
-    int64_t announced = 0;
-    if (AnnouncedRecords(failure.Path, announced) && announced >= failure.SlotsKept)
-        return text + Counted(announced, "record", "records") + " loaded, " +
-               Counted(announced - failure.SlotsKept, "record", "records") + " did not fit";
-    return text + "records loaded, the rest did not fit";
-}
 
 int CheckCommand(const std::vector<std::string> &arguments, std::ostream &out,
                  std::ostream &err) {

@@ -3,7 +3,10 @@
 #include "BaseImage.h"
 #include "bvxtool_check.h"
 #include "bvxtool_files.h"
+#include "bvxtool_import.h"
+#include "bvxtool_pack.h"
 #include "HashList.h"
+#include "DefinitionIndex.h"
 #include "DefinitionList.h"
 #include "bvxtool_scan.h"
 #include "ReportText.h"
@@ -13,6 +16,7 @@
 #include <brenvald/Kernel.h>
 #include <brenvald/StringValue.h>
 
+#include <algorithm>
 #include <exception>
 #include <ostream>
 
@@ -55,6 +59,20 @@ const CommandHelp kCommands[] = {
      "turn MD5:Size:Name hash lists into definition lines",
      "Converts each line of MD5:Size:Name hash lists into a kind 0 definition line;\n"
      "lines no fingerprint can say are skipped and counted on standard error.\n"},
+    {"import", "import [--out DIR] FILE...",
+     "make a base of each signature database file (.cvd, .cld, .hdb, .ndb)",
+     "Makes one base per input, named after it (daily.cvd gives daily.bvx), in DIR\n"
+     "or in Bases beside bvxtool.exe. Inputs are signature database files (.cvd,\n"
+     "compressed, and .cld, unpacked: their header is read strictly and the MD5 of\n"
+     "a .cvd checked; the digital signature is not checked), bare tar or tar.gz\n"
+     "archives, and loose .hdb, .hsb and .ndb lists; the form is told by the bytes.\n"
+     "Kept: MD5:Size:Name hashes as kind 0 (as import-hdb does), .ndb body\n"
+     "signatures of target type 0 or 1 with offset * and plain hex bytes that fit\n"
+     "the signature field as kind 1, and with an absolute offset and four plain\n"
+     "bytes as kind 2. Names in .ign and .ign2 lists (in the database, or given\n"
+     "as inputs) are left out; so is everything else, counted per member and reason,\n"
+     "and exact repeats after the first. A base is written beside and renamed only\n"
+     "when every input was read; on any failure nothing is written.\n"},
     {"scan", "scan [--bases DIR] [--strict] PATH...",
      "scan folders and files; exit code 0 clean, 1 found, 2 error",
      "Scans folders with the scanner's file selection, checks and log lines, and\n"
@@ -100,22 +118,6 @@ int Usage(std::ostream &err, const std::string &problem, const char *commandName
 
 bool AsksForHelp(const std::string &argument) {
     return argument == "--help" || argument == "-h" || argument == "/?";
-}
-
-// Packs plain content into a container at target, through temporary files:
-// a failed pack leaves whatever was at target untouched.
-void PackContent(const std::string &content, const std::string &target) {
-    TempFile plain;
-    if (!plain.valid() || !WriteWholeFile(plain.path(), content))
-        throw std::runtime_error("cannot write a temporary file");
-    TempFile packed(FolderOf(target));
-    if (!packed.valid())
-        throw std::runtime_error("cannot create a file in " + FolderOf(target));
-    brenvald::StringValue source(plain.path());
-    brenvald::StringValue destination(packed.path());
-    PackBase(source.get(), destination.get());
-    if (!packed.MoveOver(target))
-        throw std::runtime_error("cannot write " + target);
 }
 
 // The plain content of a container.
@@ -177,6 +179,13 @@ int ListCommand(const Arguments &arguments, std::ostream &out, std::ostream &err
         out << FormatDefinitionList(base.list);
         for (const std::string &warning : base.warnings)
             err << basePath << ": warning: " << warning << "\n";
+        const auto unusedOffsets = std::count_if(
+            base.list.definitions.begin(), base.list.definitions.end(),
+            [](const Definition &definition) {
+                return scanner::IsUnusedOffsetSignature(definition.kind, definition.offset);
+            });
+        if (unusedOffsets > 0)
+            err << basePath << ": warning: " << UnusedOffsetsText(unusedOffsets) << "\n";
         return kDone;
     } catch (const std::exception &error) {
         err << basePath << ": " << BaseErrorText(error.what()) << "\n";
@@ -313,6 +322,8 @@ int RunCommand(const Arguments &commandLine, std::ostream &out, std::ostream &er
         return FingerprintCommand(arguments, out, err);
     if (command == "import-hdb")
         return ImportHdbCommand(arguments, out, err);
+    if (command == "import")
+        return ImportCommand(arguments, out, err);
     if (command == "scan")
         return ScanCommand(arguments, out, err, outputIsTerminal);
     return Usage(err, "unknown command \"" + command + "\"");

@@ -1,11 +1,14 @@
 #include "bvxtool_scan.h"
 
-#include "bvxtool_check.h"
+#include "bvxtool_arguments.h"
+#include "BaseReport.h"
 #include "ReportText.h"
 
 #include "Definitions.h"
 #include "Engine.h"
+#include "ProgramFolder.h"
 #include "ScanRun.h"
+#include "TextConversion.h"
 
 #include <windows.h>
 
@@ -123,15 +126,27 @@ struct ScanRoot {
 };
 
 struct ScanOptions {
-    std::string basesFolder;  // where the bases are, with a backslash
+    // The bases beside the program, unless --bases names a folder.
+    scanner::TProgramFolder programFolder;
+    std::string basesFolder;  // --bases DIR in ANSI, with a backslash; empty without
+    std::string basesShown;   // the bases folder by its real name, for messages
     std::vector<ScanRoot> roots;
     bool strict = false;      // a base that fails to load stops the scan
 };
 
+// The full path of an argument, completed by the wide call (the current
+// folder's name may be one that ANSI cannot spell), as the commands take it.
 std::string FullPath(const std::string &path) {
-    char full[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return length == 0 || length >= sizeof full ? path : std::string(full, length);
+    const std::wstring wide = brenvald::WideFromAnsi(path);
+    const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return path;
+    std::wstring full(length, L'\0');
+    const DWORD written = GetFullPathNameW(wide.c_str(), length, &full[0], nullptr);
+    if (written == 0 || written >= length)
+        return path;
+    full.resize(written);
+    return ArgumentText(full);
 }
 
 bool IsFolder(const std::string &path) {
@@ -152,7 +167,8 @@ std::string WithBackslash(std::string folder) {
 // Reads [--bases DIR] PATH...; false with a message on err when they are bad.
 bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &err,
                      ScanOptions &options) {
-    options.basesFolder = scanner::ProgramFolder() + "Bases\\";
+    options.programFolder = scanner::RunningProgramFolder();
+    options.basesShown = options.programFolder.Shown + "Bases\\";
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
         if (argument == "--bases") {
@@ -161,17 +177,24 @@ bool ReadScanOptions(const std::vector<std::string> &arguments, std::ostream &er
                 return false;
             }
             const std::string &basesFolder = arguments[++i];
-            if (!IsFolder(basesFolder)) {
+            const std::string fullBasesFolder = FullPath(basesFolder);
+            if (!IsFolder(fullBasesFolder)) {
                 err << "scan: " << basesFolder << ": no such folder\n";
                 return false;
             }
-            options.basesFolder = WithBackslash(FullPath(basesFolder));
-        } else if (argument == "--strict") {
+            options.basesFolder = WithBackslash(fullBasesFolder);
+            options.basesShown = brenvald::Utf8FromAnsi(options.basesFolder);
+            continue;
+        }
+        if (argument == "--strict") {
             options.strict = true;
-        } else if (IsFolder(argument)) {
-            options.roots.push_back({WithBackslash(FullPath(argument)), false});
-        } else if (Exists(argument)) {
-            options.roots.push_back({FullPath(argument), true});
+            continue;
+        }
+        const std::string full = FullPath(argument);
+        if (IsFolder(full)) {
+            options.roots.push_back({WithBackslash(full), false});
+        } else if (Exists(full)) {
+            options.roots.push_back({full, true});
         } else {
             err << "scan: " << argument << ": no such file or folder\n";
             return false;
@@ -249,11 +272,22 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
     TConsoleHost host(out, showProgress);
     TConsolePrompts prompts(err);
     scanner::TDefinitions definitions;
-    if (!definitions.LoadBasesFrom(options.basesFolder, host, prompts, scanner::KernelEngine()))
+    const bool started =
+        options.basesFolder.empty()
+            ? definitions.LoadBases(options.programFolder, host, prompts, scanner::KernelEngine())
+            : definitions.LoadBasesFrom(options.basesFolder, host, prompts,
+                                        scanner::KernelEngine());
+    if (!started)
         return kScanError;
     out.flush();
+    std::string noAnsiPath;
+    if (options.basesFolder.empty() &&
+        options.programFolder.AnsiSubFolder("Bases", noAnsiPath).empty()) {
+        err << "scan: " << scanner::NoBasesLine(options.programFolder, noAnsiPath) << "\n";
+        return kScanError;
+    }
     for (const scanner::BaseFailure &failure : definitions.Failures())
-        err << "scan: warning: " << failure.Path << ": " << BaseFailureText(failure) << "\n";
+        err << "scan: warning: " << failure.Path << ": " << scanner::BaseFailureText(failure) << "\n";
     if (options.strict && !definitions.Failures().empty()) {
         err << "scan: "
             << Counted(static_cast<int64_t>(definitions.Failures().size()), "definition base",
@@ -262,7 +296,7 @@ int ScanCommand(const std::vector<std::string> &arguments, std::ostream &out, st
         return kScanError;
     }
     if (definitions.RecordCount() == 0) {
-        err << "scan: no definitions loaded from " << options.basesFolder << "\n";
+        err << "scan: no definitions loaded from " << options.basesShown << "\n";
         return kScanError;
     }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 namespace brenvald {
 
@@ -77,6 +78,7 @@ struct FindKind {
 
 namespace detail {
 inline void FreeLocal(void *memory) { LocalFree(memory); }
+inline void FreeTaskMemory(void *memory) { CoTaskMemFree(memory); }
 } // namespace detail
 
 using FileHandle = ScopedHandle<KernelObjectKind>;
@@ -88,6 +90,10 @@ using MenuHandle = ScopedHandle<NullIsNone<HMENU, DestroyMenu>>;
 // (FormatMessage's buffer, CommandLineToArgvW's list), by its own pointer type.
 template <typename Pointer>
 using LocalMemory = ScopedHandle<NullIsNone<Pointer, detail::FreeLocal>>;
+// Memory the shell allocated for the caller to give back with CoTaskMemFree
+// (the item list of a picked folder).
+template <typename Pointer>
+using TaskMemory = ScopedHandle<NullIsNone<Pointer, detail::FreeTaskMemory>>;
 
 // Opens a file with CreateFileA; the handle is invalid when the open failed.
 inline FileHandle OpenFile(const char *path, DWORD access, DWORD share,

@@ -3,6 +3,7 @@
 // reason it did not load.
 #include "InProcessRun.h"
 
+#include "BaseContent.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -138,4 +139,38 @@ TEST(CheckCommand, RecordsTheScanCannotUseAreCountedApart) {
                                   "  its header announces 3 records: the content ends before the "
                                   "rest\n"
                                   "1 base checked, 0 did not load\n");
+}
+
+// A kind "2" definition whose Offset is not an integer never matches: check
+// and list both say how many a base holds; other kinds' offsets do not count.
+TEST(CheckCommand, CountsOffsetSignaturesWhoseOffsetIsNoInteger) {
+    const struct {
+        std::vector<testsupport::BaseRecord> records;
+        int unused;
+    } cases[] = {
+        {{{"Good", "1-2-3-4", '2', "12"}, {"Hex", "1-2-3-4", '2', "$1F"}, {"Neg", "1-2-3-4", '2', "-4"}}, 0},
+        {{{"Letters", "1-2-3-4", '2', "12a"}}, 1},
+        {{{"Empty", "1-2-3-4", '2', ""}, {"Good", "1-2-3-4", '2', "0"}, {"Big", "1-2-3-4", '2', "99999999999"}}, 2},
+        {{{"Pattern", "50 41", '1', "zz"}, {"Print", "900150983cd24fb0d6963f7d28e17f72:3", '0', "zz"}}, 0},
+    };
+    for (const auto &c : cases) {
+        TempDir dir;
+        const std::string base = PackPlain(
+            dir, "offsets.bvx",
+            testsupport::BaseContent(std::to_string(c.records.size() - 1), c.records));
+        const std::string warning = std::to_string(c.unused) +
+                                    (c.unused == 1 ? " definition" : " definitions") +
+                                    " of kind 2 with an Offset that is not an integer, never used by the scan";
+        const ToolResult checked = RunInProcess({"check", base});
+        EXPECT_EQ(checked.status, 0) << checked.err;
+        EXPECT_EQ(checked.out.find("  warning: " + warning + "\n") != std::string::npos, c.unused > 0)
+            << checked.out;
+        EXPECT_EQ(checked.out.find("never used by the scan") != std::string::npos, c.unused > 0);
+        const ToolResult listed = RunInProcess({"list", base});
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        EXPECT_EQ(listed.err.find(base + ": warning: " + warning + "\n") != std::string::npos,
+                  c.unused > 0)
+            << listed.err;
+        EXPECT_EQ(listed.err.find("never used by the scan") != std::string::npos, c.unused > 0);
+    }
 }

@@ -232,6 +232,7 @@ TEST(Commands, HelpPrintsTheOverviewOrOneCommandsUsage) {
         {"unpack", "Usage: bvxtool unpack BASE.bvx PLAIN\n"},
         {"fingerprint", "Usage: bvxtool fingerprint FILE...\n"},
         {"import-hdb", "Usage: bvxtool import-hdb FILE.hdb...\n"},
+        {"import", "Usage: bvxtool import [--out DIR] FILE...\n"},
         {"scan", "Usage: bvxtool scan [--bases DIR] [--strict] PATH...\n"},
         {"help", "Usage: bvxtool help [COMMAND]\n"},
     };

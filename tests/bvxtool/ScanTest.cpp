@@ -7,7 +7,9 @@
 #include "Definitions.h"
 #include "RepeatedBlocks.h"
 #include "ScanRun.h"
+#include "ProgramFolder.h"
 #include "TempDir.h"
+#include "WideFiles.h"
 
 #include <windows.h>
 
@@ -60,12 +62,13 @@ std::string Utf8From(const std::wstring &wide) {
     return utf8;
 }
 
-// Runs bvxtool.exe from beside this test with stdout and stderr in files;
-// the arguments are wide, as a shell passes them.
-ToolRun RunToolWide(const TempDir &dir, const std::vector<std::wstring> &arguments,
+// Runs the bvxtool.exe of a program folder (wide, ending with a backslash)
+// with stdout and stderr in files, in a current folder of the caller's
+// (none: this test's); the arguments are wide, as a shell passes them.
+ToolRun RunToolFrom(const std::wstring &programFolder, const std::wstring &currentFolder,
+                    const TempDir &dir, const std::vector<std::wstring> &arguments,
                     DWORD waitMilliseconds = 60000) {
-    std::wstring commandLine = L"\"" + WideFrom(scanner::ProgramFolder(), CP_ACP) +
-                               L"bvxtool.exe\"";
+    std::wstring commandLine = L"\"" + programFolder + L"bvxtool.exe\"";
     for (const std::wstring &argument : arguments)
         commandLine += L" \"" + argument + L"\"";
     HANDLE out = InheritableFile(dir.file("tool.out"));
@@ -78,8 +81,9 @@ ToolRun RunToolWide(const TempDir &dir, const std::vector<std::wstring> &argumen
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     ToolRun run;
-    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, waitMilliseconds);
         GetExitCodeProcess(process.hProcess, &run.status);
         CloseHandle(process.hThread);
@@ -92,6 +96,13 @@ ToolRun RunToolWide(const TempDir &dir, const std::vector<std::wstring> &argumen
     run.out = ReadFile(dir.file("tool.out"));
     run.err = ReadFile(dir.file("tool.err"));
     return run;
+}
+
+// The bvxtool.exe beside this test.
+ToolRun RunToolWide(const TempDir &dir, const std::vector<std::wstring> &arguments,
+                    DWORD waitMilliseconds = 60000) {
+    return RunToolFrom(scanner::RunningProgramFolder().Wide, L"", dir, arguments,
+                       waitMilliseconds);
 }
 
 // The same with ANSI arguments.
@@ -386,7 +397,7 @@ TEST(ConsoleScan, ABaseThatOverflowsTheTableProtectsWithWhatFitsAndSaysWhatDidNo
 
 TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
     TempDir dir;
-    ToolRun run = RunTool(dir, {"scan", scanner::ProgramFolder() + "Demo"});
+    ToolRun run = RunTool(dir, {"scan", scanner::RunningProgramFolder().Ansi + "Demo"});
     EXPECT_EQ(run.status, 1u) << run.err;
     std::vector<std::string> lines = LinesOf(run.out);
     EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base sample.bvx loaded"), 1u);
@@ -397,14 +408,69 @@ TEST(ConsoleScan, TheSampleBaseFindsAllThreeKindsInTheDemoFolder) {
     EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
 }
 
+// The files of a folder (ANSI, ending with a backslash) that match a
+// pattern, copied into another folder given in UTF-8.
+void CopyMatching(const std::string &from, const char *pattern, const std::string &to) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((from + pattern).c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << from << pattern;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            testsupport::CopyToWidePath(from + entry.cFileName, to + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+// The program's files (the runtime DLLs too) and its folders Bases and
+// Demo, copied from beside this test into a folder given in UTF-8.
+void CopyProgramTo(const std::string &folder) {
+    const std::string bin = scanner::RunningProgramFolder().Ansi;
+    testsupport::MakeWideFolder(folder + "Bases");
+    testsupport::MakeWideFolder(folder + "Demo");
+    for (const char *pattern : {"bvxtool.exe", "Kernel.dll", "lib*.dll"})
+        CopyMatching(bin, pattern, folder);
+    CopyMatching(bin + "Bases\\", "sample.bvx", folder + "Bases\\");
+    CopyMatching(bin + "Demo\\", "*", folder + "Demo\\");
+}
+
+// The program copied to a folder whose name the ANSI code page cannot spell:
+// its default bases load, and the demo folder, named relative to the current
+// folder or in full, shows its detections under their real names.
+TEST(ConsoleScan, TheProgramFindsItsBasesInAFolderOfAnyName) {
+    const char *const programFolders[] = {u8"Программы Jürgen\\Brenvald\\",
+                                          u8"プログラム Jürgen\\Brenvald\\"};
+    for (const char *programFolder : programFolders) {
+        SCOPED_TRACE(programFolder);
+        TempDir dir;
+        const std::string folder = Utf8From(WideFrom(dir.path(), CP_ACP)) + programFolder;
+        CopyProgramTo(folder);
+        const std::wstring wideFolder = WideFrom(folder, CP_UTF8);
+        for (const std::wstring &demo : {std::wstring(L"Demo"), wideFolder + L"Demo"}) {
+            ToolRun run = RunToolFrom(wideFolder, wideFolder, dir, {L"scan", demo});
+            EXPECT_EQ(run.status, 1u) << run.err;
+            EXPECT_EQ(run.err, "");
+            std::vector<std::string> lines = LinesOf(run.out);
+            EXPECT_EQ(CountContaining(lines, "Spyware Definitions Base sample.bvx loaded"), 1u)
+                << run.out;
+            for (const char *found : {"spyware-fingerprint-demo.txt] - [Demo.Fingerprint.Sample]",
+                                      "trojan-pattern-demo.txt] - [Demo.HexPattern.Sample]",
+                                      "worm-offset-demo.txt] - [Demo.OffsetSignature.Sample]"})
+                EXPECT_EQ(CountContaining(lines, "Found infection in [" + folder + "Demo\\" + found),
+                          1u)
+                    << found << "\n" << run.out;
+            EXPECT_EQ(CountContaining(lines, "Infected: 3"), 1u);
+        }
+    }
+}
+
 TEST(ConsoleScan, TheSampleBaseCutInsideItsEndMarkerStillFindsAllThreeKinds) {
     TempDir dir;
     MakeDir(dir.file("Bases"));
-    const std::string sample = ReadFile(scanner::ProgramFolder() + "Bases\\sample.bvx");
+    const std::string sample = ReadFile(scanner::RunningProgramFolder().Ansi + "Bases\\sample.bvx");
     ASSERT_GT(sample.size(), 10u);
     WriteFile(dir.file("Bases\\sample.bvx"), sample.substr(0, sample.size() - 10));
     ToolRun run = RunTool(dir, {"scan", "--strict", "--bases", dir.file("Bases"),
-                                scanner::ProgramFolder() + "Demo"});
+                                scanner::RunningProgramFolder().Ansi + "Demo"});
     EXPECT_EQ(run.status, 1u) << run.err;
     EXPECT_EQ(run.err, "");
     std::vector<std::string> lines = LinesOf(run.out);

@@ -148,13 +148,22 @@ TEST_F(ListCopy, CtrlCCopiesTheSelectedLogLinesOrAllOfThem) {
 
 TEST_F(ListCopy, ContextMenuCopyTakesTheSelectedLineOrTheWholeList) {
     ScanDriveD();
-    // Nothing selected in the results: every path.
+    // Nothing selected in the results: every path, a tab and its
+    // definition's name.
     const Strings paths = LinesWith(IDC_LISTVIEW2, LongPath());
     ASSERT_EQ(paths.size(), 4u);
+    Strings rows;
+    for (const std::string &path : paths) {
+        std::string name = "E2E.Dropper"; // the planted long-named file
+        for (const SampleFile &sample : drive_.files())
+            if (sample.path == path)
+                name = sample.detection;
+        rows.push_back(path + "\t" + name);
+    }
     CopyWithContextMenu(IDC_LISTVIEW2);
-    EXPECT_TRUE(ClipboardBecomes(Joined(paths)));
+    EXPECT_TRUE(ClipboardBecomes(Joined(rows)));
     CopyWithCtrlC(IDC_LISTVIEW2);
-    EXPECT_TRUE(ClipboardBecomes(Joined(paths)));
+    EXPECT_TRUE(ClipboardBecomes(Joined(rows)));
 
     ShowLogPage();
     RemoteListView log = List(IDC_LOGLIST);
@@ -178,8 +187,8 @@ TEST_F(ListCopy, QuarantineRowsCopyWithTheirRecordsColumnsByTabs) {
     CopyWithContextMenu(IDC_LISTVIEW1);
     std::string copied;
     ASSERT_TRUE(WaitUntil([&] { return (copied = ClipboardText()) != kUntouched; }));
-    // File, stored name, description (empty) and time.
-    const std::regex row("(.*)\tINFECTED\\(\\d+\\)\\.Vir\t\t\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
+    // File, stored name, description (the definition's name) and time.
+    const std::regex row("(.*)\tINFECTED\\(\\d+\\)\\.Vir\tE2E\\.Dropper\t\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
     std::smatch parts;
     ASSERT_TRUE(std::regex_match(copied, parts, row)) << copied;
     EXPECT_EQ(parts[1].str(), LongPath());

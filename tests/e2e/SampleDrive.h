@@ -25,6 +25,7 @@ public:
     // a scan lasts long enough to be paused or stopped in the middle.
     void WriteFillers(int count) const;
     const SampleFile &file(const std::string &name) const; // by file name
+    const std::vector<SampleFile> &files() const { return files_; }
 
     // Detections the scan must report, as its log lines.
     std::vector<std::string> DetectionLogLines() const;
@@ -36,6 +37,7 @@ public:
     std::string PlainBase(const std::string &fingerprint) const;
 
     // Path of the file that the tests hold open with no sharing during a scan.
+    const std::string &Root() const { return root_; }
     std::string LockedPath() const { return root_ + "Samples\\locked.exe"; }
 
 private:

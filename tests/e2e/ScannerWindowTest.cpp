@@ -4,6 +4,7 @@
 // stands in for the browser and the mail program).
 #include "WindowFixture.h"
 #include "TempDir.h"
+#include "WideFiles.h"
 #include "driver/Eventually.h"
 
 #include "resource.h"
@@ -216,14 +217,8 @@ protected:
     testing::AssertionResult ProgressIs(int expected) const {
         return Becomes([&] { return Progress(); }, expected);
     }
-    testing::AssertionResult ListIs(int id, const Strings &expected) const {
-        return Becomes([&] { return List(id).Texts(); }, expected);
-    }
     testing::AssertionResult SortedListIs(int id, const Strings &expected) const {
         return Becomes([&] { return Sorted(List(id).Texts()); }, Sorted(expected));
-    }
-    testing::AssertionResult CountIs(int id, int expected) const {
-        return Becomes([&] { return List(id).Count(); }, expected);
     }
     // The tick of the row with this caption: "ticked", "unticked" or "no row".
     testing::AssertionResult TickIs(int id, const std::string &caption, bool ticked) const {
@@ -281,21 +276,6 @@ protected:
         return Opened();
     }
 
-    std::string QuarantineFolder() const { return AppFolder() + "Quarantine\\"; }
-
-    // Ticks the result row of the path and runs Fix & Continue, answering the
-    // closing question.
-    void FixAndContinue(const std::string &path, const std::string &answer) {
-        Tick(IDC_LISTVIEW2, path);
-        ClickButton(IDC_BITBTN9);
-        Answer("Information", kMovedMessage, "OK");
-        Answer("Confirm", kCloseQuestion, answer);
-    }
-
-    void OpenQuarantinePage() {
-        ClickButton(IDC_BITBTN8);
-        ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
-    }
 };
 
 TEST_F(ScannerWindow, StartsIdleWithBaseLoggedAndDrivesUnticked) {
@@ -318,19 +298,22 @@ TEST_F(ScannerWindow, ShowsItsButtonsHeadingsAndCountersAsLaidOut) {
     GetClientRect(main_, &client);
     EXPECT_EQ(client.right - client.left, 534);
     EXPECT_EQ(client.bottom - client.top, 334);
+    // Resizable and maximisable, starting at its smallest size (the
+    // layout tests check that at every scaling).
     LONG style = GetWindowLongA(main_, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
 
+    // The captions with their mnemonics.
     const std::pair<int, const char *> captions[] = {
-        {IDC_BITBTN3, "Scan"},        {IDC_BITBTN4, "Pause"},   {IDC_BITBTN5, "Stop"},
-        {IDC_BITBTN8, "Quarantine"},  {IDC_BITBTN7, "Update"},  {IDC_BITBTN2, "Abo&ut"},
-        {IDC_BITBTN1, "&Exit"},       {IDC_BITBTN15, "Scan Results"},
-        {IDC_BITBTN12, "Continue"},   {IDC_BITBTN9, "Fix && Continue"},
-        {IDC_BITBTN6, "Report"},      {IDC_BITBTN11, "Delete"}, {IDC_BITBTN14, "Restore"},
-        {IDC_BITBTN13, "Cancel"},     {IDC_HEADINGTEXT1, "Scan Drives"},
+        {IDC_BITBTN3, "&Scan"},       {IDC_BITBTN4, "&Pause"},  {IDC_BITBTN5, "St&op"},
+        {IDC_BITBTN8, "&Quarantine"}, {IDC_BITBTN7, "Upd&ate"}, {IDC_BITBTN2, "Abo&ut"},
+        {IDC_BITBTN1, "&Exit"},       {IDC_BITBTN15, "Scan &Results"},
+        {IDC_BITBTN12, "&Continue"},  {IDC_BITBTN9, "Fi&x && Continue"},
+        {IDC_BITBTN6, "&Report"},     {IDC_BITBTN11, "&Delete"}, {IDC_BITBTN14, "&Restore"},
+        {IDC_BITBTN13, "&Cancel"},    {IDC_HEADINGTEXT1, "Scan Drives"},
         {IDC_HEADINGTEXT2, "Report"}, {IDC_HEADINGTEXT3, "Scan Results"},
         {IDC_HEADINGTEXT4, "Scanning..."}, {IDC_HEADINGTEXT5, "Quarantine"},
         {IDC_LABEL4, "Ready"},        {IDC_LB_SCANNEDFILES, "0"}, {IDC_LB_SCANNEDMB, "0"},
@@ -418,9 +401,11 @@ TEST_F(ScannerWindow, FixAndContinueMovesTickedFileIntoQuarantineWithItsRecord) 
     EXPECT_FALSE(testsupport::FileExists(agent.path));
     std::string index = testsupport::ReadFile(QuarantineFolder() + "Files.ini");
     std::smatch record;
-    std::regex layout("(.*)\r\n(INFECTED\\((\\d+)\\)\\.Vir)\r\n\r\n\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
+    // The record's description is the definition's name, as the row showed it.
+    std::regex layout("(.*)\r\n(INFECTED\\((\\d+)\\)\\.Vir)\r\n(.*)\r\n\\d\\d:\\d\\d \\d\\d\\.\\d\\d\\.\\d\\d\r\n");
     ASSERT_TRUE(std::regex_match(index, record, layout)) << index;
     EXPECT_EQ(record[1].str(), agent.path);
+    EXPECT_EQ(record[4].str(), agent.detection);
     EXPECT_LE(std::stol(record[3].str()), 121120);
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini", record[2].str()}));
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + record[2].str()), agent.content);
@@ -588,6 +573,73 @@ TEST_F(ScannerWindow, ACyrillicNamedDetectionGoesToQuarantineAndComesBackUnderIt
     EXPECT_EQ(testsupport::ReadFile(QuarantineFolder() + "Files.ini"), "");
 }
 
+// The program copied to folders whose names the ANSI code page cannot spell,
+// as a user's profile or a portable copy may be: the base loads and its log
+// line shows its real name, About shows ver.ini's version, and Fix &
+// Continue, Restore and Delete work on the quarantine beside the copy.
+TEST_F(ScannerWindow, TheProgramWorksInAFolderOfAnyName) {
+    const char *const programFolders[] = {u8"Программы Jürgen\\Brenvald\\",
+                                          u8"プログラム Jürgen\\Brenvald\\"};
+    const std::string baseName = u8"база.bvx";
+    for (const std::string programFolder : programFolders) {
+        SCOPED_TRACE(programFolder);
+        const std::string folder = AppFolder() + programFolder;
+        // The copy ends before its folder goes, however the case ends.
+        struct TCopy {
+            std::unique_ptr<AppProcess> &app;
+            std::string top;
+            ~TCopy() {
+                app.reset();
+                testsupport::RemoveWideTree(testsupport::LongForm(top));
+            }
+        } copy{app_, AppFolder() + programFolder.substr(0, programFolder.find('\\'))};
+        drive_.Write();
+        testsupport::MakeWideFolder(folder + "Bases");
+        // The installed copy's files (folders and the suite's base apart).
+        for (const std::string &file : FolderFiles(AppFolder()))
+            testsupport::CopyToWidePath(AppFolder() + file, folder + file);
+        testsupport::CopyToWidePath(AppFolder() + "Bases\\e2e.bvx", folder + "Bases\\" + baseName);
+        StartApp(WideOf(folder + "bvxscan.exe"));
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_TRUE(Becomes([&] { return WideListTexts(app_->handle(), Control(IDC_LOGLIST)); },
+                            Strings{"Spyware Definitions Base " + baseName + " loaded", ""}));
+
+        ClickButton(IDC_BITBTN2);
+        HWND about = WaitTopWindow(app_->id(), "About", nullptr);
+        ASSERT_NE(about, nullptr);
+        EXPECT_TRUE(Becomes([&] { return GetText(FindControl(about, IDC_ABOUT_LABEL2)); },
+                            std::string("Version 1.0")));
+        ASSERT_TRUE(Click(FindControl(about, IDC_ABOUT_BITBTN1)));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+
+        ScanDriveD();
+        const SampleFile &agent = drive_.file("spyagent.exe");
+        const SampleFile &dropper = drive_.file("dropper.dll");
+        Tick(IDC_LISTVIEW2, agent.path);
+        FixAndContinue(dropper.path, "&No");
+        const std::string index = folder + "Quarantine\\Files.ini";
+        for (const std::string &path : {agent.path, dropper.path})
+            EXPECT_NE(ReadWideFile(index).find(path + "\r\n"), std::string::npos)
+                << ReadWideFile(index);
+        EXPECT_FALSE(testsupport::FileExists(agent.path));
+        EXPECT_FALSE(testsupport::FileExists(QuarantineFolder())) << "not the copy's quarantine";
+
+        OpenQuarantinePage();
+        ASSERT_TRUE(SortedListIs(IDC_LISTVIEW1, Strings{agent.path, dropper.path}));
+        Tick(IDC_LISTVIEW1, agent.path);
+        ClickButton(IDC_BITBTN14);
+        Answer("Warning", kRestoredMessage, "OK");
+        ASSERT_TRUE(ListIs(IDC_LISTVIEW1, Strings{dropper.path}));
+        EXPECT_EQ(testsupport::ReadFile(agent.path), agent.content);
+        Tick(IDC_LISTVIEW1, dropper.path);
+        ClickButton(IDC_BITBTN11);
+        Answer("Information", kDeletedMessage, "OK");
+        EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
+        EXPECT_FALSE(testsupport::FileExists(dropper.path));
+        EXPECT_EQ(ReadWideFile(index), "");
+    }
+}
+
 TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
     ScanDriveD();
     const SampleFile &agent = drive_.file("spyagent.exe");
@@ -621,6 +673,7 @@ TEST_F(ScannerWindow, StoredFileRemovedElsewhereShowsMissingAndKeepsItsRecord) {
     Answer("Warning", "The selected infection could not be restored. See the report for the reason.", "OK");
     Tick(IDC_LISTVIEW1, lines[0]);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Warning", "The selected infection could not be deleted. See the report for the reason.", "OK");
     EXPECT_TRUE(ListIs(IDC_LISTVIEW1, Strings{lines[0], lines[4]}));
     EXPECT_TRUE(TickIs(IDC_LISTVIEW1, lines[0], false));
@@ -646,6 +699,7 @@ TEST_F(ScannerWindow, DeleteRemovesStoredFileAndRecordForGood) {
 
     Tick(IDC_LISTVIEW1, marker.path);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Information", kDeletedMessage, "OK");
     EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));
@@ -679,6 +733,7 @@ TEST_F(ScannerWindow, RestoreAndDeleteOfSeveralRowsKeepTheOthersMatched) {
 
     Tick(IDC_LISTVIEW1, rows[1]);
     ClickButton(IDC_BITBTN11);
+    Answer("Confirm", kDeleteOneQuestion, "&Yes");
     Answer("Information", kDeletedMessage, "OK");
     EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
     EXPECT_EQ(FolderFiles(QuarantineFolder()), (Strings{"Files.ini"}));

@@ -12,6 +12,8 @@ namespace e2e {
 const char kStartMessage[] = "Scan in progress. You have a time to try other software.";
 const char kCloseQuestion[] = "Do you want to detect and clean more spyware?";
 const char kMovedMessage[] = "Selected infections were moved to Quarantine.";
+const char kDeleteOneQuestion[] =
+    "Delete the selected file from Quarantine for good?\nA deleted file cannot be restored.";
 
 std::string Setting(const char *name) {
     const char *value = std::getenv(name);
@@ -41,18 +43,36 @@ void WindowFixture::SetUpTestSuite() {
 }
 
 void WindowFixture::SetUp() {
+    PrepareRun();
+    StartApp();
+}
+
+void WindowFixture::PrepareRun() {
     ASSERT_TRUE(suiteError_.empty()) << suiteError_;
     drive_.Write();
     testsupport::RemoveTree(AppFolder() + "Quarantine");
     testsupport::WriteFile(Setting("BVX_E2E_OPENED"), "");
-    StartApp();
 }
 
-void WindowFixture::StartApp() {
-    app_ = std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe");
+void WindowFixture::LaunchApp() { LaunchApp(std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe")); }
+
+void WindowFixture::LaunchApp(std::unique_ptr<AppProcess> app) {
+    app_ = std::move(app);
     ASSERT_TRUE(app_->started()) << "bvxscan.exe did not start";
     main_ = WaitTopWindow(app_->id(), "Brenvald", "!#32770");
     ASSERT_NE(main_, nullptr) << "no main window with the caption Brenvald";
+}
+
+void WindowFixture::StartApp() { StartApp(std::make_unique<AppProcess>(AppFolder() + "bvxscan.exe")); }
+
+void WindowFixture::StartApp(const std::wstring &exePath) {
+    app_.reset();
+    StartApp(std::make_unique<AppProcess>(exePath));
+}
+
+void WindowFixture::StartApp(std::unique_ptr<AppProcess> app) {
+    LaunchApp(std::move(app));
+    ASSERT_TRUE(EnabledIs(IDC_BITBTN3, true)) << "the bases never finished loading";
 }
 
 std::vector<int> WindowFixture::ShownPages() const {
@@ -73,6 +93,26 @@ testing::AssertionResult WindowFixture::TextIs(int id, const std::string &expect
 
 testing::AssertionResult WindowFixture::EnabledIs(int id, bool expected) const {
     return Becomes([&] { return Enabled(id); }, expected);
+}
+
+testing::AssertionResult WindowFixture::ListIs(int id, const Strings &expected) const {
+    return Becomes([&] { return List(id).Texts(); }, expected);
+}
+
+testing::AssertionResult WindowFixture::CountIs(int id, int expected) const {
+    return Becomes([&] { return List(id).Count(); }, expected);
+}
+
+void WindowFixture::FixAndContinue(const std::string &path, const std::string &answer) {
+    Tick(IDC_LISTVIEW2, path);
+    ClickButton(IDC_BITBTN9);
+    Answer("Information", kMovedMessage, "OK");
+    Answer("Confirm", kCloseQuestion, answer);
+}
+
+void WindowFixture::OpenQuarantinePage() {
+    ClickButton(IDC_BITBTN8);
+    ASSERT_TRUE(OnlyPageShown(IDC_TABSHEET5));
 }
 
 void WindowFixture::ClickButton(int id) {

@@ -21,6 +21,8 @@ using Strings = std::vector<std::string>;
 extern const char kStartMessage[];
 extern const char kCloseQuestion[];
 extern const char kMovedMessage[];
+// The question Delete asks before it deletes one ticked file.
+extern const char kDeleteOneQuestion[];
 
 // A setting run-e2e.sh passes in the environment; empty when not run by it.
 std::string Setting(const char *name);
@@ -49,7 +51,16 @@ protected:
     void SetUp() override;
 
     static std::string AppFolder() { return Setting("BVX_E2E_APP"); }
+    // A fresh drive, no quarantine, no openings recorded.
+    void PrepareRun();
+    // Starts the program and waits for its main window; StartApp also waits
+    // until its bases are loaded (Scan is enabled then).
+    void LaunchApp();
+    void LaunchApp(std::unique_ptr<AppProcess> app);
     void StartApp();
+    // Ends the program and starts the copy at this path instead.
+    void StartApp(const std::wstring &exePath);
+    void StartApp(std::unique_ptr<AppProcess> app);
 
     HWND Control(int id) const { return FindControl(main_, id); }
     std::string TextOf(int id) const { return GetText(Control(id)); }
@@ -63,6 +74,9 @@ protected:
     testing::AssertionResult TextIs(int id, const std::string &expected) const;
     testing::AssertionResult EnabledIs(int id, bool expected) const;
 
+    testing::AssertionResult ListIs(int id, const Strings &expected) const;
+    testing::AssertionResult CountIs(int id, int expected) const;
+
     void ClickButton(int id);
     // Waits for a box with the caption and text, presses the button.
     void Answer(const std::string &caption, const std::string &text, const std::string &button);
@@ -75,6 +89,12 @@ protected:
     // A scan of D: that finds the sample drive's detections and as many
     // more as the test planted.
     void ScanDriveD(size_t planted = 0);
+
+    static std::string QuarantineFolder() { return AppFolder() + "Quarantine\\"; }
+    // Ticks the result row of the path and runs Fix & Continue, answering the
+    // closing question.
+    void FixAndContinue(const std::string &path, const std::string &answer);
+    void OpenQuarantinePage();
 
     static std::string suiteError_;
     SampleDrive drive_{Setting("BVX_E2E_DRIVE")};

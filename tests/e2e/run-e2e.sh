@@ -4,6 +4,8 @@
 # program (with Kernel.dll, the runtime DLLs and ver.ini) in a folder of its
 # own, points the shell's http, https and mailto handlers at our recorder,
 # and runs the test program in a Wine desktop on a virtual X display.
+# Without gtest arguments the layout tests (DisplayScaling.*) run once more
+# at 144 and 192 DPI (150 and 200 %), with the prefix's scaling set for each.
 # Usage: run-e2e.sh <build folder> [gtest arguments...]
 set -eu
 build=$(cd "$1" && pwd); shift
@@ -68,6 +70,18 @@ fi
 output=$work/test-output.txt
 status=0
 taskset -c 1 "$WINE" "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || status=$?
+if [ $# -eq 0 ]; then
+    for dpi in 144 192; do
+        # Wine takes the scaling from the registry when its server starts.
+        wine_dpi_reg "$dpi" >"$work/dpi.reg"
+        wine_regedit "$work/dpi.reg"
+        wine_server_stop
+        wineserver -w 2>/dev/null || true
+        echo "=== the layout at $dpi DPI ===" >>"$output"
+        BVX_E2E_DPI=$dpi taskset -c 1 "$WINE" "$bin/test_e2e.exe" --gtest_filter='DisplayScaling.*' \
+            >>"$output" 2>&1 </dev/null || status=$?
+    done
+fi
 wine_server_stop
 cat "$output"
 exit $status

@@ -16,6 +16,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -191,7 +192,7 @@ TEST(ShippedPrograms, VersionResourcesCarryTheProductVersion) {
         EXPECT_EQ(VersionString(data, row.block, "ProductVersion"), Version());
         EXPECT_EQ(VersionString(data, row.block, "FileVersion"), Dotted(Version()));
         EXPECT_EQ(VersionString(data, row.block, "LegalCopyright"),
-                  "(C) The owner of Brenvald. All rights reserved.");
+                  "(C) 2026 The Brenvald authors. MIT License.");
 
         VS_FIXEDFILEINFO *fixed = nullptr;
         UINT length = 0;
@@ -280,10 +281,40 @@ TEST(ZipCopy, VersionFileAndTextsBesideTheProgram) {
     const std::string notices = ReadFile(folder + "NOTICES.txt");
     EXPECT_TRUE(WindowsLineEnds(notices));
     EXPECT_EQ(notices.find("MISSING:"), std::string::npos);
-    for (const char *section : {"==== libbzip2 ====", "==== GCC runtime libraries ====",
+    for (const char *section : {"==== libbzip2 ====", "==== zlib ====",
+                                "==== GCC runtime libraries ====",
                                 "==== GNU General Public License version 3 ====",
                                 "==== MinGW-w64 runtime and winpthreads ===="})
         EXPECT_NE(notices.find(section), std::string::npos) << section;
+}
+
+// Placeholder texts that once stood where the real ones belong; a program
+// file keeps its texts in UTF-16 as well.
+bool HoldsPlaceholderText(const std::string &content) {
+    for (const std::string text : {"stands in", "owner of Brenvald"}) {
+        std::string wide;
+        for (char c : text)
+            wide += std::string{c, '\0'};
+        if (content.find(text) != std::string::npos || content.find(wide) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+void ExpectNoPlaceholderText(const std::string &folder) {
+    for (const std::string &file : FilesBelow(folder))
+        EXPECT_FALSE(HoldsPlaceholderText(ReadFile(folder + file))) << file;
+}
+
+TEST(ZipCopy, ShipsItsLicenceAndNoPlaceholderText) {
+    const std::string folder = Env("BVX_PKG_UNZIPPED");
+    const std::string licence = ReadFile(folder + "LICENSE.txt");
+    EXPECT_TRUE(WindowsLineEnds(licence));
+    EXPECT_EQ(licence.find("MIT License\r\n"), 0u) << licence.substr(0, 80);
+    EXPECT_NE(licence.find("Copyright (c) 2026 The Brenvald authors\r\n"), std::string::npos);
+    EXPECT_NE(licence.find("WITHOUT WARRANTY OF ANY KIND"), std::string::npos);
+    EXPECT_NE(ReadFile(folder + "README.txt").find("LICENSE.txt"), std::string::npos);
+    ExpectNoPlaceholderText(folder);
 }
 
 TEST(ZipCopy, ItsBvxtoolMakesABaseThatItsScanUses) {
@@ -314,12 +345,50 @@ std::string UninstallValue(const char *name) {
     return value;
 }
 
-bool UninstallKeyExists() {
+bool KeyExists(const char *path) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
+}
+
+bool UninstallKeyExists() { return KeyExists(kUninstallKey); }
+
+// "Scan with Brenvald" in Explorer, for files and for folders.
+const char *const kExplorerVerbKeys[] = {"Software\\Classes\\*\\shell\\Brenvald.Scan",
+                                         "Software\\Classes\\Directory\\shell\\Brenvald.Scan"};
+
+std::string RegistryText(const std::string &key, const char *name) {
+    char value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+bool NoExplorerVerbLeft() {
+    for (const char *key : kExplorerVerbKeys)
+        if (KeyExists(key))
+            return false;
+    return true;
+}
+
+DWORD UninstallNumber(const char *name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+uint64_t BytesBelow(const std::string &folder) {
+    uint64_t bytes = 0;
+    for (const std::string &file : FilesBelow(folder))
+        bytes += ReadFile(folder + file).size();
+    return bytes;
 }
 
 void Install() {
@@ -373,6 +442,27 @@ TEST_F(Installed, HoldsTheZipsFilesWithItsRegistrationAndStartMenuEntries) {
     EXPECT_EQ(UninstallValue("UninstallString"), Quoted(InstallFolder() + "Uninstall.exe"));
     EXPECT_EQ(UninstallValue("DisplayVersion"), Version());
     EXPECT_EQ(UninstallValue("DisplayName"), "Brenvald");
+    EXPECT_EQ(UninstallValue("Publisher"), "The Brenvald authors");
+    ExpectNoPlaceholderText(InstallFolder());
+}
+
+// Apps shows the installed size (in kilobytes); Explorer offers "Scan with
+// Brenvald" on files and folders, starting the installed scanner with the
+// path; the uninstaller takes both commands away.
+TEST_F(Installed, RegistersItsSizeAndTheExplorerCommandsUntilUninstalled) {
+    const uint64_t kilobytes = BytesBelow(InstallFolder()) / 1024;
+    const DWORD estimated = UninstallNumber("EstimatedSize");
+    EXPECT_GE(estimated + 8, kilobytes) << "installed: " << kilobytes << " KB";
+    EXPECT_LE(estimated, kilobytes + 64) << "installed: " << kilobytes << " KB";
+    for (const char *key : kExplorerVerbKeys) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(RegistryText(key, nullptr), "Scan with Brenvald");
+        EXPECT_EQ(RegistryText(std::string(key) + "\\command", nullptr),
+                  Quoted(InstallFolder() + "bvxscan.exe") + " \"%1\"");
+        EXPECT_EQ(RegistryText(key, "Icon"), InstallFolder() + "bvxscan.exe");
+    }
+    Uninstall();
+    EXPECT_TRUE(NoExplorerVerbLeft());
 }
 
 constexpr int kCaptionSlack = 8;
@@ -490,30 +580,119 @@ HWND WaitWindowOfAnyProcess(const std::string &captionStart) {
     return search.found;
 }
 
-TEST_F(Installed, UninstallTellsTheUserThatTheQuarantineStays) {
+// Every visible text of the window's controls of this class, joined by line
+// breaks: what a page of the wizard says.
+std::string PageText(HWND wizard, const char *className) {
+    std::string joined;
+    for (HWND child : Children(wizard, className))
+        if (IsWindowVisible(child))
+            joined += GetText(child) + "\n";
+    return joined;
+}
+
+// Waits for the page that shows this text in a control of the class.
+testing::AssertionResult PageShows(HWND wizard, const char *className, const std::string &text) {
+    std::string last;
+    if (WaitUntil([&] { return (last = PageText(wizard, className)).find(text) != std::string::npos; }))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "no \"" << text << "\" on the page; it shows:\n" << last;
+}
+
+// Clicks the wizard's Next button once it carries this caption.
+testing::AssertionResult Next(HWND wizard, const std::string &caption) {
+    HWND next = FindControl(wizard, IDOK);
+    std::string last;
+    if (WaitUntil([&] { return (last = GetText(next)) == caption && Click(next); }))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the button shows \"" << last << "\", not " << caption;
+}
+
+// The first page says what stays, before anything is removed: how many
+// files Quarantine holds and which bases Bases\ keeps.
+TEST_F(Installed, UninstallSaysFirstThatTheQuarantineAndTheBasesStay) {
     PutIntoQuarantine(InstallFolder());
+    WriteFile(InstallFolder() + "Quarantine\\INFECTED(2).Vir", "another file of the user's");
+    WriteFile(InstallFolder() + "Bases\\author.bvx", "a base of the user's");
+    MakeDir(InstallFolder() + "Bases\\more");
     ConsoleRun handOver = RunConsole(Quoted(InstallFolder() + "Uninstall.exe"));
     ASSERT_EQ(handOver.exitCode, 0u);
 
     const std::string caption = "Brenvald " + Version() + " Uninstall";
     HWND wizard = WaitWindowOfAnyProcess(caption);
     ASSERT_NE(wizard, nullptr) << "no uninstaller window";
-    DWORD uninstallerId = 0;
-    GetWindowThreadProcessId(wizard, &uninstallerId);
-    HWND next = FindControl(wizard, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return Click(next); })) << "no Uninstall button";
+    std::string folder = InstallFolder();
+    folder.pop_back();
+    EXPECT_TRUE(PageShows(wizard, "Static",
+                          "The Quarantine folder holds 2 files that Brenvald moved there. They are "
+                          "your files: they stay, with the folder " + folder + "\\Quarantine."));
+    EXPECT_TRUE(PageShows(wizard, "Static", "These bases stay in " + folder + "\\Bases: "));
+    const std::string page = PageText(wizard, "Static");
+    EXPECT_NE(page.find("author.bvx"), std::string::npos) << page;
+    EXPECT_NE(page.find("more\\"), std::string::npos) << page;
+    EXPECT_EQ(page.find("README.txt"), std::string::npos) << "the note the installer put there goes";
+    EXPECT_TRUE(Exists(InstallFolder() + "bvxscan.exe")) << "removed before the first page was left";
 
-    ModalBox told = WaitBox(uninstallerId, caption);
-    ASSERT_NE(told.window, nullptr) << "the user was not told";
-    EXPECT_NE(told.text.find("The Quarantine folder still holds files"), std::string::npos) << told.text;
-    EXPECT_NE(told.text.find(InstallFolder() + "Quarantine"), std::string::npos) << told.text;
-    ASSERT_TRUE(PressBoxButton(told, "OK"));
-
-    // The last page: Close ends the uninstaller.
-    ASSERT_TRUE(WaitUntil([&] { return GetText(next) == "&Close" && Click(next); }));
+    ASSERT_TRUE(Next(wizard, "&Next >"));
+    ASSERT_TRUE(Next(wizard, "&Uninstall"));
+    ASSERT_TRUE(Next(wizard, "&Close"));
     WaitUninstalled();
     ExpectQuarantineKept(InstallFolder());
+    EXPECT_EQ(ReadFile(InstallFolder() + "Bases\\author.bvx"), "a base of the user's");
     EXPECT_FALSE(Exists(InstallFolder() + "bvxscan.exe"));
+    EXPECT_TRUE(NoExplorerVerbLeft());
+}
+
+TEST_F(Installed, UninstallOfAnEmptyQuarantineSaysSo) {
+    ConsoleRun handOver = RunConsole(Quoted(InstallFolder() + "Uninstall.exe"));
+    ASSERT_EQ(handOver.exitCode, 0u);
+    HWND wizard = WaitWindowOfAnyProcess("Brenvald " + Version() + " Uninstall");
+    ASSERT_NE(wizard, nullptr) << "no uninstaller window";
+    EXPECT_TRUE(PageShows(wizard, "Static", "The Quarantine folder holds no files."));
+    EXPECT_TRUE(PageShows(wizard, "Static", "Bases\\ holds no bases of your own."));
+    ASSERT_TRUE(Next(wizard, "&Next >"));
+    ASSERT_TRUE(Next(wizard, "&Uninstall"));
+    ASSERT_TRUE(Next(wizard, "&Close"));
+    WaitUninstalled();
+    EXPECT_FALSE(Exists(InstallFolder()));
+}
+
+// The installer as a user meets it: welcome, the licence, the folder, the
+// files, and a finish page that offers to start Brenvald (ticked), which
+// starts the installed scanner.
+TEST(InstallerWizard, WelcomesShowsTheLicenceAndOffersToStartBrenvald) {
+    RemoveTree(InstallFolder());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+    AppProcess setup(Env("BVX_PKG_SETUP"));
+    ASSERT_TRUE(setup.started());
+    HWND wizard = WaitTopWindow(setup.id(), "Brenvald " + Version() + " Setup", nullptr);
+    ASSERT_NE(wizard, nullptr) << "no installer window";
+
+    EXPECT_TRUE(PageShows(wizard, "Static", "Welcome to Brenvald " + Version() + " Setup"));
+    ASSERT_TRUE(Next(wizard, "&Next >"));
+    EXPECT_TRUE(PageShows(wizard, nullptr, "Copyright (c) 2026 The Brenvald authors"));
+    EXPECT_TRUE(PageShows(wizard, nullptr, "WITHOUT WARRANTY OF ANY KIND"));
+    ASSERT_TRUE(Next(wizard, "I &Agree"));
+    ASSERT_TRUE(Next(wizard, "&Install"));
+    EXPECT_TRUE(PageShows(wizard, "Button", "Start Brenvald"));
+    HWND start = FindChildByText(wizard, "Button", "Start Brenvald");
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(SendPlain(start, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(Next(wizard, "&Finish"));
+    ASSERT_TRUE(setup.WaitExit());
+
+    HWND scanner = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (scanner = FindWindowA("TMainForm", "Brenvald")) != nullptr; }))
+        << "the finish page did not start Brenvald";
+    DWORD scannerId = 0;
+    GetWindowThreadProcessId(scanner, &scannerId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, scannerId);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, kWaitMs);
+    CloseHandle(process);
+    EXPECT_TRUE(UninstallKeyExists());
+    Uninstall();
+    RemoveTree(InstallFolder());
 }
 
 } // namespace

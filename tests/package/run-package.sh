@@ -17,13 +17,7 @@ for needed in test_package.exe bvxscan.exe bvxtool.exe kernelinfo.exe; do
     fi
 done
 
-# The package holds the 32-bit programs (and NSIS makes a 32-bit
-# installer): a test build of another architecture has none to check.
-machine=$(program_machine "$build/bin/bvxscan.exe")
-if [ "$machine" != i386 ]; then
-    echo "SKIPPED: test_package: $build is an $machine test build; the package is made from the i686 build only" >&2
-    exit $SKIPPED_STATUS
-fi
+skip_unless_i686_build test_package "$build"
 "$root/scripts/package" "$build" >/dev/null
 . "$build/generated/package/version.env"
 name=Brenvald-$version
@@ -37,6 +31,7 @@ $name/Bases/
 $name/Bases/README.txt
 $name/Kernel.dll
 $name/KernelC.dll
+$name/LICENSE.txt
 $name/NOTICES.txt
 $name/README.txt
 $name/bvxscan.exe

@@ -34,13 +34,18 @@ TEST(FixAndContinue, CheckedRowsBecomeRecordsInRowOrderWithDistinctNames) {
     Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
     MemoryCheckList results;
     results.rows = {{paths[0], true}, {paths[1], false}, {paths[2], true}};
+    // Each record's description is its row's definition name; a name with
+    // line breaks in it cannot split its record.
+    results.names = {{paths[0], "Spy.Agent"}, {paths[2], "Two\r\nLines\tTab"}};
 
     FixAndContinue(store, results, setup.host);
 
     Lines lines = setup.IndexLines();
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0], paths[0]);
+    EXPECT_EQ(lines[2], "Spy.Agent");
     EXPECT_EQ(lines[4], paths[2]);
+    EXPECT_EQ(lines[6], "Two  Lines Tab");
     EXPECT_NE(lines[1], lines[5]);
     EXPECT_EQ(results.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
     EXPECT_EQ(setup.prompts.shown, (Lines{kMoved, kMore}));
@@ -123,7 +128,8 @@ TEST(QuarantinePage, StoredFileRemovedByOtherMeansShowsMissingAndKeepsItsRecord)
     EXPECT_EQ(setup.log, (Lines{"Could not delete [" + paths[0] + "]: " + reason,
                                 "Could not restore [" + paths[0] + "]: " + reason}));
     EXPECT_EQ(setup.prompts.shown,
-              (Lines{"Warning: The selected infection could not be deleted. See the report for the reason.",
+              (Lines{kDeleteOneQuestion,
+                     "Warning: The selected infection could not be deleted. See the report for the reason.",
                      "Warning: The selected infection could not be restored. See the report for the reason."}));
 }
 
@@ -145,7 +151,95 @@ TEST(QuarantinePage, AllTickedRowsDoneShowTheUsualBoxes) {
     EXPECT_TRUE(setup.IndexLines().empty());
     EXPECT_TRUE(setup.StoredFiles().empty());
     EXPECT_TRUE(setup.log.empty());
-    EXPECT_EQ(setup.prompts.shown, (Lines{kRestored, kDeleted}));
+    EXPECT_EQ(setup.prompts.shown, (Lines{kRestored, kDeleteOneQuestion, kDeleted}));
+}
+
+// Delete asks first, saying how many files go for good; No leaves every
+// file, record and row as it was and shows nothing more.
+TEST(QuarantinePage, DeleteAsksHowManyFilesGoAndNoKeepsThemAll) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    list.rows[0].second = list.rows[2].second = true;
+    const std::string index = setup.IndexText();
+    setup.prompts.answerDelete = false;
+
+    DeleteChecked(setup.store, list, setup.host);
+
+    const std::string twoFiles = "Confirm: Delete the 2 selected files from Quarantine for good?\n"
+                                 "Deleted files cannot be restored.";
+    EXPECT_EQ(setup.prompts.shown, Lines{twoFiles});
+    EXPECT_EQ(setup.IndexText(), index);
+    EXPECT_EQ(setup.StoredFiles().size(), 3u);
+    EXPECT_EQ(list.rows.size(), 3u);
+    EXPECT_TRUE(list.rows[0].second && list.rows[2].second);
+
+    setup.prompts.answerDelete = true;
+    DeleteChecked(setup.store, list, setup.host);
+    EXPECT_EQ(setup.prompts.shown, (Lines{twoFiles, twoFiles, kDeleted}));
+    EXPECT_EQ(setup.StoredFiles().size(), 1u);
+    EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
+    EXPECT_EQ(setup.IndexLines().at(0), paths[1]);
+}
+
+// Restore to...: each ticked file goes into the picked folder under its own
+// name, and its record goes once it is there; a name taken there keeps that
+// file, its record and its row; picking no folder changes nothing.
+TEST(QuarantinePage, RestoreToPutsTickedFilesIntoThePickedFolder) {
+    Installation setup;
+    Lines paths = {setup.UserFile("a.exe"), setup.UserFile("b.exe"), setup.UserFile("c.exe")};
+    MemoryCheckList list = QuarantinedRows(setup, paths);
+    for (auto &row : list.rows)
+        row.second = true;
+    const std::string elsewhere = setup.temp.file("elsewhere\\");
+    testsupport::MakeDir(elsewhere);
+    testsupport::WriteFile(elsewhere + "b.exe", "taken");
+    const std::string index = setup.IndexText();
+
+    RestoreCheckedTo(setup.store, list, setup.host); // no folder picked
+    const std::string pick = "Pick folder: Restore the selected files to this folder:";
+    EXPECT_EQ(setup.prompts.shown, Lines{pick});
+    EXPECT_EQ(setup.IndexText(), index);
+    EXPECT_EQ(list.rows.size(), 3u);
+
+    setup.prompts.pickedFolder = elsewhere.substr(0, elsewhere.size() - 1); // no closing backslash
+    RestoreCheckedTo(setup.store, list, setup.host);
+
+    EXPECT_EQ(ReadFile(elsewhere + "a.exe"), "a.exe");
+    EXPECT_EQ(ReadFile(elsewhere + "c.exe"), "c.exe");
+    EXPECT_EQ(ReadFile(elsewhere + "b.exe"), "taken");
+    EXPECT_FALSE(FileExists(paths[0]));
+    EXPECT_EQ(list.rows, (std::vector<std::pair<std::string, bool>>{{paths[1], false}}));
+    EXPECT_EQ(setup.IndexLines().size(), 4u);
+    EXPECT_EQ(setup.IndexLines().at(0), paths[1]);
+    EXPECT_EQ(setup.StoredFiles().size(), 1u);
+    ASSERT_EQ(setup.log.size(), 1u);
+    EXPECT_EQ(setup.log[0], "Could not restore [" + paths[1] + "]: " + SystemMessage(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(setup.prompts.shown.back(),
+              "Warning: 1 of 3 selected infections could not be restored. See the report for the reasons.");
+
+    // Nothing ticked: no folder is asked for, the usual box shows.
+    setup.prompts.shown.clear();
+    RestoreCheckedTo(setup.store, list, setup.host);
+    EXPECT_EQ(setup.prompts.shown, Lines{kRestored});
+}
+
+// A record's original path is any text the index holds: only a plain file
+// name may join the picked folder.
+TEST(QuarantinePage, RestoreToRefusesOriginalPathsThatNameNoPlainFile) {
+    for (const std::string original : {"C:\\dir\\..", "C:\\dir\\", "C:\\dir\\nul.txt", "C:",
+                                       "C:\\dir\\x."}) {
+        SCOPED_TRACE(original);
+        Installation setup;
+        testsupport::MakeDir(setup.program + "Quarantine");
+        testsupport::WriteFile(setup.store.Folder() + "INFECTED(1).Vir", "one");
+        testsupport::WriteFile(setup.store.IndexPath(), original + "\r\nINFECTED(1).Vir\r\n\r\n10:00 01.01.27\r\n");
+        const std::string elsewhere = setup.temp.file("elsewhere\\");
+        testsupport::MakeDir(elsewhere);
+        EXPECT_EQ(setup.store.RestoreQuarantinedTo(0, elsewhere).status, ReleaseStatus::Failed);
+        EXPECT_EQ(ReadFile(setup.store.Folder() + "INFECTED(1).Vir"), "one");
+        EXPECT_EQ(setup.IndexLines().size(), 4u);
+    }
 }
 
 // A file locked or gone behind the program's back: its row stays unchecked,

@@ -30,6 +30,20 @@ TEST(QuarantineIndexText, TimeStampUsesTwoDigitFieldsAndTheLocaleSeparator) {
     EXPECT_EQ(FormatQuarantineTime({2000, 1, 1, 0, 0}, ":"), "00:00 01.01.00");
 }
 
+TEST(QuarantineIndexText, ControlCharactersOfALineBecomeBlanks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Spy.Agent", "Spy.Agent"},
+        {"", ""},
+        {"a\r\nb", "a  b"},
+        {"a\nb\rc", "a b c"},
+        {std::string("nul\0end", 7), "nul end"},
+        {"\x1F\x7F", "  "},
+        {"Caf\xC3\xA9 \xD0\x96", "Caf\xC3\xA9 \xD0\x96"}, // UTF-8 stays whole
+    };
+    for (const auto &[text, line] : cases)
+        EXPECT_EQ(IndexLineText(text), line) << text;
+}
+
 TEST(QuarantineIndexText, NewRecordGoesBeforeStrayLines) {
     Lines lines = {"p1", "s1", "", "t1", "stray1", "stray2"};
     InsertRecord(lines, {"p2", "s2", "d2", "t2"});

@@ -7,6 +7,7 @@
 #include "QuarantineFiles_win.h"
 #include "TempDir.h"
 
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -52,15 +53,29 @@ struct FixedClock : IQuarantineClock {
     std::string TimeSeparator() override { return separator; }
 };
 
+// The question Delete asks before it deletes one file, as RecordedPrompts
+// records it.
+inline const std::string kDeleteOneQuestion =
+    "Confirm: Delete the selected file from Quarantine for good?\nA deleted file cannot be "
+    "restored.";
+
 struct RecordedPrompts : IPrompts {
     std::vector<std::string> shown; // "Information: text", "Confirm: text", ...
+    // The answer to "more spyware?"; the question before a delete has its own.
     bool answerYes = false;
+    bool answerDelete = true;
+    // The folder PickFolder answers; empty picks none.
+    std::string pickedFolder;
     std::vector<std::pair<std::string, bool>> opened;
+    std::string PickFolder(const std::string &title) override {
+        shown.push_back("Pick folder: " + title);
+        return pickedFolder;
+    }
     void Information(const std::string &text) override { shown.push_back("Information: " + text); }
     void Warning(const std::string &text) override { shown.push_back("Warning: " + text); }
     bool Confirm(const std::string &text) override {
         shown.push_back("Confirm: " + text);
-        return answerYes;
+        return text.rfind("Delete ", 0) == 0 ? answerDelete : answerYes;
     }
     void ErrorReport(const std::string &text) override { shown.push_back("Error: " + text); }
     void OpenAddress(const std::string &address, bool maximised) override {
@@ -70,6 +85,12 @@ struct RecordedPrompts : IPrompts {
 
 struct MemoryCheckList : ICheckList {
     std::vector<std::pair<std::string, bool>> rows;
+    // The definition name of each row, by its caption; none when absent.
+    std::map<std::string, std::string> names;
+    std::string Name(int row) const override {
+        auto found = names.find(rows.at(row).first);
+        return found == names.end() ? std::string() : found->second;
+    }
     int RowCount() const override { return static_cast<int>(rows.size()); }
     std::string Caption(int row) const override { return rows.at(row).first; }
     bool Checked(int row) const override { return rows.at(row).second; }

@@ -73,9 +73,11 @@ TEST(QuarantineStoredNames, NamesThatReachTheFolderDevicesOrTheIndexAreNeverUsed
                                          0),
                       0u)
                 << setup.log[0];
-            EXPECT_EQ(setup.prompts.shown,
-                      Lines{std::string("Warning: The selected infection could not be ") +
-                            (deleteFiles ? "deleted" : "restored") + ". See the report for the reason."});
+            Lines boxes{std::string("Warning: The selected infection could not be ") +
+                        (deleteFiles ? "deleted" : "restored") + ". See the report for the reason."};
+            if (deleteFiles)
+                boxes.insert(boxes.begin(), kDeleteOneQuestion);
+            EXPECT_EQ(setup.prompts.shown, boxes);
             EXPECT_FALSE(setup.store.ListQuarantine().at(0).present);
         }
     }

@@ -7,6 +7,7 @@
 #include "QuarantineKit.h"
 #include "ScanTestHost.h"
 #include "SparseFile.h"
+#include "WideFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,12 @@
 #include <vector>
 
 using namespace qtest;
+using testsupport::LongForm;
+using testsupport::MakeWideFolder;
+using testsupport::ReadWideFile;
+using testsupport::RemoveWideTree;
+using testsupport::WideExists;
+using testsupport::WriteWideFile;
 using testsupport::BaseRecord;
 using Lines = std::vector<std::string>;
 using Rows = std::vector<std::pair<std::string, bool>>;
@@ -24,62 +31,6 @@ using Rows = std::vector<std::pair<std::string, bool>>;
 namespace {
 
 const std::string kMark = "\xEF\xBB\xBF";
-
-std::wstring LongForm(const std::string &utf8Path) {
-    return L"\\\\?\\" + brenvald::WideFromUtf8(utf8Path);
-}
-
-void MakeWideFolder(const std::string &path) {
-    ASSERT_TRUE(CreateDirectoryW(LongForm(path).c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS)
-        << path << ": " << GetLastError();
-}
-
-void WriteWideFile(const std::string &path, const std::string &content) {
-    brenvald::FileHandle file(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file.valid()) << path << ": " << GetLastError();
-    DWORD written = 0;
-    WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    ASSERT_EQ(written, content.size()) << path;
-}
-
-// The file's bytes through its real name, or a text saying it is not there.
-std::string ReadWideFile(const std::string &path) {
-    brenvald::FileHandle file(CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                          nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file.valid())
-        return "<missing>";
-    std::string content;
-    char block[4096];
-    DWORD got = 0;
-    while (ReadFile(file.get(), block, sizeof block, &got, nullptr) && got > 0)
-        content.append(block, got);
-    return content;
-}
-
-bool WideExists(const std::string &path) {
-    return GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The temporary folder's own clean-up lists in ANSI and would miss these.
-void RemoveWideTree(const std::wstring &path) {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveWideTree(path + L"\\" + name);
-            else
-                DeleteFileW((path + L"\\" + name).c_str());
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 // Every byte value, so that "byte-identical" covers more than text.
 std::string AllBytes() {
@@ -361,22 +312,49 @@ TEST(QuarantineWideNames, TrailingDotsBlanksAndHugeFilesKeepTheirNameAndSize) {
     EXPECT_EQ(setup.IndexText(), "");
 }
 
-// The window hands over the program folder as the program's ANSI path gives
-// it; the store finds that folder through its UTF-8 form.
-TEST(QuarantineWideNames, TheProgramFolderIsTakenFromItsAnsiPath) {
-    TWideInstallation setup;
-    const std::string program = setup.temp.file("caf\xE9\\");
-    ASSERT_TRUE(CreateDirectoryA(program.substr(0, program.size() - 1).c_str(), nullptr));
-    SystemQuarantine quarantine(program);
-    const std::string spy = setup.UserFile("spy.exe");
+// The window hands over the program folder by its real name, whatever the
+// ANSI code page can spell of it: Fix & Continue creates Quarantine\ and
+// Files.ini there, Restore and Delete find them again.
+TEST(QuarantineWideNames, TheProgramFolderMayHaveAnyName) {
+    const char *const programFolders[] = {u8"caf\u00e9\\", u8"Программы Jürgen\\Brenvald\\",
+                                          u8"プログラム Jürgen\\Brenvald\\"};
+    for (const char *programFolder : programFolders) {
+        SCOPED_TRACE(programFolder);
+        TWideInstallation setup;
+        const std::string program = setup.temp.file(programFolder);
+        MakeWideFolder(program);
+        SystemQuarantine quarantine(program);
+        const std::string kept = setup.UserFile("kept.exe");
+        const std::string dropped = setup.UserFile("dropped.exe");
 
-    ASSERT_TRUE(quarantine.store().QuarantineFile(spy, "").moved());
-    std::vector<QuarantineRow> rows = quarantine.store().ListQuarantine();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_TRUE(rows[0].present);
-    const std::string stored = program + "Quarantine\\" + rows[0].storedName;
-    EXPECT_EQ(testsupport::ReadFile(stored), "spy.exe");
-    EXPECT_EQ(StoredLines(testsupport::ReadFile(program + "Quarantine\\Files.ini")).at(0), spy);
-    ASSERT_EQ(quarantine.store().ReleaseQuarantined(0, false).status, ReleaseStatus::Done);
-    EXPECT_EQ(testsupport::ReadFile(spy), "spy.exe");
+        MemoryCheckList results;
+        results.rows = {{kept, true}, {dropped, true}};
+        FixAndContinue(quarantine.store(), results, setup.host);
+        EXPECT_TRUE(results.rows.empty());
+        EXPECT_EQ(setup.prompts.shown.at(0),
+                  "Information: Selected infections were moved to Quarantine.");
+        const std::vector<QuarantineRow> rows = quarantine.store().ListQuarantine();
+        ASSERT_EQ(rows.size(), 2u);
+        for (const QuarantineRow &row : rows) {
+            EXPECT_TRUE(row.present) << row.caption;
+            EXPECT_EQ(ReadWideFile(program + "Quarantine\\" + row.storedName),
+                      row.caption.substr(row.caption.rfind('\\') + 1));
+        }
+        const Lines index = StoredLines(ReadWideFile(program + "Quarantine\\Files.ini"));
+        ASSERT_EQ(index.size(), 8u);
+        EXPECT_EQ(index[0], kept);
+        EXPECT_EQ(index[4], dropped);
+
+        MemoryCheckList stored;
+        stored.rows = {{rows[0].caption, true}, {rows[1].caption, false}};
+        RestoreChecked(quarantine.store(), stored, setup.host);
+        EXPECT_EQ(ReadWideFile(kept), "kept.exe");
+        stored.rows = {{rows[1].caption, true}};
+        DeleteChecked(quarantine.store(), stored, setup.host);
+        EXPECT_TRUE(stored.rows.empty());
+        EXPECT_FALSE(WideExists(dropped));
+        EXPECT_FALSE(WideExists(program + "Quarantine\\" + rows[1].storedName));
+        EXPECT_TRUE(quarantine.store().ListQuarantine().empty());
+        EXPECT_TRUE(setup.log.empty()) << setup.log.at(0);
+    }
 }

@@ -126,6 +126,8 @@ TEST(FileCheck, ReportsTheFirstMatchingSlotInTableOrderAcrossKinds) {
                   "Found infection in [" + files.Gamma + "] - [Offset.MZ]"}));
     EXPECT_EQ(fixture.Host.Results,
               (std::vector<std::string>{files.Alpha, files.Beta, files.Gamma}));
+    EXPECT_EQ(fixture.Host.ResultNames,
+              (std::vector<std::string>{"Md5.Alpha", "Hex.Beta", "Offset.MZ"}));
     EXPECT_EQ(fixture.Run.State().Infected, 3);
     // The detection reaches the labels with the next file's refresh.
     ASSERT_EQ(fixture.Host.CounterHistory.size(), 4u);

@@ -1,8 +1,13 @@
 // Loading definition bases from the program folder's Bases tree.
+#include "BaseReport.h"
 #include "FolderSearch.h"
 #include "RepeatedBlocks.h"
 #include "ScanTestHost.h"
 #include "UnixSide.h"
+#include "WideFiles.h"
+
+#include "ProgramFolder.h"
+#include "TextConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -236,16 +241,144 @@ TEST(BaseLoading, ATableThatCannotBeAllocatedIsReportedAndNeverScanned) {
 }
 
 TEST(BaseLoading, ProgramFolderIsTheRunningProgramsFolder) {
-    const std::string folder = scanner::ProgramFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '\\');
-    EXPECT_TRUE(testsupport::FileExists(folder + "Kernel.dll"));
+    const scanner::TProgramFolder folder = scanner::RunningProgramFolder();
+    ASSERT_FALSE(folder.Ansi.empty()) << folder.Reason;
+    EXPECT_EQ(folder.Ansi.back(), '\\');
+    EXPECT_EQ(folder.Wide.back(), L'\\');
+    EXPECT_EQ(folder.Shown, brenvald::Utf8FromWide(folder.Wide));
+    EXPECT_TRUE(testsupport::FileExists(folder.Ansi + "Kernel.dll"));
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     testsupport::TempDir elsewhere;
     SetCurrentDirectoryA(elsewhere.path().c_str());
-    EXPECT_EQ(scanner::ProgramFolder(), folder);
+    EXPECT_EQ(scanner::RunningProgramFolder().Wide, folder.Wide);
     SetCurrentDirectoryA(current);
 }
 
+// The program copied to a folder whose name the ANSI code page cannot spell
+// (in part or at all): its bases are found through the folder's short form
+// and logged by their real names.
+TEST(BaseLoading, BasesLoadBelowAProgramFolderOfAnyName) {
+    struct TCase {
+        const wchar_t *Folder; // below the temporary folder, ending with a backslash
+        const wchar_t *Base;
+    };
+    const TCase cases[] = {
+        {L"J\u00fcrgen\\Brenvald\\", L"plain.bvx"},
+        {L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b J\u00fcrgen\\Brenvald\\",
+         L"\u0431\u0430\u0437\u0430.bvx"},
+        {L"\u30d7\u30ed\u30b0\u30e9\u30e0 J\u00fcrgen\\Brenvald\\", L"\u5b9a\u7fa9.bvx"},
+    };
+    for (const TCase &test : cases) {
+        testsupport::TempDir dir;
+        const std::string folderShown = brenvald::Utf8FromWide(
+            brenvald::WideFromAnsi(dir.path()) + test.Folder);
+        SCOPED_TRACE(folderShown);
+        testsupport::MakeWideFolder(folderShown + "Bases");
+        scantest::WriteBase(dir.file("made.bvx"), {Record("Any")});
+        ASSERT_TRUE(MoveFileW(brenvald::WideFromAnsi(dir.file("made.bvx")).c_str(),
+                              (brenvald::WideFromUtf8(folderShown) + L"Bases\\" + test.Base).c_str()));
+
+        const scanner::TProgramFolder folder =
+            scanner::ProgramFolderOf(brenvald::WideFromUtf8(folderShown) + L"bvxscan.exe");
+        EXPECT_EQ(folder.Shown, folderShown);
+        ASSERT_FALSE(folder.Ansi.empty()) << folder.Reason;
+        scantest::TRecordingHost host;
+        scantest::TAnsweringPrompts prompts;
+        scanner::TDefinitions definitions;
+        ASSERT_TRUE(definitions.LoadBases(folder, host, prompts));
+        EXPECT_EQ(LoadedLines(host),
+                  std::vector<std::string>{LoadedLine(brenvald::Utf8FromWide(test.Base))});
+        EXPECT_EQ(SlotNames(definitions), std::vector<std::string>{"Any"});
+        ASSERT_FALSE(host.Log.empty());
+        EXPECT_EQ(host.Log.back().Text, "");
+    }
+}
+
+// Where no ANSI path reaches Bases\ (the engine opens ANSI paths only), the
+// log says so and why, instead of looking like an empty folder.
+TEST(BaseLoading, AProgramFolderThatNoAnsiPathReachesIsLoggedOnce) {
+    testsupport::TempDir dir;
+    std::wstring deep = brenvald::WideFromAnsi(dir.path());
+    while (deep.size() < 300)
+        deep += L"abcdefgh\\";
+    struct TCase {
+        std::wstring Program;
+        const char *Reason;
+    };
+    const TCase cases[] = {
+        // Not there, so the volume gives it no short name either.
+        {brenvald::WideFromAnsi(dir.path()) + L"\u041d\u0435\u0442\\bvxscan.exe",
+         scanner::UnspellableFolderReason},
+        {deep + L"bvxscan.exe", scanner::TooLongFolderReason},
+    };
+    for (const TCase &test : cases) {
+        const scanner::TProgramFolder folder = scanner::ProgramFolderOf(test.Program);
+        SCOPED_TRACE(folder.Shown);
+        EXPECT_TRUE(folder.Ansi.empty());
+        EXPECT_EQ(folder.Reason, test.Reason);
+        scantest::TRecordingHost host;
+        scantest::TAnsweringPrompts prompts;
+        scanner::TDefinitions definitions;
+        ASSERT_TRUE(definitions.LoadBases(folder, host, prompts));
+        EXPECT_TRUE(definitions.Available());
+        EXPECT_EQ(definitions.RecordCount(), 0);
+        EXPECT_EQ(host.LogTexts(LogKind::Plain),
+                  (std::vector<std::string>{"No definition base can be loaded from [" +
+                                                folder.Shown + "Bases\\] - [" + test.Reason + "]",
+                                            ""}));
+    }
+}
+
 } // namespace
+
+// What follows the loaded bases' lines: each failure with its reason, each
+// base holding offset signatures whose Offset is no integer, and a word when
+// no definition is loaded, in that order; nothing more for sound bases.
+TEST(BaseLoading, ReportLinesNameFailuresUnusedOffsetsAndAnEmptyTable) {
+    const std::string none = "No spyware definitions are loaded, so a scan cannot find anything: "
+                             "put definition bases (.bvx files) into ";
+    const BaseRecord badOffset{"Off.Bad", "1-2-3-4", '2', "1x"};
+    const BaseRecord goodOffset{"Off.Good", "1-2-3-4", '2', "-7"};
+    const struct {
+        const char *what;
+        std::vector<std::pair<std::string, std::vector<BaseRecord>>> bases;
+        bool garbage;
+        std::vector<std::string> lines; // "" stands for the no-definitions line
+    } cases[] = {
+        {"sound", {{"a.bvx", {Record("A"), goodOffset}}}, false, {}},
+        {"no base", {}, false, {""}},
+        {"garbage alone", {}, true,
+         {"Spyware Definitions Base junk.bvx not loaded: not a definition base (not bzip2 data)", ""}},
+        {"garbage beside a good one", {{"a.bvx", {Record("A")}}}, true,
+         {"Spyware Definitions Base junk.bvx not loaded: not a definition base (not bzip2 data)"}},
+        {"unused offsets", {{"o.bvx", {badOffset, goodOffset, badOffset}}}, false,
+         {"Spyware Definitions Base o.bvx: 2 definitions of kind 2 with an Offset that is not an "
+          "integer, never used by the scan"}},
+        {"an empty base", {{"e.bvx", {}}}, false, {""}},
+    };
+    for (const auto &c : cases) {
+        TScanFixture fixture;
+        for (const auto &base : c.bases)
+            scantest::WriteBase(fixture.BasePath(base.first),
+                                testsupport::BaseContent(std::to_string(static_cast<int>(base.second.size()) - 1),
+                                                         base.second));
+        if (c.garbage)
+            testsupport::WriteFile(fixture.BasePath("junk.bvx"), "this is no base at all");
+        fixture.Load();
+        const std::string folder = fixture.BasePath("");
+        std::vector<std::string> expected = c.lines;
+        for (std::string &line : expected)
+            if (line.empty())
+                line = none + folder + " and start Brenvald again.";
+        EXPECT_EQ(scanner::LoadReportLines(fixture.Definitions, folder), expected) << c.what;
+        // The loaded bases' own lines are as they always were.
+        EXPECT_EQ(LoadedLines(fixture.Host).size(), c.bases.size()) << c.what;
+        EXPECT_EQ(fixture.Host.Log.back().Text, "") << c.what;
+    }
+    // A table that could not be allocated has had its error report.
+    TScanFixture fixture;
+    scanner::TDefinitions definitions(NoMemory);
+    EXPECT_FALSE(definitions.LoadBases(fixture.Dir.path(), fixture.Host, fixture.Prompts));
+    EXPECT_TRUE(scanner::LoadReportLines(definitions, fixture.BasePath("")).empty());
+}

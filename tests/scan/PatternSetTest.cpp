@@ -174,6 +174,130 @@ TEST(PatternSet, ManyPatternsSharingAtomsAgreeWithAPlainSearch) {
         EXPECT_EQ(FoundIn(scan, data, chunk), expected) << "chunks of " << chunk;
 }
 
+// The patterns of `patterns` that occur in `data`, by the plain search of
+// each alone.
+std::set<size_t> PlainSearchFinds(const std::string &data, const std::vector<std::string> &patterns) {
+    std::set<size_t> found;
+    for (size_t i = 0; i < patterns.size(); ++i)
+        if (kernel::FindInBuffer(reinterpret_cast<const unsigned char *>(data.data()), data.size(),
+                                 kernel::ExactTextPattern(patterns[i])) >= 0)
+            found.insert(i);
+    return found;
+}
+
+// Filler that occurs nowhere in the data of the table below: it makes a set
+// large, so that it is searched through its atoms rather than its strided
+// grams.
+std::vector<std::string> AbsentFiller(size_t count) {
+    std::vector<std::string> filler;
+    for (size_t i = 0; i < count; ++i)
+        filler.push_back("\x01" "absent\x02" + std::to_string(i * 7919));
+    return filler;
+}
+
+// The strided grams test only every Stride-th position of each feed and the
+// seam across two feeds at every position: each pattern length class (4-7,
+// 8-15, 16 and more bytes), each position of an occurrence against the
+// stride and the chunk borders, repeated bytes (many grams of one value) and
+// overlapping occurrences. Each case runs as a small set and again inside a
+// large one; both must find what the plain search of each pattern finds.
+TEST(PatternSet, StridedGramsAndAtomsAgreeWithThePlainSearch) {
+    struct GramCase {
+        const char *Label;
+        std::vector<std::string> Patterns;
+        std::string Data;
+    };
+    const std::string noise = "qwertyuiopasdfghjklzxcvbnm0123456789QWERTYUIOPASDFGHJKLZXCVBNM";
+    auto around = [&](size_t before, const std::string &middle, size_t after) {
+        return noise.substr(0, before) + middle + noise.substr(0, after);
+    };
+    const std::string zeros(40, '\0');
+    const GramCase cases[] = {
+        {"each class alone at the very start", {"ABCD", "ABCDEFGH", "ABCDEFGHIJKLMNOP"}, "ABCDEFGHIJKLMNOPxx"},
+        {"each class at the very end", {"WXYZ", "STUVWXYZ", "KLMNOPQRSTUVWXYZ"}, around(37, "KLMNOPQRSTUVWXYZ", 0)},
+        {"a whole buffer and one byte more", {"ABCDEFGHIJKLMNOPQRSTU", "ABCDEFGHIJKLMNOPQRSTUV"},
+         "ABCDEFGHIJKLMNOPQRSTU"},
+        {"every offset against the stride", {"Stride+3bytes", "a8bytes!", "four"},
+         around(1, "Stride+3bytes", 2) + around(3, "a8bytes!", 5) + around(7, "four", 11) +
+             around(13, "Stride+3bytes", 0)},
+        {"the shortest of a class sets its stride", {"12345678", "123456789ABCDEF", "89ABCDE"},
+         around(5, "123456789ABCDEF", 3)},
+        {"near misses", {"ABCDEFGH", "ABCDEFGX", "XBCDEFGH", "ABCDEFGHI"}, around(9, "ABCDEFGH", 9)},
+        {"repeated bytes", {std::string(20, 'a'), std::string(12, 'a') + "b", "aaab", "baaaaaaa", "aaaaaaaaaaaaaaaaaaaaa"},
+         std::string(20, 'a') + "b"},
+        {"zero runs", {zeros.substr(0, 9) + "MZ", zeros.substr(0, 30), zeros + "X", "\x7F" + zeros.substr(0, 7)},
+         zeros.substr(0, 35) + "MZ" + "\x7F" + zeros.substr(0, 8)},
+        {"overlapping occurrences", {"abcabcab", "cabcabca", "abcabcabcabcabcabc", "bcabcabcX"},
+         "xabcabcabcabcabcabcy"},
+        {"one pattern inside another", {"inner", "the inner part", "outer inner part"}, around(4, "the inner part", 4)},
+        {"long patterns", {noise + noise, noise.substr(3) + noise.substr(0, 40), noise + "!"}, noise + noise + noise},
+    };
+    for (const GramCase &test : cases) {
+        const std::set<size_t> expected = PlainSearchFinds(test.Data, test.Patterns);
+        for (size_t fillers : {size_t{0}, size_t{5000}}) {
+            std::vector<std::string> patterns = test.Patterns;
+            const std::vector<std::string> filler = AbsentFiller(fillers);
+            patterns.insert(patterns.end(), filler.begin(), filler.end());
+            ASSERT_EQ(PlainSearchFinds(test.Data, patterns), expected) << test.Label << ": filler found";
+            kernel::TPatternSet set;
+            std::vector<int32_t> ids;
+            for (const std::string &pattern : patterns)
+                ids.push_back(set.Add(pattern));
+            set.Seal();
+            std::set<int32_t> expectedIds;
+            for (size_t index : expected)
+                expectedIds.insert(ids[index]);
+            kernel::TPatternScan scan(set);
+            for (size_t chunk = 1; chunk <= test.Data.size() + 1; ++chunk)
+                EXPECT_EQ(FoundIn(scan, test.Data, chunk), expectedIds)
+                    << test.Label << ", " << patterns.size() << " patterns, chunks of " << chunk;
+        }
+    }
+}
+
+// Random sets of a few to some thousands of patterns of every length class
+// on data from small alphabets, in random chunks, against the plain search:
+// the sets below the small-set limit use the strided grams, the others the
+// atoms.
+TEST(PatternSet, SetsOfEverySizeAgreeWithThePlainSearchInRandomChunks) {
+    std::mt19937 random(20261211);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    for (size_t count : {size_t{1}, size_t{3}, size_t{30}, size_t{300}, size_t{4096}, size_t{4097}}) {
+        for (int round = 0; round < 3; ++round) {
+            const size_t alphabet = 2 + pick(3);
+            std::string data(3000 + pick(3000), '\0');
+            for (char &c : data)
+                c = static_cast<char>('a' + pick(alphabet));
+            std::vector<std::string> patterns;
+            for (size_t i = 0; i < count; ++i) {
+                const size_t length = 4 + pick(pick(4) == 0 ? 60 : 14);
+                std::string pattern = data.substr(pick(data.size() - length), length);
+                if (pick(2) == 0)
+                    pattern[pick(length)] = static_cast<char>('a' + pick(alphabet + 1));
+                patterns.push_back(pattern);
+            }
+            kernel::TPatternSet set;
+            std::vector<int32_t> ids;
+            for (const std::string &pattern : patterns)
+                ids.push_back(set.Add(pattern));
+            set.Seal();
+            std::set<int32_t> expected;
+            for (size_t index : PlainSearchFinds(data, patterns))
+                expected.insert(ids[index]);
+            kernel::TPatternScan scan(set);
+            scan.Reset();
+            for (size_t at = 0; at < data.size();) {
+                const size_t chunk = std::min(data.size() - at, 1 + pick(pick(2) ? 20 : 2000));
+                scan.Feed(reinterpret_cast<const unsigned char *>(data.data()) + at, chunk);
+                at += chunk;
+            }
+            const std::set<int32_t> found(scan.Found().begin(), scan.Found().end());
+            EXPECT_EQ(found.size(), scan.Found().size()) << count << " patterns: an id reported twice";
+            EXPECT_EQ(found, expected) << count << " patterns, round " << round;
+        }
+    }
+}
+
 TEST(PatternSet, AnEmptySetFindsNothing) {
     kernel::TPatternSet set;
     set.Seal();

@@ -74,6 +74,48 @@ TEST(ScanRun, WithNoDriveCheckedStillRunsTheStartAndEndSteps) {
     ExpectEndSteps(fixture, 0);
 }
 
+// An empty table finds nothing: Scan asks first, No starts nothing, Yes
+// runs as always; with a definition loaded nothing is asked.
+TEST(ScanRun, AnEmptyTableIsConfirmedBeforeARun) {
+    const char question[] =
+        "No spyware definitions are loaded, so a scan cannot find anything. Scan anyway?";
+    const struct {
+        bool withBase;
+        bool answer;
+        size_t questions;
+        bool runs;
+    } cases[] = {{false, false, 1, false}, {false, true, 1, true}, {true, false, 0, true}};
+    for (const auto &c : cases) {
+        TScanFixture fixture;
+        if (c.withBase)
+            scantest::WriteBase(fixture.BasePath("a.bvx"),
+                                {BaseRecord{"Spy.None", "00000000000000000000000000000000:1", '0', "0"}});
+        fixture.Load();
+        fixture.Prompts.WarningConfirmAnswer = c.answer;
+        fixture.Host.Results = {"kept result"};
+        fixture.Host.Drives = {{MakeProgramFolder(fixture, "d", 2), true}};
+        fixture.Run.StartOrResumeScan();
+        ASSERT_EQ(fixture.Prompts.WarningConfirms.size(), c.questions) << c.withBase << c.answer;
+        if (c.questions > 0) {
+            EXPECT_EQ(fixture.Prompts.WarningConfirms[0], question);
+        }
+        EXPECT_TRUE(fixture.Prompts.Confirms.empty());
+        if (c.runs) {
+            EXPECT_EQ(fixture.Run.State().ScannedFiles, 2);
+            ExpectEndSteps(fixture, 0);
+            continue;
+        }
+        // No: no box, no page, no reset, no trial page, nothing walked.
+        EXPECT_TRUE(fixture.Prompts.Informations.empty());
+        EXPECT_TRUE(fixture.Prompts.Addresses.empty());
+        EXPECT_TRUE(fixture.Host.Pages.empty());
+        EXPECT_EQ(fixture.Host.ResultClears, 0);
+        EXPECT_EQ(fixture.Host.Results, std::vector<std::string>{"kept result"});
+        EXPECT_EQ(fixture.Run.State().ScannedFiles, 0);
+        EXPECT_FALSE(fixture.Run.State().Scanning);
+    }
+}
+
 TEST(ScanRun, ResetsCountersAndEndsOnTheResultsPageWhenInfected) {
     TScanFixture fixture;
     const std::string folder = MakeProgramFolder(fixture, "d", 3);
@@ -96,6 +138,33 @@ TEST(ScanRun, ResetsCountersAndEndsOnTheResultsPageWhenInfected) {
     EXPECT_EQ(results, (std::vector<std::string>{folder + "f0.exe", folder + "f2.exe"}));
     EXPECT_EQ(fixture.Host.Commands.front(), CommandState::Busy);
     ExpectEndSteps(fixture, 2);
+}
+
+// A row without a closing backslash is a file the user named: checked
+// whatever its name or folder, reported with its definition's name, beside a
+// folder walked by the usual rules.
+TEST(ScanRun, ANamedFileRootIsCheckedWhateverItsName) {
+    TScanFixture fixture;
+    fixture.MakeFolder("Quarantined");
+    const std::string notes = fixture.MakeFile("Quarantined\\notes.txt", "named file");
+    const std::string folder = MakeProgramFolder(fixture, "d", 2);
+    fixture.MakeFile("d\\notes.txt", "named file"); // not selected by the walk
+    scantest::WriteBase(fixture.BasePath("a.bvx"),
+                        {BaseRecord{"Spy.Named", scantest::Fingerprint(notes), '0', "0"}});
+    fixture.Load();
+    fixture.Host.Drives = {{notes, true}, {folder, true}, {fixture.Dir.file("gone.exe"), true}};
+    fixture.Run.StartOrResumeScan();
+    EXPECT_EQ(fixture.Host.Results, std::vector<std::string>{notes});
+    EXPECT_EQ(fixture.Host.ResultNames, std::vector<std::string>{"Spy.Named"});
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::Detection),
+              std::vector<std::string>{"Found infection in [" + notes + "] - [Spy.Named]"});
+    // The named file, the folder's two programs, and the gone file, which is
+    // counted and logged as any file that cannot be read.
+    EXPECT_EQ(fixture.Run.State().ScannedFiles, 4);
+    EXPECT_EQ(fixture.Run.State().Skipped, 1);
+    EXPECT_EQ(fixture.Host.LogTexts(LogKind::IgnoredFile),
+              std::vector<std::string>{"Ignored [" + fixture.Dir.file("gone.exe") + "]"});
+    ExpectEndSteps(fixture, 1);
 }
 
 TEST(ScanRun, ProgressClimbsTo93AndIsFilledAtTheEnd) {

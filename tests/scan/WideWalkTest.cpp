@@ -69,8 +69,9 @@ std::string Detection(const std::string &path, const std::string &name) {
 // Records what the results get: the shown path and the path checked.
 class TResultPathsHost : public scantest::TRecordingHost {
 public:
-    void Detection(const std::string &shownPath, const std::string &ansiPath) override {
-        TRecordingHost::Detection(shownPath, ansiPath);
+    void Detection(const std::string &shownPath, const std::string &ansiPath,
+                   const std::string &name) override {
+        TRecordingHost::Detection(shownPath, ansiPath, name);
         AnsiPaths.push_back(ansiPath);
     }
     std::vector<std::string> AnsiPaths;

@@ -77,7 +77,8 @@ TEST(Smoke, StartsWithItsBasesFromEveryFolderAndClosesOnNo) {
     ASSERT_NE(window, nullptr) << "no window captioned Brenvald";
 
     // Both good bases are logged, in the order the search finds them, then an
-    // empty line; the corrupt one and the other extension are not.
+    // empty line, then the corrupt one with its reason; the other extension
+    // is passed over.
     RemoteListView log(app.handle(), FindControl(window, IDC_LOGLIST));
     ASSERT_TRUE(log.valid());
     EXPECT_TRUE(Becomes(
@@ -88,7 +89,9 @@ TEST(Smoke, StartsWithItsBasesFromEveryFolderAndClosesOnNo) {
             return lines;
         },
         std::vector<std::string>{"Spyware Definitions Base SECOND.BVX loaded",
-                                 "Spyware Definitions Base Smoke.bvx loaded", ""}));
+                                 "Spyware Definitions Base Smoke.bvx loaded", "",
+                                 "Spyware Definitions Base broken.bvx not loaded: not a "
+                                 "definition base (not bzip2 data)"}));
 
     // The title bar's close box asks; No ends the program cleanly.
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);

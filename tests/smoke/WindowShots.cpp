@@ -104,6 +104,9 @@ int main(int argc, char **argv) {
     HWND window = app.started() ? WaitTopWindow(app.id(), "Brenvald", "TMainForm") : nullptr;
     if (!window)
         return 1;
+    // The bases load once the window shows; Scan is enabled when they are in.
+    if (!WaitUntil([&] { return IsWindowEnabled(FindControl(window, IDC_BITBTN3)) != 0; }))
+        return 1;
     // Drive D: holds the demo files when the script could map it.
     RemoteListView drives(app.handle(), FindControl(window, IDC_DRIVELIST));
     const int demoDrive = drives.Find("D:\\");

@@ -1,5 +1,7 @@
 #include "TempDir.h"
 
+#include "WideFiles.h"
+
 #include <windows.h>
 
 #include <fstream>
@@ -49,27 +51,7 @@ bool FileExists(const std::string &path) {
 
 void MakeDir(const std::string &path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-void RemoveTree(const std::string &path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileA(path.c_str()))
-            RemoveDirectoryA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name != "." && name != "..")
-                RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
+// Listed wide, so that entries whose names ANSI cannot spell go too.
+void RemoveTree(const std::string &path) { RemoveWideTree(LongFormOfAnsi(path)); }
 
 } // namespace testsupport

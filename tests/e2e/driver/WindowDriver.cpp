@@ -52,6 +52,14 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
     return TRUE;
 }
 
+std::wstring WideOfAnsi(const std::string &text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(),
+                                                        static_cast<int>(text.size()), &wide[0],
+                                                        static_cast<int>(wide.size()))));
+    return wide;
+}
+
 } // namespace
 
 LRESULT SendPlain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,15 +77,20 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
     }
 }
 
-AppProcess::AppProcess(const std::string &exePath) {
-    STARTUPINFOA startup{};
+AppProcess::AppProcess(const std::string &exePath, const std::string &arguments)
+    : AppProcess(WideOfAnsi(exePath), WideOfAnsi(arguments)) {}
+
+AppProcess::AppProcess(const std::wstring &exePath, const std::wstring &arguments) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string commandLine = "\"" + exePath + "\"";
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
     // A current folder far from the program's own: the program must find its
     // files beside itself, not in the current folder.
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        "C:\\", &startup, &info))
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        L"C:\\", &startup, &info))
         return;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -349,6 +362,43 @@ bool RemoteListView::PressCtrlKey(char key) const {
         keys[index].ki.dwFlags = index < 2 ? 0 : KEYEVENTF_KEYUP;
     }
     return SendInput(4, keys, sizeof(INPUT)) == 4;
+}
+
+bool TypeChord(HWND window, const std::vector<WORD> &keys) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    const DWORD windowThread = GetWindowThreadProcessId(top, nullptr);
+    const DWORD ownThread = GetCurrentThreadId();
+    if (!AttachThreadInput(ownThread, windowThread, TRUE))
+        return false;
+    SetForegroundWindow(top);
+    const bool foreground = GetForegroundWindow() == top;
+    AttachThreadInput(ownThread, windowThread, FALSE);
+    if (!foreground)
+        return false;
+    std::vector<INPUT> strokes;
+    for (WORD key : keys) {
+        INPUT stroke{};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+        strokes.push_back(stroke);
+    }
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        INPUT stroke{};
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = *key;
+        stroke.ki.dwFlags = KEYEVENTF_KEYUP;
+        strokes.push_back(stroke);
+    }
+    return SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT)) ==
+           strokes.size();
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
 }
 
 std::string ClipboardText() {

@@ -21,7 +21,10 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kWaitMs
 // A started program, ended by force if it is still running when the owner goes.
 class AppProcess {
 public:
-    explicit AppProcess(const std::string &exePath);
+    // The arguments follow the quoted program path on its command line.
+    explicit AppProcess(const std::string &exePath, const std::string &arguments = std::string());
+    // The same for a program whose path only the wide calls can spell.
+    explicit AppProcess(const std::wstring &exePath, const std::wstring &arguments = std::wstring());
     ~AppProcess();
     AppProcess(const AppProcess &) = delete;
     AppProcess &operator=(const AppProcess &) = delete;
@@ -118,6 +121,13 @@ private:
     HANDLE process_;
     HWND list_;
 };
+
+// Brings the window's top-level window to the foreground and types the keys
+// together, as a user would: each goes down in order, then all come up in
+// the reverse order (VK_MENU then 'F' is Alt+F).
+bool TypeChord(HWND window, const std::vector<WORD> &keys);
+// The window that has the keyboard focus in the window's thread; null when none.
+HWND FocusOf(HWND window);
 
 // The clipboard's text (CF_UNICODETEXT) as UTF-8; "(no text)" when it has none.
 std::string ClipboardText();

@@ -32,8 +32,10 @@ public:
     void Line(const std::string &text, scanner::LogKind kind) override {
         Log.push_back({text, kind});
     }
-    void Detection(const std::string &shownPath, const std::string &) override {
+    void Detection(const std::string &shownPath, const std::string &,
+                   const std::string &name) override {
         Results.push_back(shownPath);
+        ResultNames.push_back(name);
     }
     void Counters(const scanner::ScanState &state) override { CounterHistory.push_back(state); }
     void Progress(int position) override {
@@ -48,6 +50,7 @@ public:
     }
     void ClearResults() override {
         Results.clear();
+        ResultNames.clear();
         ++ResultClears;
     }
     void SetStatus(const std::string &text) override {
@@ -73,6 +76,8 @@ public:
 
     std::vector<LogLine> Log;
     std::vector<std::string> Results;
+    // The definition name of each result, as its detection line gives it.
+    std::vector<std::string> ResultNames;
     int ResultClears = 0;
     std::vector<scanner::ScanState> CounterHistory;
     std::string Status = "Ready";
@@ -98,14 +103,20 @@ public:
         Confirms.push_back(text);
         return ConfirmAnswer;
     }
+    bool ConfirmWarning(const std::string &text) override {
+        WarningConfirms.push_back(text);
+        return WarningConfirmAnswer;
+    }
     void ErrorReport(const std::string &text) override { Errors.push_back(text); }
     void OpenAddress(const std::string &address, bool maximised) override {
         Addresses.push_back({address, maximised});
     }
 
-    std::vector<std::string> Informations, Warnings, Confirms, Errors;
+    std::vector<std::string> Informations, Warnings, Confirms, WarningConfirms, Errors;
     std::vector<std::pair<std::string, bool>> Addresses;
     bool ConfirmAnswer = false;
+    // A run over an empty table goes ahead unless a test says No.
+    bool WarningConfirmAnswer = true;
     std::function<void(const std::string &)> OnInformation;
 };
 
