@@ -55,8 +55,9 @@ void MakeWideFolder(const std::string &utf8Path) {
     // Every level from the drive down; those that exist stay.
     for (size_t end = wide.find(L'\\', 7); ; end = wide.find(L'\\', end + 1)) {
         const std::wstring level = wide.substr(0, end);
-        if (!CreateDirectoryW(level.c_str(), nullptr))
+        if (!CreateDirectoryW(level.c_str(), nullptr)) {
             ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << utf8Path;
+        }
         if (end == std::wstring::npos || end + 1 == wide.size())
             return;
     }
