@@ -66,7 +66,7 @@ for i in range(5):
     hdb.append("%s:%d:Sha.Left%02d" % (hashlib.sha256(data).hexdigest(), len(data), i))
     put("leftsha%02d.exe" % i, data)
     ndb.append("Ep.Left%02d:0:EOF-4:%s" % (i, body[:4].hex()))
-for f, lines in (("sigs.hdb", hdb), ("sigs.ndb", ndb)):
+for f, lines in (("hashes.hdb", hdb), ("bodies.ndb", ndb)):
     with open(os.path.join(work, f), "w") as out:
         out.write("\n".join(lines) + "\n")
 with open(os.path.join(work, "compared.txt"), "w") as out:
@@ -75,13 +75,13 @@ with open(os.path.join(work, "compared.txt"), "w") as out:
 PY
 
 # The peer: every file it reports, among those compared.
-clamscan --no-summary --infected -d "$work/sigs.hdb" -d "$work/sigs.ndb" "$work/corpus" \
+clamscan --no-summary --infected -d "$work/hashes.hdb" -d "$work/bodies.ndb" "$work/corpus" \
     >"$work/clamscan.txt" 2>"$work/clamscan.err" || [ $? -eq 1 ] ||
     { cat "$work/clamscan.err" >&2; echo "clamscan failed" >&2; exit 1; }
 sed -n 's|^.*/\([^/:]*\): .* FOUND$|\1|p' "$work/clamscan.txt" | grep -v '^left' | sort >"$work/peer.txt"
 
 run() { "$root/scripts/wine-run" "$build/wineprefix" "$build/bin/bvxtool.exe" "$@"; }
-run import --out "Z:$work/bases" "Z:$work/sigs.hdb" "Z:$work/sigs.ndb" >"$work/import.txt" 2>&1 ||
+run import --out "Z:$work/bases" "Z:$work/hashes.hdb" "Z:$work/bodies.ndb" >"$work/import.txt" 2>&1 ||
     { cat "$work/import.txt" >&2; echo "import failed" >&2; exit 1; }
 status=0
 run scan --bases "Z:$work/bases" "Z:$work/corpus" >"$work/scan.txt" 2>&1 || status=$?
@@ -94,8 +94,8 @@ expected_lines() { grep -c . "$1" || true; }
 check() {
     grep -qF "$1" "$work/import.txt" || { echo "the import's summary lacks: $1" >&2; fail=1; }
 }
-check "sigs.hdb: 40 converted, 5 left out (SHA256 hash: 5)"
-check "sigs.ndb: 70 converted, 10 left out (body with wildcards or alternatives: 5, offset other than * or an absolute number: 5)"
+check "hashes.hdb: 40 converted, 5 left out (SHA256 hash: 5)"
+check "bodies.ndb: 70 converted, 10 left out (body with wildcards or alternatives: 5, offset other than * or an absolute number: 5)"
 planted=$(grep -vc decoy "$work/compared.txt")
 if ! diff -u "$work/peer.txt" "$work/ours.txt" >"$work/diff.txt"; then
     echo "clamscan and bvxtool scan detect different files:" >&2
