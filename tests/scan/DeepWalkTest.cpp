@@ -207,7 +207,11 @@ void ExpectTheBottomFilesCheckedFromTheirWidePaths(int levels) {
     scanner::FixAndContinue(store, again, host);
     TCheckedRows toDelete(QuarantineCaptions(store));
     ASSERT_EQ(toDelete.RowCount(), 1);
+    // Delete asks first, once; the user says yes.
+    deep.fixture.Prompts.ConfirmAnswer = true;
+    const size_t asked = deep.fixture.Prompts.Confirms.size();
     scanner::DeleteChecked(store, toDelete, host);
+    EXPECT_EQ(deep.fixture.Prompts.Confirms.size(), asked + 1);
     EXPECT_EQ(ReadLongPathFile(bottom.Folder + planted[1].Name), "(missing)");
     EXPECT_TRUE(QuarantineCaptions(store).empty());
     EXPECT_TRUE(logged.empty()) << logged.front();
