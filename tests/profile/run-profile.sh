@@ -11,6 +11,9 @@ build=$(cd "$1" && pwd); shift
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$build/profile-test
 . "$root/scripts/wine-env"
+skip_unless_i686_build test_profile "$build"
+wine_env "$work/wineprefix" "$build/bin/test_profile.exe" --no-browser
+skip_unless_wine_runs test_profile
 
 for needed in test_profile.exe bvxscan.exe bvxtool.exe Bases/sample.bvx; do
     if [ ! -f "$build/bin/$needed" ]; then
@@ -19,13 +22,10 @@ for needed in test_profile.exe bvxscan.exe bvxtool.exe Bases/sample.bvx; do
     fi
 done
 
-skip_unless_i686_build test_profile "$build"
 "$root/scripts/package" "$build" >/dev/null
 . "$build/generated/package/version.env"
 setup=$build/package/Brenvald-$version-setup.exe
 
-wine_env "$work/wineprefix" "$build/bin/test_profile.exe" --no-browser
-skip_unless_wine_runs test_profile
 WINEUSERNAME="Юрий Jürgen 山田"
 USER=$WINEUSERNAME
 export WINEUSERNAME USER
