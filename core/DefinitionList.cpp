@@ -175,23 +175,12 @@ private:
         (number == 1 ? list_.header1 : list_.header2) = std::string(text);
     }
 
-    // Sorts the definitions' positions rather than keeping a set of them,
-    // which a list of a million definitions could not afford in 32 bits.
     void FindDuplicates() {
         const std::vector<Definition> &definitions = list_.definitions;
-        std::vector<uint32_t> order(definitions.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<uint32_t>(i);
-        const auto fields = [&](uint32_t i) {
-            const Definition &d = definitions[i];
-            return std::tie(d.kind, d.name, d.signature, d.offset);
-        };
-        // Stable: among equal definitions the first line comes first.
-        std::stable_sort(order.begin(), order.end(),
-                         [&](uint32_t a, uint32_t b) { return fields(a) < fields(b); });
+        const std::vector<uint32_t> order = PositionsByFields(definitions);
         size_t groupStart = 0;
         for (size_t i = 1; i < order.size(); ++i) {
-            if (fields(order[i]) != fields(order[groupStart]))
+            if (!SameFields(definitions[order[i]], definitions[order[groupStart]]))
                 groupStart = i;
             else
                 list_.duplicates.push_back({lines_[order[i]], lines_[order[groupStart]]});
@@ -235,6 +224,24 @@ bool IsFingerprintText(std::string_view text) {
 bool IsOffsetSignatureText(std::string_view text) {
     unsigned char bytes[4];
     return kernel::ParseOffsetSignatureText(text, bytes);
+}
+
+bool SameFields(const Definition &a, const Definition &b) {
+    return std::tie(a.kind, a.name, a.signature, a.offset) ==
+           std::tie(b.kind, b.name, b.signature, b.offset);
+}
+
+std::vector<uint32_t> PositionsByFields(const std::vector<Definition> &definitions) {
+    std::vector<uint32_t> order(definitions.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<uint32_t>(i);
+    const auto fields = [&](uint32_t i) {
+        const Definition &d = definitions[i];
+        return std::tie(d.kind, d.name, d.signature, d.offset);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return fields(a) < fields(b); });
+    return order;
 }
 
 std::string DefinitionProblem(const Definition &definition) {

@@ -48,6 +48,14 @@ public:
 
 // The reason a definition cannot go into a base, or "" when it can.
 std::string DefinitionProblem(const Definition &definition);
+
+// Whether two definitions are exact repeats: every field the same.
+bool SameFields(const Definition &a, const Definition &b);
+// The positions of the definitions sorted by their fields, equal ones in
+// their order, so that exact repeats stand side by side with the first one
+// first. Positions rather than a set of texts, which a million definitions
+// could not afford in 32 bits.
+std::vector<uint32_t> PositionsByFields(const std::vector<Definition> &definitions);
 // The reason a header text cannot be written in a list, or "" when it can.
 std::string HeaderProblem(std::string_view text);
 

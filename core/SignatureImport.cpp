@@ -159,23 +159,13 @@ private:
     ImportResult &result_;
 };
 
-// Leaves out every exact repeat after its first, keeping the order. Sorts
-// positions rather than keeping a set of texts, which a million definitions
-// could not afford in 32 bits.
+// Leaves out every exact repeat after its first, keeping the order.
 size_t RemoveRepeats(std::vector<Definition> &definitions) {
-    std::vector<uint32_t> order(definitions.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<uint32_t>(i);
-    const auto fields = [&](uint32_t i) {
-        const Definition &d = definitions[i];
-        return std::tie(d.kind, d.name, d.signature, d.offset);
-    };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t a, uint32_t b) { return fields(a) < fields(b); });
+    const std::vector<uint32_t> order = PositionsByFields(definitions);
     std::vector<bool> repeat(definitions.size(), false);
     size_t repeats = 0;
     for (size_t i = 1; i < order.size(); ++i)
-        if (fields(order[i]) == fields(order[i - 1])) {
+        if (SameFields(definitions[order[i]], definitions[order[i - 1]])) {
             repeat[order[i]] = true;
             ++repeats;
         }

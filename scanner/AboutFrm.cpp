@@ -139,24 +139,6 @@ void TAboutForm::Layout(HWND dialog) const {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-namespace {
-
-// Centred on the monitor the dialog opens on.
-void CentreOnMonitor(HWND dialog) {
-    RECT frame;
-    GetWindowRect(dialog, &frame);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT &area = monitor.rcMonitor;
-    SetWindowPos(dialog, nullptr,
-                 area.left + ((area.right - area.left) - (frame.right - frame.left)) / 2,
-                 area.top + ((area.bottom - area.top) - (frame.bottom - frame.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-} // namespace
-
 void TAboutForm::MakeFonts(HWND dialog, int dpi) {
     font_ = brenvald::CreateScaledFont(kFontFace, 8, dpi, false);
     titleFont_ = brenvald::CreateScaledFont(kFontFace, 10, dpi, true);
@@ -221,7 +203,7 @@ INT_PTR CALLBACK TAboutForm::DialogProc(HWND dialog, UINT message, WPARAM wParam
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL6, scanner::WebSiteAddress);
         SetDlgItemTextA(dialog, IDC_ABOUT_LABEL5, scanner::SupportMailAddress);
         form->Layout(dialog);
-        CentreOnMonitor(dialog);
+        brenvald::CentreOnMonitor(dialog, brenvald::MonitorArea::Whole);
         form->FormShow(dialog);
         return TRUE;
     }

@@ -1,6 +1,7 @@
 #include "MainFrm.h"
 
 #include "BaseReport.h"
+#include "DisplayDpi.h"
 #include "DriveList.h"
 #include "PointedPaths.h"
 #include "SingleInstance.h"
@@ -106,16 +107,7 @@ bool TMainForm::Create(HINSTANCE instance, int showCommand) {
     // The controls are laid out for the window's DPI by now: the window
     // starts at its smallest size, centred on its monitor's work area.
     SetClientSize(MinimumClientSize());
-    RECT frame;
-    GetWindowRect(window_, &frame);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT &area = monitor.rcWork;
-    SetWindowPos(window_, nullptr,
-                 area.left + ((area.right - area.left) - (frame.right - frame.left)) / 2,
-                 area.top + ((area.bottom - area.top) - (frame.bottom - frame.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
+    brenvald::CentreOnMonitor(window_, brenvald::MonitorArea::Work);
     prompts_.SetOwner(window_);
     DragAcceptFiles(window_, TRUE);
     FormCreate();

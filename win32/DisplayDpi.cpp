@@ -72,4 +72,17 @@ SIZE ControlCaptionExtent(HWND control, int wrapWidth) {
     return ControlTextExtent(control, caption.data(), wrapWidth);
 }
 
+void CentreOnMonitor(HWND window, MonitorArea area) {
+    RECT frame;
+    GetWindowRect(window, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT &place = area == MonitorArea::Work ? monitor.rcWork : monitor.rcMonitor;
+    SetWindowPos(window, nullptr,
+                 place.left + ((place.right - place.left) - (frame.right - frame.left)) / 2,
+                 place.top + ((place.bottom - place.top) - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace brenvald

@@ -14,6 +14,11 @@ namespace brenvald {
 // else the screen's logical DPI, which older systems use for every window.
 int WindowDpi(HWND window);
 
+// Moves the window, keeping its size, to the centre of its monitor: of the
+// whole monitor, or of the monitor's work area (without the task bar).
+enum class MonitorArea { Whole, Work };
+void CentreOnMonitor(HWND window, MonitorArea area);
+
 // A font of the face and point size for this DPI.
 GdiObject<HFONT> CreateScaledFont(const char *face, int points, int dpi, bool bold,
                                   bool underline = false);
