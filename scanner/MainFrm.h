@@ -91,6 +91,7 @@ public:
     void SetStatus(const std::string &text) override;
     void SetCommandState(scanner::CommandState state) override;
     void ShowPage(scanner::Page page) override;
+    void KeepFocusShown() const;
     int DriveCount() override;
     bool DriveTicked(int index, std::string &root) override;
 
