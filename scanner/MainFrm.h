@@ -91,13 +91,13 @@ public:
     void SetStatus(const std::string &text) override;
     void SetCommandState(scanner::CommandState state) override;
     void ShowPage(scanner::Page page) override;
-    void KeepFocusShown() const;
     int DriveCount() override;
     bool DriveTicked(int index, std::string &root) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void KeepFocusShown() const;
 
     // Layout (MainFrmLayout.cpp).
     void CreateControls();
