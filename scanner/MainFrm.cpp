@@ -375,6 +375,18 @@ void TMainForm::ShowPage(scanner::Page page) {
             ShowWindow(pages_[index], SW_HIDE);
     ShowWindow(pages_[shown], SW_SHOW);
     RelayoutList(ListOfPage(page));
+    KeepFocusShown();
+}
+
+// A control of a hidden page keeps no focus: the keys would go to it, and
+// Alt with a letter would press a button of the hidden page. The focus moves
+// to the first control the Tab key reaches.
+void TMainForm::KeepFocusShown() const {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window_, focus) || IsWindowVisible(focus))
+        return;
+    if (HWND first = GetNextDlgTabItem(window_, nullptr, FALSE))
+        SetFocus(first);
 }
 
 // The scan's way of keeping the window alive: every pending message is

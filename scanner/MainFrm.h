@@ -97,6 +97,7 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void KeepFocusShown() const;
 
     // Layout (MainFrmLayout.cpp).
     void CreateControls();

@@ -633,6 +633,7 @@ TEST_F(ScannerWindow, TheProgramWorksInAFolderOfAnyName) {
         EXPECT_EQ(testsupport::ReadFile(agent.path), agent.content);
         Tick(IDC_LISTVIEW1, dropper.path);
         ClickButton(IDC_BITBTN11);
+        Answer("Confirm", kDeleteOneQuestion, "&Yes");
         Answer("Information", kDeletedMessage, "OK");
         EXPECT_TRUE(CountIs(IDC_LISTVIEW1, 0));
         EXPECT_FALSE(testsupport::FileExists(dropper.path));
