@@ -23,6 +23,7 @@
 using testsupport::MakeDir;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::WideFrom;
 using testsupport::WriteFile;
 
 namespace {
@@ -37,17 +38,6 @@ HANDLE InheritableFile(const std::string &path) {
     SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-std::wstring WideFrom(const std::string &text, UINT codePage) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), size,
-                                                              nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
-    return wide;
 }
 
 std::string Utf8From(const std::wstring &wide) {

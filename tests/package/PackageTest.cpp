@@ -5,7 +5,9 @@
 //   BVX_PKG_SETUP     the installer
 //   BVX_PKG_BIN       the build's bin folder (for kernelinfo.exe)
 //   BVX_PKG_VERSION   the version in the zip's name
+#include "ConsoleRun.h"
 #include "TempDir.h"
+#include "WideFiles.h"
 #include "WindowDriver.h"
 
 #include "resource.h"
@@ -67,42 +69,12 @@ std::set<std::string> FilesBelow(const std::string &folder) {
     return files;
 }
 
-struct ConsoleRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output; // standard output and standard error
-};
+using testsupport::ConsoleRun;
 
-// Runs a console program with its output going to a file, and waits for it.
 ConsoleRun RunConsole(const std::string &commandLine) {
     TempDir scratch;
-    const std::string outputPath = scratch.file("output.txt");
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ConsoleRun run;
-    if (output == INVALID_HANDLE_VALUE)
-        return run;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION info{};
-    std::string mutableLine = commandLine;
-    const bool started = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, "C:\\", &startup, &info);
-    CloseHandle(output);
-    if (!started)
-        return run;
-    if (WaitForSingleObject(info.hProcess, kWaitMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &run.exitCode);
-    else
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    run.output = ReadFile(outputPath);
-    return run;
+    return testsupport::RunConsole(testsupport::WideFrom(commandLine, CP_ACP),
+                                   testsupport::WideFrom(scratch.file("output.txt"), CP_ACP), kWaitMs);
 }
 
 std::string Quoted(const std::string &text) { return "\"" + text + "\""; }

@@ -7,6 +7,7 @@
 //   BVX_PROFILE_SETUP  the installer
 //   BVX_PROFILE_BIN    the build's bin folder, ending in a backslash (for
 //                      the sample base, which the package does not hold)
+#include "ConsoleRun.h"
 #include "WideFiles.h"
 #include "WindowDriver.h"
 
@@ -79,43 +80,12 @@ bool UninstallKeyExists() {
     return true;
 }
 
-struct ConsoleRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output; // standard output and standard error
-};
+using testsupport::ConsoleRun;
 
-// Runs a console program with its output going to a file in C:\ (the
-// temporary folder lies in the profile, which ANSI cannot spell), and waits.
+// The output goes to a file in C:\ : the temporary folder lies in the
+// profile, which ANSI cannot spell.
 ConsoleRun RunConsole(const std::wstring &commandLine) {
-    const std::wstring outputPath = L"C:\\bvx-profile-output.txt";
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ConsoleRun run;
-    if (output == INVALID_HANDLE_VALUE)
-        return run;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION info{};
-    std::wstring mutableLine = commandLine;
-    const bool started = CreateProcessW(nullptr, &mutableLine[0], nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, L"C:\\", &startup, &info);
-    CloseHandle(output);
-    if (!started)
-        return run;
-    if (WaitForSingleObject(info.hProcess, kWaitMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &run.exitCode);
-    else
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    run.output = ReadWideFile(Utf8Of(outputPath));
-    DeleteFileW(outputPath.c_str());
-    return run;
+    return testsupport::RunConsole(commandLine, L"C:\\bvx-profile-output.txt", kWaitMs);
 }
 
 std::wstring Quoted(const std::wstring &text) { return L"\"" + text + L"\""; }

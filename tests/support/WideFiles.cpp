@@ -8,17 +8,6 @@ namespace testsupport {
 
 namespace {
 
-std::wstring WideFrom(UINT codePage, const std::string &text) {
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), size,
-                                                              nullptr, 0)),
-                      L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
-    return wide;
-}
-
 // A path that the "\\?\" form reaches unchanged: from a drive, with no "/".
 bool IsFullDrivePath(const std::wstring &path) {
     return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
@@ -40,13 +29,24 @@ struct TWideFile {
 
 } // namespace
 
+std::wstring WideFrom(const std::string &text, unsigned codePage) {
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(codePage, 0, text.data(), size,
+                                                              nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
+    return wide;
+}
+
 std::wstring LongForm(const std::string &utf8Path) {
-    const std::wstring wide = WideFrom(CP_UTF8, utf8Path);
+    const std::wstring wide = WideFrom(utf8Path, CP_UTF8);
     return IsFullDrivePath(wide) ? L"\\\\?\\" + wide : wide;
 }
 
 std::wstring LongFormOfAnsi(const std::string &ansiPath) {
-    const std::wstring wide = WideFrom(CP_ACP, ansiPath);
+    const std::wstring wide = WideFrom(ansiPath, CP_ACP);
     return IsFullDrivePath(wide) ? L"\\\\?\\" + wide : wide;
 }
 
@@ -90,7 +90,7 @@ bool WideExists(const std::string &utf8Path) {
 }
 
 void CopyToWidePath(const std::string &ansiFrom, const std::string &utf8To) {
-    ASSERT_TRUE(CopyFileW(WideFrom(CP_ACP, ansiFrom).c_str(), LongForm(utf8To).c_str(), TRUE))
+    ASSERT_TRUE(CopyFileW(WideFrom(ansiFrom, CP_ACP).c_str(), LongForm(utf8To).c_str(), TRUE))
         << ansiFrom << " to " << utf8To << ": " << GetLastError();
 }
 

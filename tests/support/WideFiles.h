@@ -7,6 +7,9 @@
 
 namespace testsupport {
 
+// The text in the code page (CP_ACP, CP_UTF8) as UTF-16.
+std::wstring WideFrom(const std::string &text, unsigned codePage);
+
 std::wstring LongForm(const std::string &utf8Path);
 // The same for an ANSI path.
 std::wstring LongFormOfAnsi(const std::string &ansiPath);
