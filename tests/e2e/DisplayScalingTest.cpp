@@ -6,6 +6,7 @@
 // size and its lists grow with it.
 #include "WindowFixture.h"
 #include "driver/Eventually.h"
+#include "driver/FontProbe.h"
 
 #include "resource.h"
 
@@ -72,28 +73,13 @@ bool IsDecoration(HWND control) {
     return kind == SS_ETCHEDFRAME || kind == SS_ETCHEDHORZ || kind == SS_ETCHEDVERT;
 }
 
-// The control's font, made again in this process: GDI handles belong to
-// the process that made them, so the description is read from the
-// program's handle where the system allows that, else taken from the
-// window's own font rules (8 point "MS Sans Serif" at the window's DPI,
-// the headings bold, the About box's name bold 10 point, its links
-// underlined). Null when the control has no font of the program's.
+// The control's font, made again in this process from the description the
+// probe reads inside the program. Null when the control has no font of the
+// program's (it would draw in the system font).
 HFONT FontLike(HWND control) {
-    const auto handle = reinterpret_cast<HFONT>(SendPlain(control, WM_GETFONT, 0, 0));
-    if (!handle || handle == reinterpret_cast<HFONT>(-1))
-        return nullptr;
-    LOGFONTA description{};
-    if (GetObjectA(handle, sizeof description, &description) == sizeof description)
-        return CreateFontIndirectA(&description);
-    const int id = GetDlgCtrlID(control);
-    const bool heading = id >= IDC_HEADINGTEXT1 && id <= IDC_HEADINGTEXT5;
-    const bool title = id == IDC_ABOUT_LABEL1 && ClassOf(GetParent(control)) == "#32770";
-    const bool link = (id == IDC_ABOUT_LABEL5 || id == IDC_ABOUT_LABEL6) &&
-                      ClassOf(GetParent(control)) == "#32770";
-    return CreateFontA(-MulDiv(title ? 10 : 8, ExpectedDpi(), 72), 0, 0, 0,
-                       heading || title ? FW_BOLD : FW_NORMAL, FALSE, link ? TRUE : FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    const FontProbeAnswer answer = AskControlFont(control);
+    EXPECT_TRUE(answer.answered) << "the font probe did not run inside the program";
+    return answer.hasFont ? CreateFontIndirectW(&answer.font) : nullptr;
 }
 
 // The room the text takes in the font: one line, or broken at words within

@@ -5,10 +5,13 @@ namespace testsupport {
 
 namespace {
 
+// The file is opened sharing writes: Wine can report the program ended a
+// moment before its inherited handle on the file is closed.
 std::string ReadAndRemove(const std::wstring &path) {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         char buffer[4096];
         DWORD read = 0;

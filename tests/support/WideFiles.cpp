@@ -94,7 +94,12 @@ void CopyToWidePath(const std::string &ansiFrom, const std::string &utf8To) {
         << ansiFrom << " to " << utf8To << ": " << GetLastError();
 }
 
-void RemoveWideTree(const std::wstring &path) {
+void RemoveWideTree(const std::wstring &given) {
+    // A long-form path is taken as it stands: a trailing backslash would
+    // double in the names below it.
+    std::wstring path = given;
+    while (path.size() > 1 && path.back() == L'\\')
+        path.pop_back();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
