@@ -28,8 +28,9 @@ for case in none md5-1m hex-1m; do
     [ "$case" = none ] || ln "$work/$case.bvx" "$app/Bases/$case.bvx"
 done
 # One virtual display for the three starts: Wine's desktop process keeps the
-# display it was started on.
-taskset -c 1 xvfb-run -a sh -c '
+# display it was started on. True colour, so that the strip's colour is
+# seen as the program draws it (xvfb-run's own screen has 256 colours).
+taskset -c 1 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     status=0
     for case in none md5-1m hex-1m; do
         "$1/scripts/wine-run" "$2" "$3/bin/bench_start.exe" run "Z:$4/app-$case" "$case" || status=$?
