@@ -73,7 +73,7 @@ taskset -c 1 "$WINE" "$bin/test_e2e.exe" "$@" >"$output" 2>&1 </dev/null || stat
 if [ $# -eq 0 ]; then
     for dpi in 144 192; do
         # Wine takes the scaling from the registry when its server starts.
-        { printf 'REGEDIT4\r\n\r\n'; wine_dpi_reg "$dpi"; } >"$work/dpi.reg"
+        wine_dpi_reg "$dpi" >"$work/dpi.reg"
         wine_regedit "$work/dpi.reg"
         wine_server_stop
         wineserver -w 2>/dev/null || true
