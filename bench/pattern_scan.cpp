@@ -19,7 +19,10 @@ namespace {
 
 constexpr size_t kDataSize = 16 << 20;
 constexpr size_t kChunk = 1 << 20;
-constexpr int kRounds = 3;
+constexpr int kLeastRounds = 3;
+// The process times advance in steps of 10 to 20 ms under Wine: passes are
+// repeated until their time is many such steps long.
+constexpr double kLeastSeconds = 1.0;
 
 double CpuSeconds() {
     FILETIME created, exited, kernel, user;
@@ -44,9 +47,12 @@ std::vector<unsigned char> SampleBytes() {
 
 template <class Pass> double NanosecondsPerByte(const std::vector<unsigned char> &data, Pass pass) {
     const double start = CpuSeconds();
-    for (int round = 0; round < kRounds; ++round)
+    int rounds = 0;
+    while (rounds < kLeastRounds || CpuSeconds() - start < kLeastSeconds) {
         pass();
-    return (CpuSeconds() - start) * 1e9 / (static_cast<double>(kRounds) * static_cast<double>(data.size()));
+        ++rounds;
+    }
+    return (CpuSeconds() - start) * 1e9 / (static_cast<double>(rounds) * static_cast<double>(data.size()));
 }
 
 } // namespace
