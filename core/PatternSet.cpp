@@ -137,6 +137,10 @@ bool TestBit(const std::vector<uint64_t> &bits, uint32_t index) {
 
 void SetBit(std::vector<uint64_t> &bits, uint32_t index) { bits[index >> 6] |= uint64_t{1} << (index & 63); }
 
+void SetBit(std::vector<uint8_t> &bits, uint32_t index) {
+    bits[index >> 3] = static_cast<uint8_t>(bits[index >> 3] | 1u << (index & 7));
+}
+
 } // namespace
 
 // --- Building ---
@@ -234,7 +238,7 @@ bool TPatternSet::SealGrams(GramIndex &index, size_t minLength, size_t maxLength
     const size_t width = index.Stride + kGramWidth - 1;
     const size_t entries = members.size() * index.Stride;
     index.BitmapBits = std::clamp(BitsFor(entries << kGramBitsPerEntryBits), kMinBitmapBits, kMaxBitmapBits);
-    index.Bitmap.assign((size_t{1} << index.BitmapBits) / 64, 0);
+    index.Bitmap.assign((size_t{1} << index.BitmapBits) / 8, 0);
     index.SlotBits = BitsFor(entries * 2);
     index.Slots.assign(size_t{1} << index.SlotBits, AtomSlot{0, 0, -1, 0});
     const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
@@ -370,7 +374,7 @@ size_t TPatternSet::AtomIndex::MemoryBytes() const {
 }
 
 size_t TPatternSet::GramIndex::MemoryBytes() const {
-    return Bitmap.capacity() * sizeof(uint64_t) + Slots.capacity() * sizeof(AtomSlot);
+    return Bitmap.capacity() + Slots.capacity() * sizeof(AtomSlot);
 }
 
 size_t TPatternSet::MemoryBytes() const {
@@ -482,14 +486,14 @@ void TPatternScan::ScanGrams(const TPatternSet::GramIndex &index, const unsigned
                              size_t step) {
     if (index.Empty() || size < kGramWidth)
         return;
-    const uint64_t *bitmap = index.Bitmap.data();
+    const uint8_t *bitmap = index.Bitmap.data();
     const unsigned shift = 32 - index.BitmapBits; // BitmapBits is never 0
     const size_t last = size - kGramWidth;
     for (size_t at = 0; at <= last; at += step) {
         const uint32_t gram = Load32(window + at);
         const uint32_t hash = GramHash(gram);
         const uint32_t bit = hash >> shift;
-        if ((bitmap[bit >> 6] >> (bit & 63)) & 1)
+        if ((bitmap[bit >> 3] >> (bit & 7)) & 1)
             LookUpGram(index, gram, hash, at, window, size);
     }
 }

@@ -69,7 +69,9 @@ private:
         size_t Stride = 1;
         unsigned BitmapBits = 0;
         unsigned SlotBits = 0;
-        std::vector<uint64_t> Bitmap;
+        // In bytes, so that a test is a byte load and a shift on 32-bit
+        // processors too.
+        std::vector<uint8_t> Bitmap;
         std::vector<AtomSlot> Slots;
         bool Empty() const { return Slots.empty(); }
         size_t MemoryBytes() const;
