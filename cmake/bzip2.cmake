@@ -9,4 +9,4 @@ add_library(bz2 STATIC
     ${BZIP2_DIR}/randtable.c ${BZIP2_DIR}/compress.c ${BZIP2_DIR}/decompress.c
     ${BZIP2_DIR}/bzlib.c)
 target_include_directories(bz2 PUBLIC ${BZIP2_DIR})
-target_compile_options(bz2 PRIVATE -w -O2)
+target_compile_options(bz2 PRIVATE -w -O3)
