@@ -140,6 +140,7 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     patterns_ = kernel::TPatternSet();
     fingerprintSlots_.reserve(static_cast<size_t>(recordCount));
     std::vector<int32_t> patternOfProbe;
+    std::string patternBytes;
     for (int32_t index = 0; index < recordCount; ++index) {
         const DefinitionSlot slot = brenvald::ReadTableSlot(table, static_cast<size_t>(index));
         if (slot.Kind == brenvald::kKindMd5Fingerprint) {
@@ -148,7 +149,8 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
             NoteFingerprintSize(slot.Signature);
         } else if (slot.Kind == brenvald::kKindHexSignature) {
             probeSlots_.push_back({index, slot.Kind, slot.Signature, 0});
-            patternOfProbe.push_back(patterns_.Add(kernel::HexPatternBytes(slot.Signature)));
+            kernel::HexPatternBytes(slot.Signature, patternBytes);
+            patternOfProbe.push_back(patterns_.Add(patternBytes));
         } else if (slot.Kind == brenvald::kKindOffsetSignature) {
             if (auto offset = brenvald::ParseInteger(slot.Offset)) {
                 probeSlots_.push_back({index, slot.Kind, slot.Signature, *offset});

@@ -1,37 +1,56 @@
 #include "HexPattern.h"
 
+#include <array>
+#include <cstdint>
+
 namespace kernel {
 
 namespace {
 
-int HexDigitValue(char digit) {
-    if (digit >= '0' && digit <= '9')
-        return digit - '0';
-    if (digit >= 'A' && digit <= 'F')
-        return digit - 'A' + 10;
-    if (digit >= 'a' && digit <= 'f')
-        return digit - 'a' + 10;
-    return -1;
+constexpr int8_t kNotDigit = -1;
+
+constexpr std::array<int8_t, 256> HexDigitValues() {
+    std::array<int8_t, 256> values{};
+    for (int character = 0; character < 256; ++character) {
+        int8_t value = kNotDigit;
+        if (character >= '0' && character <= '9')
+            value = static_cast<int8_t>(character - '0');
+        else if (character >= 'A' && character <= 'F')
+            value = static_cast<int8_t>(character - 'A' + 10);
+        else if (character >= 'a' && character <= 'f')
+            value = static_cast<int8_t>(character - 'a' + 10);
+        values[static_cast<size_t>(character)] = value;
+    }
+    return values;
 }
+
+// A table, as a million definitions are read at each load.
+constexpr std::array<int8_t, 256> kHexDigitValues = HexDigitValues();
 
 } // namespace
 
-std::string HexPatternBytes(std::string_view text) {
+void HexPatternBytes(std::string_view text, std::string &bytes) {
     text = text.substr(0, text.find('\0'));
-    std::string bytes;
-    bytes.reserve(text.size() / 2);
-    int highHalf = -1;
+    bytes.resize(text.size() / 2);
+    size_t length = 0;
+    int highHalf = kNotDigit;
     for (char character : text) {
-        const int value = HexDigitValue(character);
-        if (value < 0)
+        const int value = kHexDigitValues[static_cast<unsigned char>(character)];
+        if (value == kNotDigit)
             continue;
-        if (highHalf < 0) {
+        if (highHalf == kNotDigit) {
             highHalf = value;
         } else {
-            bytes.push_back(static_cast<char>(highHalf * 16 + value));
-            highHalf = -1;
+            bytes[length++] = static_cast<char>(highHalf * 16 + value);
+            highHalf = kNotDigit;
         }
     }
+    bytes.resize(length);
+}
+
+std::string HexPatternBytes(std::string_view text) {
+    std::string bytes;
+    HexPatternBytes(text, bytes);
     return bytes;
 }
 

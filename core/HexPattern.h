@@ -14,5 +14,7 @@
 namespace kernel {
 
 std::string HexPatternBytes(std::string_view text);
+// The same into bytes, whose storage is reused from one text to the next.
+void HexPatternBytes(std::string_view text, std::string &bytes);
 
 } // namespace kernel
