@@ -16,6 +16,8 @@ constexpr size_t kLongAtom = 8;
 constexpr unsigned kMinBlockBits = 6;
 // Only the first windows of a very long pattern are weighed for its atom.
 constexpr size_t kAtomChoices = 128;
+// Of those, each pattern weighs this many candidates against the whole set.
+constexpr size_t kAtomCandidates = 8;
 // The counts of atom values over the whole set, while choosing: counters per
 // pattern (a hashed sketch; collisions only overstate a count).
 constexpr size_t kSketchCountersPerPattern = 4;
@@ -39,17 +41,40 @@ constexpr size_t kGramClassStarts[] = {4, 8, 16, SIZE_MAX};
 // is searched through its atoms, which weigh how many patterns share a value.
 constexpr uint32_t kMaxGramRepeats = 32;
 
-uint64_t ContentHash(std::string_view bytes) {
-    uint64_t hash = 14695981039346656037ull;
-    for (char byte : bytes)
-        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
-    return hash;
-}
-
 uint32_t Load32(const unsigned char *bytes) {
     uint32_t value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
+}
+
+uint32_t MixBits(uint32_t value) {
+    value ^= value >> 16;
+    value *= 0x85EBCA6Bu;
+    value ^= value >> 13;
+    value *= 0xC2B2AE35u;
+    return value ^ value >> 16;
+}
+
+uint32_t RotateLeft(uint32_t value, unsigned bits) { return value << bits | value >> (32 - bits); }
+
+// Two 32-bit lanes over four bytes at a time, as a million patterns are
+// hashed at each load and 64-bit products are slow on 32-bit processors.
+uint64_t ContentHash(std::string_view text) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    uint32_t low = 0x811C9DC5u ^ static_cast<uint32_t>(text.size());
+    uint32_t high = 0x9E3779B9u;
+    size_t at = 0;
+    for (; at + 4 <= text.size(); at += 4) {
+        const uint32_t word = Load32(bytes + at);
+        low = RotateLeft((low ^ word) * 0x9E3779B1u, 13);
+        high = RotateLeft((high ^ word) * 0x85EBCA77u, 17);
+    }
+    uint32_t rest = 0;
+    for (size_t k = 0; at + k < text.size(); ++k)
+        rest |= static_cast<uint32_t>(bytes[at + k]) << (8 * k);
+    low = MixBits(low ^ rest);
+    high = MixBits(high ^ rest * 0x27D4EB2Fu ^ low);
+    return static_cast<uint64_t>(high) << 32 | low;
 }
 
 // The two halves of the atom at bytes; a four-byte atom has no high half.
@@ -83,7 +108,7 @@ uint32_t LoadTriple(const unsigned char *bytes) {
 
 // How unlikely a byte is to be common in files: zeros, 0xFF fill, blanks and
 // the usual padding bytes are everywhere; text less so; other bytes least.
-int ByteRarity(unsigned char byte) {
+constexpr int ByteRarity(unsigned char byte) {
     if (byte == 0x00)
         return 0;
     if (byte == 0xFF || byte == 0x20 || byte == 0x90 || byte == 0xCC)
@@ -92,6 +117,15 @@ int ByteRarity(unsigned char byte) {
         return 3;
     return 4;
 }
+
+constexpr std::array<uint8_t, 256> TwiceRarities() {
+    std::array<uint8_t, 256> scores{};
+    for (int byte = 0; byte < 256; ++byte)
+        scores[static_cast<size_t>(byte)] = static_cast<uint8_t>(2 * ByteRarity(static_cast<unsigned char>(byte)));
+    return scores;
+}
+
+constexpr std::array<uint8_t, 256> kTwiceRarities = TwiceRarities();
 
 // How good each window of the pattern is as its atom, from its bytes alone:
 // rare bytes, and bytes that differ from their neighbours, score higher.
@@ -109,7 +143,7 @@ public:
 private:
     int ByteScore(size_t at) const {
         const bool changes = at == 0 || bytes_[at] != bytes_[at - 1];
-        return 2 * ByteRarity(bytes_[at]) + (changes ? 3 : 0);
+        return kTwiceRarities[bytes_[at]] + (changes ? 3 : 0);
     }
 
     const unsigned char *bytes_;
@@ -117,12 +151,44 @@ private:
     int score_ = 0;
 };
 
-int Log2Ceil(uint32_t value) {
-    int bits = 0;
-    while (bits < 32 && (uint32_t{1} << bits) < value)
-        ++bits;
-    return bits;
-}
+// The windows of a pattern weighed as its atom: the best-scoring window of
+// each of up to kAtomCandidates equal stretches of its first kAtomChoices
+// windows, so that the candidates cover the whole pattern (a shared header
+// leaves candidates where patterns differ) and counting them costs a few
+// steps per pattern however long it is.
+struct TAtomCandidates {
+    size_t Count = 0;
+    uint32_t Starts[kAtomCandidates];
+    int Scores[kAtomCandidates];
+    uint32_t Hashes[kAtomCandidates];
+
+    void Take(const unsigned char *bytes, size_t length, size_t width) {
+        const size_t windows = std::min<size_t>(length - width + 1, kAtomChoices);
+        const size_t stretches = std::min(windows, kAtomCandidates);
+        TWindowScores scores(bytes, width);
+        size_t start = 0;
+        Count = 0;
+        for (size_t stretch = 0; stretch < stretches; ++stretch) {
+            const size_t end = windows * (stretch + 1) / stretches;
+            Starts[Count] = static_cast<uint32_t>(start);
+            Scores[Count] = scores.Score();
+            for (++start; start < end; ++start) {
+                scores.Slide(start - 1);
+                if (scores.Score() > Scores[Count]) {
+                    Scores[Count] = scores.Score();
+                    Starts[Count] = static_cast<uint32_t>(start);
+                }
+            }
+            if (start < windows)
+                scores.Slide(start - 1);
+            const AtomValue atom = LoadAtom(bytes + Starts[Count], width);
+            Hashes[Count] = AtomHash(atom.Low, atom.High);
+            ++Count;
+        }
+    }
+};
+
+int Log2Ceil(uint32_t value) { return value <= 1 ? 0 : 32 - __builtin_clz(value - 1); }
 
 unsigned BitsFor(size_t count) {
     unsigned bits = 0;
@@ -301,9 +367,9 @@ void TPatternSet::SealShort() {
 }
 
 // Chooses each pattern's atom and builds the filter and table. A window's
-// cost grows with how many windows of the whole set share its value, so that
-// patterns with a common part (a shared header, runs of fill) take their
-// atoms from where they differ, and falls with its own score.
+// cost grows with how many candidate windows of the whole set share its
+// value, so that patterns with a common part (a shared header, runs of fill)
+// take their atoms from where they differ, and falls with its own score.
 void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength) {
     index = AtomIndex();
     index.Width = width;
@@ -313,28 +379,23 @@ void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, si
             members.push_back(id);
     if (members.empty())
         return;
-    const auto windowsOf = [&](int32_t id) { return std::min<size_t>(Length(id) - width + 1, kAtomChoices); };
 
     const unsigned sketchBits = BitsFor(members.size() * kSketchCountersPerPattern);
     std::vector<uint8_t> sketch(size_t{1} << sketchBits, 0);
-    // A pattern's window hashes are all taken, and their counters fetched,
-    // before any counter is used: the sketch of a large set is far larger
-    // than the cache, and the misses then overlap rather than follow one
-    // another.
-    uint32_t hashes[kAtomChoices];
-    const auto hashWindows = [&](int32_t id) {
-        const size_t windows = windowsOf(id);
-        for (size_t start = 0; start < windows; ++start) {
-            const AtomValue atom = LoadAtom(Bytes(id) + start, width);
-            hashes[start] = AtomHash(atom.Low, atom.High);
-            __builtin_prefetch(&sketch[TopBits(hashes[start], sketchBits)]);
-        }
-        return windows;
+    // A pattern's candidate hashes are all taken, and their counters
+    // fetched, before any counter is used: the sketch of a large set is far
+    // larger than the cache, and the misses then overlap rather than follow
+    // one another.
+    TAtomCandidates candidates;
+    const auto takeCandidates = [&](int32_t id) {
+        candidates.Take(Bytes(id), Length(id), width);
+        for (size_t k = 0; k < candidates.Count; ++k)
+            __builtin_prefetch(&sketch[TopBits(candidates.Hashes[k], sketchBits)]);
     };
     for (int32_t id : members) {
-        const size_t windows = hashWindows(id);
-        for (size_t start = 0; start < windows; ++start) {
-            uint8_t &count = sketch[TopBits(hashes[start], sketchBits)];
+        takeCandidates(id);
+        for (size_t k = 0; k < candidates.Count; ++k) {
+            uint8_t &count = sketch[TopBits(candidates.Hashes[k], sketchBits)];
             count = static_cast<uint8_t>(count + (count < UINT8_MAX));
         }
     }
@@ -345,27 +406,25 @@ void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, si
     index.Slots.assign(size_t{1} << index.SlotBits, AtomSlot{0, 0, -1, 0});
     const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
     for (int32_t id : members) {
-        uint32_t bestStart = 0;
+        takeCandidates(id);
+        size_t best = 0;
         int bestCost = INT32_MAX;
-        TWindowScores scores(Bytes(id), width);
-        const size_t windows = hashWindows(id);
-        for (size_t start = 0; start < windows; ++start) {
-            if (start > 0)
-                scores.Slide(start - 1);
-            const int shared = Log2Ceil(sketch[TopBits(hashes[start], sketchBits)]);
-            const int cost = 8 * shared - scores.Score();
+        for (size_t k = 0; k < candidates.Count; ++k) {
+            const int shared = Log2Ceil(sketch[TopBits(candidates.Hashes[k], sketchBits)]);
+            const int cost = 8 * shared - candidates.Scores[k];
             if (cost < bestCost) {
                 bestCost = cost;
-                bestStart = static_cast<uint32_t>(start);
+                best = k;
             }
         }
-        const AtomValue atom = LoadAtom(Bytes(id) + bestStart, width);
-        const uint32_t hash = AtomHash(atom.Low, atom.High);
+        const uint32_t start = candidates.Starts[best];
+        const uint32_t hash = candidates.Hashes[best];
+        const AtomValue atom = LoadAtom(Bytes(id) + start, width);
         index.Filter[TopBits(hash, index.BlockBits)] |= FilterMask(hash);
         uint32_t slot = TopBits(hash, index.SlotBits);
         while (index.Slots[slot].Id >= 0)
             slot = (slot + 1) & slotMask;
-        index.Slots[slot] = AtomSlot{atom.Low, atom.High, id, bestStart};
+        index.Slots[slot] = AtomSlot{atom.Low, atom.High, id, start};
     }
 }
 
