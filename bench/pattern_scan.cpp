@@ -67,7 +67,7 @@ int main() {
         digest.Finish();
     });
     std::printf("MD5 of the same bytes: %.3f ns/byte\n", md5);
-    for (int count : {1, 10, 100, 1000, 4096, 4097, 100000}) {
+    for (int count : {1, 10, 100, 1000, 4096, 4097, 100000, 1000000}) {
         kernel::TPatternSet set;
         std::mt19937 random(static_cast<unsigned>(count));
         for (int i = 0; i < count; ++i) {
