@@ -18,9 +18,9 @@ constexpr unsigned kMinBlockBits = 6;
 constexpr size_t kAtomChoices = 128;
 // Of those, each pattern weighs this many candidates against the whole set.
 constexpr size_t kAtomCandidates = 8;
-// The counts of atom values over the whole set, while choosing: counters per
+// How many patterns took each atom value, while choosing: counters per
 // pattern (a hashed sketch; collisions only overstate a count).
-constexpr size_t kSketchCountersPerPattern = 4;
+constexpr size_t kTallyCountersPerPattern = 4;
 // Stream positions hashed and prefetched together.
 constexpr size_t kBatch = 32;
 // A set with at most this many patterns of four bytes and more is small: its
@@ -57,24 +57,18 @@ uint32_t MixBits(uint32_t value) {
 
 uint32_t RotateLeft(uint32_t value, unsigned bits) { return value << bits | value >> (32 - bits); }
 
-// Two 32-bit lanes over four bytes at a time, as a million patterns are
-// hashed at each load and 64-bit products are slow on 32-bit processors.
-uint64_t ContentHash(std::string_view text) {
+// Four bytes a step in 32-bit arithmetic, as a million patterns are hashed
+// at each load.
+uint32_t ContentHash(std::string_view text) {
     const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
-    uint32_t low = 0x811C9DC5u ^ static_cast<uint32_t>(text.size());
-    uint32_t high = 0x9E3779B9u;
+    uint32_t hash = 0x811C9DC5u ^ static_cast<uint32_t>(text.size());
     size_t at = 0;
-    for (; at + 4 <= text.size(); at += 4) {
-        const uint32_t word = Load32(bytes + at);
-        low = RotateLeft((low ^ word) * 0x9E3779B1u, 13);
-        high = RotateLeft((high ^ word) * 0x85EBCA77u, 17);
-    }
+    for (; at + 4 <= text.size(); at += 4)
+        hash = RotateLeft((hash ^ Load32(bytes + at)) * 0x9E3779B1u, 13);
     uint32_t rest = 0;
     for (size_t k = 0; at + k < text.size(); ++k)
         rest |= static_cast<uint32_t>(bytes[at + k]) << (8 * k);
-    low = MixBits(low ^ rest);
-    high = MixBits(high ^ rest * 0x27D4EB2Fu ^ low);
-    return static_cast<uint64_t>(high) << 32 | low;
+    return MixBits(hash ^ rest);
 }
 
 // The two halves of the atom at bytes; a four-byte atom has no high half.
@@ -127,68 +121,27 @@ constexpr std::array<uint8_t, 256> TwiceRarities() {
 
 constexpr std::array<uint8_t, 256> kTwiceRarities = TwiceRarities();
 
-// How good each window of the pattern is as its atom, from its bytes alone:
-// rare bytes, and bytes that differ from their neighbours, score higher.
-// Kept as running sums, so that weighing every window costs one step each.
-class TWindowScores {
-public:
-    TWindowScores(const unsigned char *bytes, size_t width) : bytes_(bytes), width_(width) {
-        for (size_t k = 0; k < width; ++k)
-            score_ += ByteScore(k);
+// How good each window of width bytes among the first `windows` of a
+// pattern is as its atom, from its bytes alone: rare bytes, and bytes that
+// differ from their neighbours, score higher. Each byte is scored once and
+// the windows' sums slide along.
+void WindowScores(const unsigned char *bytes, size_t width, size_t windows, int *scores) {
+    uint8_t byteScores[kAtomChoices + kMaxStride + kLongAtom];
+    const size_t scored = windows + width - 1;
+    for (size_t at = 0; at < scored; ++at) {
+        const bool changes = at == 0 || bytes[at] != bytes[at - 1];
+        byteScores[at] = static_cast<uint8_t>(kTwiceRarities[bytes[at]] + (changes ? 3 : 0));
     }
-    int Score() const { return score_; }
-    // From the window at start to the one at start + 1.
-    void Slide(size_t start) { score_ += ByteScore(start + width_) - ByteScore(start); }
-
-private:
-    int ByteScore(size_t at) const {
-        const bool changes = at == 0 || bytes_[at] != bytes_[at - 1];
-        return kTwiceRarities[bytes_[at]] + (changes ? 3 : 0);
+    int sum = 0;
+    for (size_t at = 0; at < width; ++at)
+        sum += byteScores[at];
+    scores[0] = sum;
+    for (size_t start = 1; start < windows; ++start) {
+        sum += byteScores[start + width - 1] - byteScores[start - 1];
+        scores[start] = sum;
     }
+}
 
-    const unsigned char *bytes_;
-    size_t width_;
-    int score_ = 0;
-};
-
-// The windows of a pattern weighed as its atom: the best-scoring window of
-// each of up to kAtomCandidates equal stretches of its first kAtomChoices
-// windows, so that the candidates cover the whole pattern (a shared header
-// leaves candidates where patterns differ) and counting them costs a few
-// steps per pattern however long it is.
-struct TAtomCandidates {
-    size_t Count = 0;
-    uint32_t Starts[kAtomCandidates];
-    int Scores[kAtomCandidates];
-    uint32_t Hashes[kAtomCandidates];
-
-    void Take(const unsigned char *bytes, size_t length, size_t width) {
-        const size_t windows = std::min<size_t>(length - width + 1, kAtomChoices);
-        const size_t stretches = std::min(windows, kAtomCandidates);
-        TWindowScores scores(bytes, width);
-        size_t start = 0;
-        Count = 0;
-        for (size_t stretch = 0; stretch < stretches; ++stretch) {
-            const size_t end = windows * (stretch + 1) / stretches;
-            Starts[Count] = static_cast<uint32_t>(start);
-            Scores[Count] = scores.Score();
-            for (++start; start < end; ++start) {
-                scores.Slide(start - 1);
-                if (scores.Score() > Scores[Count]) {
-                    Scores[Count] = scores.Score();
-                    Starts[Count] = static_cast<uint32_t>(start);
-                }
-            }
-            if (start < windows)
-                scores.Slide(start - 1);
-            const AtomValue atom = LoadAtom(bytes + Starts[Count], width);
-            Hashes[Count] = AtomHash(atom.Low, atom.High);
-            ++Count;
-        }
-    }
-};
-
-int Log2Ceil(uint32_t value) { return value <= 1 ? 0 : 32 - __builtin_clz(value - 1); }
 
 unsigned BitsFor(size_t count) {
     unsigned bits = 0;
@@ -211,35 +164,117 @@ void SetBit(std::vector<uint8_t> &bits, uint32_t index) {
 
 // --- Building ---
 
-int32_t TPatternSet::FindEqual(std::string_view bytes, uint64_t hash) const {
+// The windows of a pattern weighed as its atom: the best-scoring window of
+// each of up to kAtomCandidates equal stretches of its first kAtomChoices
+// windows, so that the candidates cover the whole pattern (a shared header
+// leaves candidates where patterns differ) and weighing them costs a few
+// steps per pattern however long it is.
+struct TPatternSet::AtomCandidates {
+    size_t Count = 0;
+    uint32_t Starts[kAtomCandidates];
+    int Scores[kAtomCandidates];
+    uint32_t Hashes[kAtomCandidates];
+
+    void Take(const unsigned char *bytes, size_t length, size_t width) {
+        const size_t windows = std::min<size_t>(length - width + 1, kAtomChoices);
+        const size_t stretches = std::min(windows, kAtomCandidates);
+        int scores[kAtomChoices];
+        WindowScores(bytes, width, windows, scores);
+        size_t start = 0;
+        Count = 0;
+        for (size_t stretch = 0; stretch < stretches; ++stretch) {
+            const size_t end = windows * (stretch + 1) / stretches;
+            Starts[Count] = static_cast<uint32_t>(start);
+            Scores[Count] = scores[start];
+            for (++start; start < end; ++start) {
+                if (scores[start] > Scores[Count]) {
+                    Scores[Count] = scores[start];
+                    Starts[Count] = static_cast<uint32_t>(start);
+                }
+            }
+            const AtomValue atom = LoadAtom(bytes + Starts[Count], width);
+            Hashes[Count] = AtomHash(atom.Low, atom.High);
+            ++Count;
+        }
+    }
+};
+
+
+namespace {
+
+int Log2Ceil(uint32_t value) { return value <= 1 ? 0 : 32 - __builtin_clz(value - 1); }
+
+// How many patterns took each atom value so far.
+class TAtomTally {
+public:
+    explicit TAtomTally(size_t patterns)
+        : bits_(BitsFor(patterns * kTallyCountersPerPattern)), counts_(size_t{1} << bits_, 0) {}
+
+    void Fetch(uint32_t hash) const { __builtin_prefetch(&counts_[TopBits(hash, bits_)]); }
+
+    // The candidate of least cost, which is then counted as taken.
+    size_t Choose(const TPatternSet::AtomCandidates &candidates) {
+        size_t best = 0;
+        int bestCost = INT32_MAX;
+        for (size_t k = 0; k < candidates.Count; ++k) {
+            const int cost = 8 * Log2Ceil(counts_[TopBits(candidates.Hashes[k], bits_)]) - candidates.Scores[k];
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = k;
+            }
+        }
+        uint8_t &count = counts_[TopBits(candidates.Hashes[best], bits_)];
+        count = static_cast<uint8_t>(count + (count < UINT8_MAX));
+        return best;
+    }
+
+private:
+    unsigned bits_;
+    std::vector<uint8_t> counts_;
+};
+
+} // namespace
+
+int32_t TPatternSet::FindEqual(std::string_view bytes, uint32_t hash) const {
     if (dedupSlots_.empty())
         return -1;
     const size_t mask = dedupSlots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const int32_t id = dedupSlots_[slot];
-        if (id < 0)
+        const DedupSlot &entry = dedupSlots_[slot];
+        if (entry.Id < 0)
             return -1;
-        if (hashes_[static_cast<size_t>(id)] == hash && Pattern(id) == bytes)
-            return id;
+        if (entry.Hash == hash && Pattern(entry.Id) == bytes)
+            return entry.Id;
     }
 }
 
-void TPatternSet::GrowDedup() {
-    std::vector<int32_t> slots(std::max<size_t>(64, dedupSlots_.size() * 2), -1);
+void TPatternSet::PlaceDedup(std::vector<DedupSlot> &slots, DedupSlot entry) {
     const size_t mask = slots.size() - 1;
-    for (size_t id = 0; id < hashes_.size(); ++id) {
-        size_t slot = hashes_[id] & mask;
-        while (slots[slot] >= 0)
-            slot = (slot + 1) & mask;
-        slots[slot] = static_cast<int32_t>(id);
-    }
+    size_t slot = entry.Hash & mask;
+    while (slots[slot].Id >= 0)
+        slot = (slot + 1) & mask;
+    slots[slot] = entry;
+}
+
+void TPatternSet::GrowDedup() {
+    std::vector<DedupSlot> slots(std::max<size_t>(64, dedupSlots_.size() * 2), DedupSlot{-1, 0});
+    for (const DedupSlot &entry : dedupSlots_)
+        if (entry.Id >= 0)
+            PlaceDedup(slots, entry);
     dedupSlots_.swap(slots);
+}
+
+void TPatternSet::Reserve(size_t patterns) {
+    const size_t total = Size() + patterns;
+    starts_.reserve(total + 1);
+    while (total * 2 > dedupSlots_.size())
+        GrowDedup();
 }
 
 int32_t TPatternSet::Add(std::string_view bytes) {
     if (bytes.empty())
         return -1;
-    const uint64_t hash = ContentHash(bytes);
+    const uint32_t hash = ContentHash(bytes);
     const int32_t existing = FindEqual(bytes, hash);
     if (existing >= 0)
         return existing;
@@ -247,16 +282,9 @@ int32_t TPatternSet::Add(std::string_view bytes) {
     bytes_.append(bytes.data(), bytes.size());
     starts_.push_back(static_cast<uint32_t>(bytes_.size()));
     maxLength_ = std::max(maxLength_, bytes.size());
-    hashes_.push_back(hash);
-    if (hashes_.size() * 2 > dedupSlots_.size())
+    if (Size() * 2 > dedupSlots_.size())
         GrowDedup();
-    else {
-        const size_t mask = dedupSlots_.size() - 1;
-        size_t slot = hash & mask;
-        while (dedupSlots_[slot] >= 0)
-            slot = (slot + 1) & mask;
-        dedupSlots_[slot] = id;
-    }
+    PlaceDedup(dedupSlots_, DedupSlot{id, hash});
     return id;
 }
 
@@ -265,8 +293,7 @@ std::string_view TPatternSet::Pattern(int32_t id) const {
 }
 
 void TPatternSet::Seal() {
-    std::vector<int32_t>().swap(dedupSlots_);
-    std::vector<uint64_t>().swap(hashes_);
+    std::vector<DedupSlot>().swap(dedupSlots_);
     bytes_.shrink_to_fit();
     starts_.shrink_to_fit();
     SealShort();
@@ -311,16 +338,9 @@ bool TPatternSet::SealGrams(GramIndex &index, size_t minLength, size_t maxLength
     for (int32_t id : members) {
         const unsigned char *bytes = Bytes(id);
         const size_t windows = std::min<size_t>(Length(id) - width + 1, kAtomChoices);
-        TWindowScores scores(bytes, width);
-        size_t bestStart = 0;
-        int bestScore = scores.Score();
-        for (size_t start = 1; start < windows; ++start) {
-            scores.Slide(start - 1);
-            if (scores.Score() > bestScore) {
-                bestScore = scores.Score();
-                bestStart = start;
-            }
-        }
+        int scores[kAtomChoices];
+        WindowScores(bytes, width, windows, scores);
+        const size_t bestStart = static_cast<size_t>(std::max_element(scores, scores + windows) - scores);
         for (size_t offset = bestStart; offset < bestStart + index.Stride; ++offset) {
             const uint32_t gram = Load32(bytes + offset);
             const uint32_t hash = GramHash(gram);
@@ -366,10 +386,10 @@ void TPatternSet::SealShort() {
         SetBit(tripleFilter_, triple.first);
 }
 
-// Chooses each pattern's atom and builds the filter and table. A window's
-// cost grows with how many candidate windows of the whole set share its
-// value, so that patterns with a common part (a shared header, runs of fill)
-// take their atoms from where they differ, and falls with its own score.
+// Chooses each pattern's atom and builds the filter and table. A candidate's
+// cost grows with how many patterns before it took its value, so that
+// patterns with a common part (a shared header, runs of fill) take their
+// atoms from where they differ, and falls with its own score.
 void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength) {
     index = AtomIndex();
     index.Width = width;
@@ -379,53 +399,53 @@ void TPatternSet::SealAtoms(AtomIndex &index, size_t width, size_t minLength, si
             members.push_back(id);
     if (members.empty())
         return;
-
-    const unsigned sketchBits = BitsFor(members.size() * kSketchCountersPerPattern);
-    std::vector<uint8_t> sketch(size_t{1} << sketchBits, 0);
-    // A pattern's candidate hashes are all taken, and their counters
-    // fetched, before any counter is used: the sketch of a large set is far
-    // larger than the cache, and the misses then overlap rather than follow
-    // one another.
-    TAtomCandidates candidates;
-    const auto takeCandidates = [&](int32_t id) {
-        candidates.Take(Bytes(id), Length(id), width);
-        for (size_t k = 0; k < candidates.Count; ++k)
-            __builtin_prefetch(&sketch[TopBits(candidates.Hashes[k], sketchBits)]);
-    };
-    for (int32_t id : members) {
-        takeCandidates(id);
-        for (size_t k = 0; k < candidates.Count; ++k) {
-            uint8_t &count = sketch[TopBits(candidates.Hashes[k], sketchBits)];
-            count = static_cast<uint8_t>(count + (count < UINT8_MAX));
-        }
-    }
-
     index.BlockBits = std::max(kMinBlockBits, BitsFor(members.size()));
     index.Filter.assign(size_t{1} << index.BlockBits, 0);
     index.SlotBits = BitsFor(members.size() * 2);
     index.Slots.assign(size_t{1} << index.SlotBits, AtomSlot{0, 0, -1, 0});
-    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
-    for (int32_t id : members) {
-        takeCandidates(id);
-        size_t best = 0;
-        int bestCost = INT32_MAX;
-        for (size_t k = 0; k < candidates.Count; ++k) {
-            const int shared = Log2Ceil(sketch[TopBits(candidates.Hashes[k], sketchBits)]);
-            const int cost = 8 * shared - candidates.Scores[k];
-            if (cost < bestCost) {
-                bestCost = cost;
-                best = k;
-            }
+    TAtomTally tally(members.size());
+
+    // Patterns go kBatch at a time through three steps: their candidates
+    // (and a fetch of their counters), the choice (and a fetch of the filter
+    // block and first slot of the chosen atom), the entry. The tables of a
+    // large set are far larger than the cache, and the misses of a step then
+    // overlap rather than follow one another.
+    struct PendingPattern {
+        int32_t Id;
+        AtomCandidates Candidates;
+        size_t Chosen;
+    };
+    PendingPattern pending[kBatch];
+    for (size_t first = 0; first < members.size(); first += kBatch) {
+        const size_t count = std::min(kBatch, members.size() - first);
+        for (size_t k = 0; k < count; ++k) {
+            PendingPattern &next = pending[k];
+            next.Id = members[first + k];
+            next.Candidates.Take(Bytes(next.Id), Length(next.Id), width);
+            for (size_t c = 0; c < next.Candidates.Count; ++c)
+                tally.Fetch(next.Candidates.Hashes[c]);
         }
-        const uint32_t start = candidates.Starts[best];
-        const uint32_t hash = candidates.Hashes[best];
-        const AtomValue atom = LoadAtom(Bytes(id) + start, width);
-        index.Filter[TopBits(hash, index.BlockBits)] |= FilterMask(hash);
-        uint32_t slot = TopBits(hash, index.SlotBits);
-        while (index.Slots[slot].Id >= 0)
-            slot = (slot + 1) & slotMask;
-        index.Slots[slot] = AtomSlot{atom.Low, atom.High, id, start};
+        for (size_t k = 0; k < count; ++k) {
+            PendingPattern &next = pending[k];
+            next.Chosen = tally.Choose(next.Candidates);
+            const uint32_t hash = next.Candidates.Hashes[next.Chosen];
+            __builtin_prefetch(&index.Filter[TopBits(hash, index.BlockBits)]);
+            __builtin_prefetch(&index.Slots[TopBits(hash, index.SlotBits)]);
+        }
+        for (size_t k = 0; k < count; ++k)
+            EnterAtom(index, pending[k].Id, pending[k].Candidates.Starts[pending[k].Chosen],
+                      pending[k].Candidates.Hashes[pending[k].Chosen]);
     }
+}
+
+void TPatternSet::EnterAtom(AtomIndex &index, int32_t id, uint32_t start, uint32_t hash) {
+    const uint32_t slotMask = static_cast<uint32_t>(index.Slots.size() - 1);
+    const AtomValue atom = LoadAtom(Bytes(id) + start, index.Width);
+    index.Filter[TopBits(hash, index.BlockBits)] |= FilterMask(hash);
+    uint32_t slot = TopBits(hash, index.SlotBits);
+    while (index.Slots[slot].Id >= 0)
+        slot = (slot + 1) & slotMask;
+    index.Slots[slot] = AtomSlot{atom.Low, atom.High, id, start};
 }
 
 size_t TPatternSet::AtomIndex::MemoryBytes() const {

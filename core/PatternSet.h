@@ -14,12 +14,13 @@
 //
 // In a large set they are found through an atom, a window of eight of their
 // bytes (four for patterns shorter than eight) chosen to be rare: bytes
-// unlike the zeros, fill and text common in files, and a value few other
-// patterns of the set share. Each position of the stream is tested against a
+// unlike the zeros, fill and text common in files, and a value few patterns
+// before it in the set took (each pattern weighs the best window of each of
+// eight stretches of it). Each position of the stream is tested against a
 // small blocked Bloom filter of the atoms, which lets few positions through;
 // those look the atom up in an open-addressing table and verify the patterns
 // it names in full. A million patterns of some tens of bytes build in about
-// a second and take some tens of megabytes beside their own bytes.
+// a third of a second and take some tens of megabytes beside their own bytes.
 //
 // Patterns of one to three bytes have direct tables.
 //
@@ -38,10 +39,15 @@ namespace kernel {
 
 class TPatternSet {
 public:
+    // A pattern's candidate windows for its atom.
+    struct AtomCandidates;
+
     // Adds a pattern and returns its id (0, 1, 2... in the order of first
     // adding). Equal patterns share one id; the empty pattern gets -1, as it
     // never occurs. Only before Seal.
     int32_t Add(std::string_view bytes);
+    // Makes room for this many more patterns before they are added.
+    void Reserve(size_t patterns);
     // Builds the lookup tables; the set is fixed afterwards.
     void Seal();
 
@@ -92,10 +98,17 @@ private:
     const unsigned char *Bytes(int32_t id) const {
         return reinterpret_cast<const unsigned char *>(bytes_.data()) + starts_[static_cast<size_t>(id)];
     }
-    int32_t FindEqual(std::string_view bytes, uint64_t hash) const;
+    // A slot of the table of ids by content hash; Id -1 marks a free slot.
+    struct DedupSlot {
+        int32_t Id;
+        uint32_t Hash;
+    };
+    int32_t FindEqual(std::string_view bytes, uint32_t hash) const;
+    static void PlaceDedup(std::vector<DedupSlot> &slots, DedupSlot entry);
     void GrowDedup();
     void SealShort();
     void SealAtoms(AtomIndex &index, size_t width, size_t minLength, size_t maxLength);
+    void EnterAtom(AtomIndex &index, int32_t id, uint32_t start, uint32_t hash);
     // False when some gram value is given by too many windows.
     bool SealGrams(GramIndex &index, size_t minLength, size_t maxLength);
 
@@ -104,8 +117,7 @@ private:
     std::vector<uint32_t> starts_{0};
     size_t maxLength_ = 0;
     // While adding: an open-addressing table of ids by content hash.
-    std::vector<int32_t> dedupSlots_;
-    std::vector<uint64_t> hashes_;
+    std::vector<DedupSlot> dedupSlots_;
 
     // Patterns of one, two and three bytes, by their bytes (little-endian key).
     std::array<int32_t, 256> singles_{};
