@@ -128,6 +128,30 @@ private:
 
 // --- Building ---
 
+namespace {
+
+struct KindCounts {
+    size_t Fingerprints = 0;
+    size_t HexSignatures = 0;
+    size_t OffsetSignatures = 0;
+};
+
+// The records of each kind, so that the tables are sized once rather than
+// grown and rehashed while a million records go in.
+KindCounts CountKinds(const uint8_t *table, int32_t recordCount) {
+    KindCounts counts;
+    for (int32_t index = 0; index < recordCount; ++index) {
+        const char kind = static_cast<char>(table[brenvald::SlotPosition(static_cast<size_t>(index)) +
+                                                  brenvald::kSlotKindOffset]);
+        counts.Fingerprints += kind == brenvald::kKindMd5Fingerprint;
+        counts.HexSignatures += kind == brenvald::kKindHexSignature;
+        counts.OffsetSignatures += kind == brenvald::kKindOffsetSignature;
+    }
+    return counts;
+}
+
+} // namespace
+
 TDefinitionIndex::TDefinitionIndex() = default;
 TDefinitionIndex::~TDefinitionIndex() = default;
 
@@ -138,8 +162,12 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     fingerprintOfAnyForm_ = false;
     probeSlots_.clear();
     patterns_ = kernel::TPatternSet();
-    fingerprintSlots_.reserve(static_cast<size_t>(recordCount));
+    const KindCounts counts = CountKinds(table, recordCount);
+    fingerprintSlots_.reserve(counts.Fingerprints);
+    probeSlots_.reserve(counts.HexSignatures + counts.OffsetSignatures);
+    patterns_.Reserve(counts.HexSignatures);
     std::vector<int32_t> patternOfProbe;
+    patternOfProbe.reserve(counts.HexSignatures + counts.OffsetSignatures);
     std::string patternBytes;
     for (int32_t index = 0; index < recordCount; ++index) {
         const DefinitionSlot slot = brenvald::ReadTableSlot(table, static_cast<size_t>(index));
