@@ -157,13 +157,13 @@ TDefinitionIndex::~TDefinitionIndex() = default;
 
 void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     pass_.reset();
-    fingerprintSlots_.clear();
+    fingerprintSlots_.Clear();
     fingerprintSizes_.clear();
     fingerprintOfAnyForm_ = false;
     probeSlots_.clear();
     patterns_ = kernel::TPatternSet();
     const KindCounts counts = CountKinds(table, recordCount);
-    fingerprintSlots_.reserve(counts.Fingerprints);
+    fingerprintSlots_.Reserve(counts.Fingerprints);
     probeSlots_.reserve(counts.HexSignatures + counts.OffsetSignatures);
     patterns_.Reserve(counts.HexSignatures);
     std::vector<int32_t> patternOfProbe;
@@ -173,7 +173,7 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
         const DefinitionSlot slot = brenvald::ReadTableSlot(table, static_cast<size_t>(index));
         if (slot.Kind == brenvald::kKindMd5Fingerprint) {
             // emplace keeps the first, lowest slot of a signature.
-            fingerprintSlots_.emplace(slot.Signature, index);
+            fingerprintSlots_.Insert(slot.Signature, index);
             NoteFingerprintSize(slot.Signature);
         } else if (slot.Kind == brenvald::kKindHexSignature) {
             probeSlots_.push_back({index, slot.Kind, slot.Signature, 0});
@@ -250,8 +250,8 @@ size_t TDefinitionIndex::MatcherBytes() const {
 // --- The lookup ---
 
 int32_t TDefinitionIndex::FingerprintBound(std::string_view fingerprint) const {
-    const auto found = fingerprintSlots_.find(fingerprint);
-    return found == fingerprintSlots_.end() ? kNoBound : found->second;
+    const int32_t found = fingerprintSlots_.Find(fingerprint);
+    return found == kernel::TTextSlotMap::kAbsent ? kNoBound : found;
 }
 
 bool TDefinitionIndex::Ask(const ProbeSlot &slot, ISlotProbe &probe) const {

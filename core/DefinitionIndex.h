@@ -9,6 +9,7 @@
 #pragma once
 
 #include "PatternSet.h"
+#include "TextSlotMap.h"
 
 #include <brenvald/DefinitionTable.h>
 
@@ -18,7 +19,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace scanner {
@@ -127,7 +127,7 @@ private:
     void BuildHexSlots(const std::vector<int32_t> &patternOfProbe);
     void BuildOffsets();
 
-    std::unordered_map<std::string_view, int32_t> fingerprintSlots_;
+    kernel::TTextSlotMap fingerprintSlots_;
     // The sizes (low 32 bits) that kind "0" signatures name, sorted, each
     // once; and whether some kind "0" signature is of no such form.
     std::vector<uint32_t> fingerprintSizes_;

@@ -1,5 +1,7 @@
 #include "PatternSet.h"
 
+#include "TextHash.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -45,30 +47,6 @@ uint32_t Load32(const unsigned char *bytes) {
     uint32_t value;
     std::memcpy(&value, bytes, sizeof value);
     return value;
-}
-
-uint32_t MixBits(uint32_t value) {
-    value ^= value >> 16;
-    value *= 0x85EBCA6Bu;
-    value ^= value >> 13;
-    value *= 0xC2B2AE35u;
-    return value ^ value >> 16;
-}
-
-uint32_t RotateLeft(uint32_t value, unsigned bits) { return value << bits | value >> (32 - bits); }
-
-// Four bytes a step in 32-bit arithmetic, as a million patterns are hashed
-// at each load.
-uint32_t ContentHash(std::string_view text) {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
-    uint32_t hash = 0x811C9DC5u ^ static_cast<uint32_t>(text.size());
-    size_t at = 0;
-    for (; at + 4 <= text.size(); at += 4)
-        hash = RotateLeft((hash ^ Load32(bytes + at)) * 0x9E3779B1u, 13);
-    uint32_t rest = 0;
-    for (size_t k = 0; at + k < text.size(); ++k)
-        rest |= static_cast<uint32_t>(bytes[at + k]) << (8 * k);
-    return MixBits(hash ^ rest);
 }
 
 // The two halves of the atom at bytes; a four-byte atom has no high half.
@@ -274,7 +252,7 @@ void TPatternSet::Reserve(size_t patterns) {
 int32_t TPatternSet::Add(std::string_view bytes) {
     if (bytes.empty())
         return -1;
-    const uint32_t hash = ContentHash(bytes);
+    const uint32_t hash = TextHash(bytes);
     const int32_t existing = FindEqual(bytes, hash);
     if (existing >= 0)
         return existing;
