@@ -150,6 +150,39 @@ KindCounts CountKinds(const uint8_t *table, int32_t recordCount) {
     return counts;
 }
 
+// Adds the hex patterns to the set one record behind: a pattern's slot in the
+// set's table of equal patterns is fetched while the next record is read, as
+// that table is far larger than the cache. The ids land in patternOfProbe.
+class TPatternFeed {
+public:
+    TPatternFeed(kernel::TPatternSet &set, std::vector<int32_t> &patternOfProbe)
+        : set_(set), patternOfProbe_(patternOfProbe) {}
+
+    void Take(std::string_view signature, size_t probe) {
+        kernel::HexPatternBytes(signature, next_);
+        const uint32_t hash = kernel::TPatternSet::HashOf(next_);
+        set_.FetchSlotOf(hash);
+        Flush();
+        pending_.swap(next_);
+        pendingHash_ = hash;
+        pendingProbe_ = probe;
+        hasPending_ = true;
+    }
+    void Flush() {
+        if (hasPending_)
+            patternOfProbe_[pendingProbe_] = set_.Add(pending_, pendingHash_);
+        hasPending_ = false;
+    }
+
+private:
+    kernel::TPatternSet &set_;
+    std::vector<int32_t> &patternOfProbe_;
+    std::string pending_, next_;
+    uint32_t pendingHash_ = 0;
+    size_t pendingProbe_ = 0;
+    bool hasPending_ = false;
+};
+
 } // namespace
 
 TDefinitionIndex::TDefinitionIndex() = default;
@@ -168,17 +201,17 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     patterns_.Reserve(counts.HexSignatures);
     std::vector<int32_t> patternOfProbe;
     patternOfProbe.reserve(counts.HexSignatures + counts.OffsetSignatures);
-    std::string patternBytes;
+    TPatternFeed feed(patterns_, patternOfProbe);
     for (int32_t index = 0; index < recordCount; ++index) {
         const DefinitionSlot slot = brenvald::ReadTableSlot(table, static_cast<size_t>(index));
         if (slot.Kind == brenvald::kKindMd5Fingerprint) {
-            // emplace keeps the first, lowest slot of a signature.
+            // Insert keeps the first, lowest slot of a signature.
             fingerprintSlots_.Insert(slot.Signature, index);
             NoteFingerprintSize(slot.Signature);
         } else if (slot.Kind == brenvald::kKindHexSignature) {
             probeSlots_.push_back({index, slot.Kind, slot.Signature, 0});
-            kernel::HexPatternBytes(slot.Signature, patternBytes);
-            patternOfProbe.push_back(patterns_.Add(patternBytes));
+            patternOfProbe.push_back(-1);
+            feed.Take(slot.Signature, patternOfProbe.size() - 1);
         } else if (slot.Kind == brenvald::kKindOffsetSignature) {
             if (auto offset = brenvald::ParseInteger(slot.Offset)) {
                 probeSlots_.push_back({index, slot.Kind, slot.Signature, *offset});
@@ -186,6 +219,7 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
             }
         }
     }
+    feed.Flush();
     std::sort(fingerprintSizes_.begin(), fingerprintSizes_.end());
     fingerprintSizes_.erase(std::unique(fingerprintSizes_.begin(), fingerprintSizes_.end()),
                             fingerprintSizes_.end());

@@ -249,10 +249,18 @@ void TPatternSet::Reserve(size_t patterns) {
         GrowDedup();
 }
 
-int32_t TPatternSet::Add(std::string_view bytes) {
+uint32_t TPatternSet::HashOf(std::string_view bytes) { return TextHash(bytes); }
+
+void TPatternSet::FetchSlotOf(uint32_t hash) const {
+    if (!dedupSlots_.empty())
+        __builtin_prefetch(&dedupSlots_[hash & (dedupSlots_.size() - 1)]);
+}
+
+int32_t TPatternSet::Add(std::string_view bytes) { return Add(bytes, HashOf(bytes)); }
+
+int32_t TPatternSet::Add(std::string_view bytes, uint32_t hash) {
     if (bytes.empty())
         return -1;
-    const uint32_t hash = TextHash(bytes);
     const int32_t existing = FindEqual(bytes, hash);
     if (existing >= 0)
         return existing;

@@ -46,6 +46,12 @@ public:
     // adding). Equal patterns share one id; the empty pattern gets -1, as it
     // never occurs. Only before Seal.
     int32_t Add(std::string_view bytes);
+    // The same, given the bytes' HashOf; FetchSlotOf(hash) first, while
+    // other work is done, lets the lookup of equal patterns find its slot in
+    // the cache.
+    int32_t Add(std::string_view bytes, uint32_t hash);
+    static uint32_t HashOf(std::string_view bytes);
+    void FetchSlotOf(uint32_t hash) const;
     // Makes room for this many more patterns before they are added.
     void Reserve(size_t patterns);
     // Builds the lookup tables; the set is fixed afterwards.
