@@ -133,6 +133,8 @@ namespace {
 struct KindCounts {
     size_t Fingerprints = 0;
     size_t HexSignatures = 0;
+    // At most the bytes of their patterns: half their signatures' digits.
+    size_t HexPatternBytes = 0;
     size_t OffsetSignatures = 0;
 };
 
@@ -141,10 +143,16 @@ struct KindCounts {
 KindCounts CountKinds(const uint8_t *table, int32_t recordCount) {
     KindCounts counts;
     for (int32_t index = 0; index < recordCount; ++index) {
-        const char kind = static_cast<char>(table[brenvald::SlotPosition(static_cast<size_t>(index)) +
-                                                  brenvald::kSlotKindOffset]);
+        const uint8_t *slot = table + brenvald::SlotPosition(static_cast<size_t>(index));
+        const char kind = static_cast<char>(slot[brenvald::kSlotKindOffset]);
         counts.Fingerprints += kind == brenvald::kKindMd5Fingerprint;
-        counts.HexSignatures += kind == brenvald::kKindHexSignature;
+        if (kind == brenvald::kKindHexSignature) {
+            ++counts.HexSignatures;
+            counts.HexPatternBytes += brenvald::ReadCountedText(slot + brenvald::kSignatureOffset,
+                                                                brenvald::kSignatureCapacity)
+                                          .size() /
+                                      2;
+        }
         counts.OffsetSignatures += kind == brenvald::kKindOffsetSignature;
     }
     return counts;
@@ -198,7 +206,7 @@ void TDefinitionIndex::Build(const uint8_t *table, int32_t recordCount) {
     const KindCounts counts = CountKinds(table, recordCount);
     fingerprintSlots_.Reserve(counts.Fingerprints);
     probeSlots_.reserve(counts.HexSignatures + counts.OffsetSignatures);
-    patterns_.Reserve(counts.HexSignatures);
+    patterns_.Reserve(counts.HexSignatures, counts.HexPatternBytes);
     std::vector<int32_t> patternOfProbe;
     patternOfProbe.reserve(counts.HexSignatures + counts.OffsetSignatures);
     TPatternFeed feed(patterns_, patternOfProbe);

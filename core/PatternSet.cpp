@@ -138,6 +138,15 @@ void SetBit(std::vector<uint8_t> &bits, uint32_t index) {
     bits[index >> 3] = static_cast<uint8_t>(bits[index >> 3] | 1u << (index & 7));
 }
 
+// Gives back what is unused of a container's storage, unless that is at most
+// a quarter, as in a set sized beforehand by an upper bound: a copy of a
+// large set's tens of megabytes, each page of it a fault, costs more than the
+// room kept, which is never touched.
+template <class Container> void ShrinkIfWasteful(Container &container) {
+    if (container.capacity() - container.size() > container.size() / 4)
+        container.shrink_to_fit();
+}
+
 } // namespace
 
 // --- Building ---
@@ -242,9 +251,10 @@ void TPatternSet::GrowDedup() {
     dedupSlots_.swap(slots);
 }
 
-void TPatternSet::Reserve(size_t patterns) {
+void TPatternSet::Reserve(size_t patterns, size_t bytes) {
     const size_t total = Size() + patterns;
     starts_.reserve(total + 1);
+    bytes_.reserve(bytes_.size() + bytes);
     while (total * 2 > dedupSlots_.size())
         GrowDedup();
 }
@@ -280,8 +290,8 @@ std::string_view TPatternSet::Pattern(int32_t id) const {
 
 void TPatternSet::Seal() {
     std::vector<DedupSlot>().swap(dedupSlots_);
-    bytes_.shrink_to_fit();
-    starts_.shrink_to_fit();
+    ShrinkIfWasteful(bytes_);
+    ShrinkIfWasteful(starts_);
     SealShort();
     size_t gramPatterns = 0;
     for (int32_t id = 0; id < static_cast<int32_t>(Size()); ++id)

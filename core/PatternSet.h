@@ -52,8 +52,9 @@ public:
     int32_t Add(std::string_view bytes, uint32_t hash);
     static uint32_t HashOf(std::string_view bytes);
     void FetchSlotOf(uint32_t hash) const;
-    // Makes room for this many more patterns before they are added.
-    void Reserve(size_t patterns);
+    // Makes room for this many more patterns, of this many bytes in all (at
+    // most), before they are added.
+    void Reserve(size_t patterns, size_t bytes);
     // Builds the lookup tables; the set is fixed afterwards.
     void Seal();
 
