@@ -19,6 +19,10 @@ bench() { taskset -c 1 "$root/scripts/wine-run" "$prefix" "$build/bin/bench_star
 if [ ! -f "$work/md5-1m.bvx" ] || [ ! -f "$work/hex-1m.bvx" ]; then
     echo "making the bases (once)"
     bench make "Z:$work"
+    # Making them may have started Wine's desktop process with no display,
+    # and that process would keep it for the starts below.
+    wine_server_stop
+    wine_server_start --pinned
 fi
 for case in none md5-1m hex-1m; do
     app=$work/app-$case
