@@ -133,7 +133,7 @@ namespace {
 struct KindCounts {
     size_t Fingerprints = 0;
     size_t HexSignatures = 0;
-    // At most the bytes of their patterns: half their signatures' digits.
+    // At most the bytes of their patterns: half the length of their texts.
     size_t HexPatternBytes = 0;
     size_t OffsetSignatures = 0;
 };

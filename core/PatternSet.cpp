@@ -18,7 +18,8 @@ constexpr size_t kLongAtom = 8;
 constexpr unsigned kMinBlockBits = 6;
 // Only the first windows of a very long pattern are weighed for its atom.
 constexpr size_t kAtomChoices = 128;
-// Of those, each pattern weighs this many candidates against the whole set.
+// Of those, each pattern weighs this many candidates against the patterns
+// before it.
 constexpr size_t kAtomCandidates = 8;
 // How many patterns took each atom value, while choosing: counters per
 // pattern (a hashed sketch; collisions only overstate a count).
@@ -120,7 +121,6 @@ void WindowScores(const unsigned char *bytes, size_t width, size_t windows, int 
     }
 }
 
-
 unsigned BitsFor(size_t count) {
     unsigned bits = 0;
     while ((size_t{1} << bits) < count)
@@ -185,7 +185,6 @@ struct TPatternSet::AtomCandidates {
         }
     }
 };
-
 
 namespace {
 
